@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Reads the RS-485 monitor stream of the gateway (port 8880). Header lines
+// name the device whose registers follow; register lines are rewritten with
+// each register pair shown as a 32-bit float. The word order of the pair
+// depends on the meter: ELMEASURE meters send the low half first.
+class MonitorDecoder
+{
+public:
+    // The text to log for one trimmed monitor line, or a null string when the
+    // line logs nothing (a register line without its closing bracket).
+    QString decode(const QString &line);
+
+    QString deviceName() const { return m_deviceName; }
+    QList<quint16> registers() const { return m_registers; }
+
+private:
+    void readHeader(const QString &line);
+    QString decodeRegisters(const QString &line);
+
+    QString m_deviceName;
+    bool m_lowWordFirst = false;
+    QList<quint16> m_registers;
+};

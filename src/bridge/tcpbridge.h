@@ -1,0 +1,169 @@
+#pragma once
+
+#include "clouddeviceregistry.h"
+#include "lineframer.h"
+#include "monitordecoder.h"
+#include "reportedmqttsettings.h"
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+
+class QTcpSocket;
+
+// The one backend object the pages talk to (published as "tcpClient"). It
+// owns the direct TCP link to the gateway and everything the pages show; it
+// asks for MQTT traffic through signals and hears of it through invokables,
+// so it never depends on the MQTT client.
+class TcpBridge : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool connected READ isConnected NOTIFY connectedChanged)
+    Q_PROPERTY(QString log READ log NOTIFY logChanged)
+    Q_PROPERTY(QVariantMap dataMap READ dataMap NOTIFY dataMapChanged)
+    Q_PROPERTY(QString currentCommand READ currentCommand NOTIFY commandChanged)
+    Q_PROPERTY(QString terminalLog READ terminalLog NOTIFY terminalLogChanged)
+    Q_PROPERTY(QString atLog READ atLog NOTIFY atCmdLogChanged)
+    Q_PROPERTY(int currentPort READ currentPort NOTIFY currentPortChanged)
+    Q_PROPERTY(QVariantList deviceList READ deviceList NOTIFY deviceListChanged)
+    Q_PROPERTY(QString terminalLogFromMqtt READ terminalLogFromMqtt NOTIFY
+                   terminalLogFromMqttChanged)
+    Q_PROPERTY(QString networkLogFromMqtt READ networkLogFromMqtt NOTIFY networkLogFromMqttChanged)
+    Q_PROPERTY(QVariantList deviceListMqtt READ deviceListMqtt NOTIFY deviceListMqttChanged)
+    Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
+    Q_PROPERTY(QStringList deviceIds READ deviceIds NOTIFY deviceIdsChanged)
+
+public:
+    static constexpr quint16 commandPort = 8881;
+    static constexpr quint16 monitorPort = 8880;
+    static constexpr quint16 atConsolePort = 23;
+
+    explicit TcpBridge(QObject *parent = nullptr);
+    ~TcpBridge() override;
+
+    bool isConnected() const { return m_connected; }
+    QString log() const { return s_log; }
+    QVariantMap dataMap() const { return m_dataMap; }
+    QString currentCommand() const { return m_currentCommand; }
+    QString terminalLog() const { return m_terminalLog; }
+    QString atLog() const { return m_atLog; }
+    int currentPort() const { return m_currentPort; }
+    QVariantList deviceList() const { return m_deviceList; }
+    QString terminalLogFromMqtt() const { return m_terminalLogFromMqtt; }
+    QString networkLogFromMqtt() const { return m_networkLogFromMqtt; }
+    QVariantList deviceListMqtt() const { return m_deviceListMqtt; }
+    bool connectedmqtt() const { return m_connectedmqtt; }
+    QStringList deviceIds() const { return m_registry.deviceIds(); }
+
+    // The broker settings of the selected cloud device, for the MQTT session.
+    const BrokerSettings &cloudBroker() const { return m_registry.broker(); }
+    QString selectedDeviceId() const { return m_registry.selectedDeviceId(); }
+
+signals:
+    void logChanged();
+    void connectedChanged();
+    void connectedChangedmqtt();
+    void responseReceived(QString data);
+    void errorOccurred(QString error);
+    void dataMapChanged();
+    void commandChanged();
+    void terminalLogChanged();
+    void atCmdLogChanged();
+    void currentPortChanged();
+    void deviceListChanged();
+    void deviceListMqttChanged();
+    void deviceAddedSuccessfully(QString name);
+    void saveCompleted();
+    void notSavedFully();
+    void setAcknowledged(QString key);
+    void deviceDeletedSuccessfully();
+    void deviceModifiedSuccessfully();
+    void configCommandandtopic(QString cmnd, QString configrTopic);
+    void mqttDeviceSelected(QString deviceId);
+    void terminalLogFromMqttChanged();
+    void networkLogFromMqttChanged();
+    void deviceIdsChanged();
+    void mqttConfigReceived();
+    void mqttConfigMissing();
+    void deviceAddedSuccessfullyMqtt(QString name);
+    void saveCompletedMqtt();
+    void deviceDeletedSuccessfullyMqtt();
+    void deviceModifiedSuccessfullyMqtt();
+    void subCommandandtopic(QVariantMap data, QString topic);
+    void sendStrtStopStatus(QString sttts);
+    void sendWriteReg(QString wrote);
+
+private slots:
+    void onConnected();
+    void onDisconnected();
+    void onReadyRead();
+    void onErrorOccurred(QAbstractSocket::SocketError socketError);
+
+public:
+    // Direct link
+    Q_INVOKABLE void connectToDevice(QString ip, quint16 port);
+    Q_INVOKABLE void disconnectFromDevice();
+    Q_INVOKABLE void abortConnection();
+    Q_INVOKABLE void sendCommand(QString cmd);
+    Q_INVOKABLE void clearData();
+    Q_INVOKABLE void sendTestMessage(QString message);
+
+    // Logs
+    Q_INVOKABLE void clearLog();
+    Q_INVOKABLE void clearTerminalLog();
+    Q_INVOKABLE void clearatCmdLog();
+    Q_INVOKABLE void clearmterminalLogFromMqtt();
+    Q_INVOKABLE void emitLogFromMqtt(QString data, QString topic);
+    Q_INVOKABLE void clearnetworkLogFromMqtt();
+    Q_INVOKABLE void emitnetworkLogFromMqtt(QString data, QString topic);
+
+    // The modem's MQTT AT commands (AT console)
+    Q_INVOKABLE void openMqtt();
+    Q_INVOKABLE void connectMqtt();
+    Q_INVOKABLE void subscribeReceive();
+    Q_INVOKABLE void unsubscribeReceive();
+    Q_INVOKABLE void subscribeCommand();
+    Q_INVOKABLE void publishtoComtopic();
+    Q_INVOKABLE void unsubscribeCommand();
+    Q_INVOKABLE void disconnectMqtt();
+    Q_INVOKABLE void closeMqtt();
+
+    // Cloud mode
+    Q_INVOKABLE void sendConfigRequest(QString cmnd, QString deviceIDofqtt);
+    Q_INVOKABLE bool sendTopicDeviceId(QString devid);
+    Q_INVOKABLE void saveDeviceId(QString deviceId);
+    Q_INVOKABLE void emitdevicelistfrommqtt(QString data);
+    Q_INVOKABLE void ismqttConnected(bool yesOrNo);
+    Q_INVOKABLE void sendSubRequest(QVariantMap data, QString topic);
+    Q_INVOKABLE void emitWriteFromMqtt(QString topic);
+    Q_INVOKABLE void subscribetoMqttTopics();
+
+private:
+    void handleLine(const QString &line);
+    void logMonitorLine(const QString &line);
+    void finishRead();
+    void sendIfComposed(const QString &command);
+    static void appendLine(QString &log, const QString &line);
+
+    static QString s_log;
+
+    LineFramer m_framer;
+    ReportedMqttSettings m_reported;
+    CloudDeviceRegistry m_registry;
+    QTcpSocket *m_socket = nullptr;
+    bool m_connected = false;
+    bool m_connectedmqtt = false;
+    QVariantMap m_dataMap;
+    QString m_currentCommand;
+    QVariantList m_deviceList;
+    MonitorDecoder m_monitor;
+    quint16 m_currentPort = 0;
+    QString m_terminalLog;
+    QString m_atLog;
+    QString m_terminalLogFromMqtt;
+    QString m_networkLogFromMqtt;
+    QVariantList m_deviceListMqtt;
+};

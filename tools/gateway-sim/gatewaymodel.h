@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The simulated gateway's state and its command language: the same texts
+// answer over TCP and over MQTT. Pure, so both sides and the tests share it.
+class GatewayModel
+{
+public:
+    struct Device
+    {
+        QString name;
+        int port = 1;
+        int autoCrc = 1;
+        QString poll;
+        QString cmdHex;
+    };
+
+    struct Reply
+    {
+        QStringList lines;
+        bool dropLink = false; // the gateway restarts after answering
+    };
+
+    GatewayModel();
+
+    // The settings in the order "GETALL" lists them.
+    QStringList settingKeys() const { return m_keys; }
+    QString setting(const QString &key) const;
+    void setSetting(const QString &key, const QString &value);
+
+    // Points the gateway at a broker and names it: the device id appears in
+    // its topics, as "Kestrelvane/<id>/pub/port1" and so on.
+    void setBroker(const QString &host, quint16 port, const QString &user,
+                   const QString &password);
+    void setDeviceId(const QString &deviceId);
+    QString deviceId() const { return setting(QStringLiteral("deviceId")); }
+
+    QList<Device> devices() const { return m_devices; }
+    void setDevices(const QList<Device> &devices) { m_devices = devices; }
+
+    void setRefuseSave(bool refuse) { m_refuseSave = refuse; }
+    int saveCount() const { return m_saveCount; }
+
+    Reply handle(const QString &command);
+
+    QStringList getAllLines() const;
+    QStringList deviceListLines() const;
+
+private:
+    Reply addDevice(const QString &arguments);
+    Reply modifyDevice(const QString &arguments);
+    Reply deleteDevice(const QString &arguments);
+
+    QStringList m_keys;
+    QList<QString> m_values;
+    QList<Device> m_devices;
+    bool m_refuseSave = false;
+    int m_saveCount = 0;
+};
