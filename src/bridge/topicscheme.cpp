@@ -39,8 +39,23 @@ QString deviceIdFromTopic(const QString &topic)
 
 bool isUsableDeviceId(const QString &deviceId)
 {
-    return !deviceId.contains(QLatin1Char('+')) && !deviceId.contains(QLatin1Char('#'))
-           && !deviceId.contains(QLatin1Char('/'));
+    return !deviceId.contains(QLatin1Char('+')) && !deviceId.contains(QLatin1Char('#')) &&
+           !deviceId.contains(QLatin1Char('/'));
+}
+
+} // namespace TopicScheme
+
+namespace TopicScheme {
+
+Route routeOf(const QString &topic)
+{
+    Route route;
+    route.networkLog = topic.contains(QLatin1String("network"));
+    route.portData =
+        topic.contains(QLatin1String("port1")) || topic.contains(QLatin1String("port2"));
+    route.errorsLog = topic.contains(QLatin1String("errors"));
+    route.reply = topic.contains(QLatin1String("response"));
+    return route;
 }
 
 } // namespace TopicScheme

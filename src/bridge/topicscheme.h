@@ -21,3 +21,19 @@ QString deviceIdFromTopic(const QString &topic);
 bool isUsableDeviceId(const QString &deviceId);
 
 } // namespace TopicScheme
+
+namespace TopicScheme {
+
+// Where a received message goes, by the words its topic holds. Several may
+// apply; a device id holding one of the words routes its messages there too.
+struct Route
+{
+    bool networkLog = false; // "network"
+    bool portData = false;   // "port1" or "port2": logged, then read as a write result
+    bool errorsLog = false;  // "errors"
+    bool reply = false;      // "response"
+};
+
+Route routeOf(const QString &topic);
+
+} // namespace TopicScheme

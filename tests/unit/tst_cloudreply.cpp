@@ -16,6 +16,8 @@ private slots:
     void readsRegisterWriteOutcome();
     void readsTopics_data();
     void readsTopics();
+    void routesByTheWordsOfTheTopic_data();
+    void routesByTheWordsOfTheTopic();
 };
 
 void TestCloudReply::readsDeviceLists_data()
@@ -56,24 +58,29 @@ void TestCloudReply::readsAcknowledgements_data()
     QTest::addColumn<QString>("acks"); // a=added m=modified d=deleted s=saved
     QTest::addColumn<QStringList>("statuses");
 
-    QTest::newRow("added") << "added (saved+synced)" << "a" << QStringList{};
-    QTest::newRow("modified") << "modified (saved+synced)" << "m" << QStringList{};
-    QTest::newRow("deleted") << "deleted" << "d" << QStringList{};
-    QTest::newRow("saved") << "OK: saved to flash" << "s" << QStringList{};
-    QTest::newRow("start and restart in order")
-        << "OK:restart OK:RS485/start" << "" << QStringList{"started", "restarting"};
-    QTest::newRow("stop") << "OK:RS485/stop" << "" << QStringList{"stopped"};
+    QTest::newRow("added") << "added (saved+synced)"
+                           << "a" << QStringList{};
+    QTest::newRow("modified") << "modified (saved+synced)"
+                              << "m" << QStringList{};
+    QTest::newRow("deleted") << "deleted"
+                             << "d" << QStringList{};
+    QTest::newRow("saved") << "OK: saved to flash"
+                           << "s" << QStringList{};
+    QTest::newRow("start and restart in order") << "OK:restart OK:RS485/start"
+                                                << "" << QStringList{"started", "restarting"};
+    QTest::newRow("stop") << "OK:RS485/stop"
+                          << "" << QStringList{"stopped"};
     QTest::newRow("device named after a word confirms nothing")
         << "Device list\ndev[0] added meter port1 CRC=1 poll=1s cmd=01\n"
            "dev[1] deleted modified port2 CRC=1 poll=1s cmd=02\n>"
         << "" << QStringList{};
     QTest::newRow("word outside the device lines still counts")
-        << "dev[0] added meter port1 CRC=1 poll=1s cmd=01\nadded (saved+synced)" << "a"
-        << QStringList{};
-    QTest::newRow("malformed device line is text")
-        << "Device list\ndev[0] added" << "a" << QStringList{};
-    QTest::newRow("refusal confirms nothing") << "ERROR: flash write failed" << ""
-                                              << QStringList{};
+        << "dev[0] added meter port1 CRC=1 poll=1s cmd=01\nadded (saved+synced)"
+        << "a" << QStringList{};
+    QTest::newRow("malformed device line is text") << "Device list\ndev[0] added"
+                                                   << "a" << QStringList{};
+    QTest::newRow("refusal confirms nothing") << "ERROR: flash write failed"
+                                              << "" << QStringList{};
 }
 
 void TestCloudReply::readsAcknowledgements()
@@ -95,8 +102,10 @@ void TestCloudReply::readsRegisterWriteOutcome_data()
     QTest::addColumn<QString>("payload");
     QTest::addColumn<QString>("outcome");
 
-    QTest::newRow("OK") << R"({"write":"OK"})" << "written";
-    QTest::newRow("FAIL with other members") << R"({"reg":4,"write":"FAIL"})" << "failed";
+    QTest::newRow("OK") << R"({"write":"OK"})"
+                        << "written";
+    QTest::newRow("FAIL with other members") << R"({"reg":4,"write":"FAIL"})"
+                                             << "failed";
     QTest::newRow("lower case") << R"({"write":"ok"})" << QString();
     QTest::newRow("not a string") << R"({"write":1})" << QString();
     QTest::newRow("array") << R"(["write","OK"])" << QString();
@@ -118,7 +127,8 @@ void TestCloudReply::readsTopics_data()
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QString>("deviceId");
 
-    QTest::newRow("port topic") << "Kestrelvane/KV-7/pub/port1" << "KV-7";
+    QTest::newRow("port topic") << "Kestrelvane/KV-7/pub/port1"
+                                << "KV-7";
     QTest::newRow("no second level") << "Kestrelvane/KV-7" << QString();
     QTest::newRow("other prefix") << "Other/KV-7/response" << QString();
     QTest::newRow("empty level") << "Kestrelvane//response" << QString();
@@ -131,6 +141,41 @@ void TestCloudReply::readsTopics()
     QCOMPARE(TopicScheme::deviceIdFromTopic(topic), deviceId);
     if (!deviceId.isEmpty())
         QVERIFY(TopicScheme::gatewayTopics(deviceId).contains(topic));
+}
+
+void TestCloudReply::routesByTheWordsOfTheTopic_data()
+{
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("routes"); // n=network p=port data e=errors r=reply
+
+    QTest::newRow("port 1") << "Kestrelvane/A/pub/port1"
+                            << "p";
+    QTest::newRow("port 2") << "Kestrelvane/A/pub/port2"
+                            << "p";
+    QTest::newRow("response") << "Kestrelvane/A/response"
+                              << "r";
+    QTest::newRow("errors") << "Kestrelvane/A/errors"
+                            << "e";
+    QTest::newRow("network") << "Kestrelvane/A/network"
+                             << "n";
+    QTest::newRow("config is not routed") << "Kestrelvane/A/config"
+                                          << "";
+    QTest::newRow("device id holding a word routes there too")
+        << "Kestrelvane/port1-network/response"
+        << "npr";
+    QTest::newRow("case matters") << "Kestrelvane/A/Response"
+                                  << "";
+}
+
+void TestCloudReply::routesByTheWordsOfTheTopic()
+{
+    QFETCH(QString, topic);
+    QFETCH(QString, routes);
+    const TopicScheme::Route route = TopicScheme::routeOf(topic);
+    QCOMPARE(route.networkLog, routes.contains('n'));
+    QCOMPARE(route.portData, routes.contains('p'));
+    QCOMPARE(route.errorsLog, routes.contains('e'));
+    QCOMPARE(route.reply, routes.contains('r'));
 }
 
 QTEST_GUILESS_MAIN(TestCloudReply)

@@ -1,8 +1,10 @@
+#include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -35,8 +37,8 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Broker port the gateway reports."),
                                         QStringLiteral("port"), QStringLiteral("1883"));
     const QCommandLineOption brokerUser(QStringLiteral("broker-user"),
-                                        QStringLiteral("Broker user name."),
-                                        QStringLiteral("user"), QStringLiteral("gateway"));
+                                        QStringLiteral("Broker user name."), QStringLiteral("user"),
+                                        QStringLiteral("gateway"));
     const QCommandLineOption brokerPass(QStringLiteral("broker-pass"),
                                         QStringLiteral("Broker password."),
                                         QStringLiteral("password"), QStringLiteral("s3cret+pass"));
@@ -50,8 +52,16 @@ int main(int argc, char *argv[])
         QStringLiteral("count"), QStringLiteral("-1"));
     const QCommandLineOption refuseSave(QStringLiteral("refuse-save"),
                                         QStringLiteral("Answer SAVE with an error."));
+    const QCommandLineOption noCloud(QStringLiteral("no-cloud"),
+                                     QStringLiteral("Do not join the reported broker."));
+    const QCommandLineOption reportInterval(
+        QStringLiteral("report-interval"),
+        QStringLiteral("Milliseconds between network reports and port data on the broker; 0 "
+                       "publishes none."),
+        QStringLiteral("ms"), QStringLiteral("5000"));
     parser.addOptions({address, commandPort, monitorPort, atPort, deviceId, brokerHost, brokerPort,
-                       brokerUser, brokerPass, monitorRate, monitorLines, refuseSave});
+                       brokerUser, brokerPass, monitorRate, monitorLines, refuseSave, noCloud,
+                       reportInterval});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -81,9 +91,34 @@ int main(int argc, char *argv[])
     if (!simulator.atConsoleAvailable())
         err << "gateway-sim: " << simulator.errorString() << '\n';
 
+    // The broker side: commands and register writes through the reported
+    // broker, and the periodic reports a gateway in the field publishes.
+    GatewayCloudLink cloud(model);
+    QTimer reports;
+    if (!parser.isSet(noCloud)) {
+        if (!QHostAddress(model.setting(QStringLiteral("mqttServer"))).isLoopback()) {
+            err << "gateway-sim: only a loopback broker is joined\n";
+            return 2;
+        }
+        cloud.start();
+        int tick = 0;
+        QObject::connect(&reports, &QTimer::timeout, &cloud, [&cloud, &tick] {
+            if (!cloud.isConnected())
+                return;
+            ++tick;
+            cloud.publishNetworkReport(
+                QStringLiteral("LTE RSSI -%1 dBm, registered").arg(60 + tick % 12));
+            cloud.publishPortData(1, QStringLiteral("{\"slave\":1,\"V\":%1}")
+                                         .arg(229.5 + (tick % 10) / 10.0, 0, 'f', 1));
+        });
+        const int interval = parser.value(reportInterval).toInt();
+        if (interval > 0)
+            reports.start(interval);
+    }
+
     QTextStream(stdout) << "gateway-sim: device " << model.deviceId() << " on "
-                        << listenAddress.toString() << " (command " << ports.command
-                        << ", monitor " << ports.monitor << ", AT console "
+                        << listenAddress.toString() << " (command " << ports.command << ", monitor "
+                        << ports.monitor << ", AT console "
                         << (simulator.atConsoleAvailable() ? QString::number(ports.atConsole)
                                                            : QStringLiteral("off"))
                         << ")" << Qt::endl;

@@ -1,0 +1,54 @@
+#include "application.h"
+
+#include "mqttclient.h"
+#include "mqttsession.h"
+#include "tcpbridge.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QHostAddress>
+#include <QMessageBox>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickStyle>
+
+void showStartupFailureBox(const StartupFailure &failure)
+{
+    QMessageBox::critical(nullptr, failure.title, failure.text, QMessageBox::Ok,
+                          QMessageBox::NoButton);
+}
+
+int runApplication(int &argc, char **argv, const QUrl &mainUrl,
+                   const StartupFailurePresenter &presentFailure)
+{
+    QApplication app(argc, argv);
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+
+    // The backend is built before the engine and destroyed after it, so no
+    // page ever outlives tcpClient.
+    TcpBridge bridge;
+    QQmlApplicationEngine engine;
+
+    // Idle until the first usable broker settings arrive.
+    QMQTT::Client client(QHostAddress(QHostAddress::LocalHost), 1883);
+    client.setKeepAlive(60);
+    client.setCleanSession(true);
+    MqttSession session(&bridge, &client);
+
+    engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
+    engine.load(mainUrl);
+    if (engine.rootObjects().isEmpty()) {
+        qWarning().noquote() << "Failed to load qrc:/main.qml."
+                             << "Check that the 'qml' folder and Qt plugins aredeployed next to "
+                                "the exe"
+                             << "(windeployqt --qmldir ...).";
+        presentFailure({QStringLiteral("Application Error"),
+                        QStringLiteral("The user interface (QML) failed to load.\n\n"
+                                       "This usually means the deployment is incomplete:\n"
+                                       "- The 'qml' folder is missing next to the exe, or\n"
+                                       "- windeployqt was run without the --qmldir option.\n\n"
+                                       "See the console output for the detailed QML errors.")});
+        return -1;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// What the operator is told when the interface cannot be loaded.
+struct StartupFailure
+{
+    QString title;
+    QString text;
+};
+
+using StartupFailurePresenter = std::function<void(const StartupFailure &)>;
+
+// Shows the failure in a modal critical message box with a single OK button.
+void showStartupFailureBox(const StartupFailure &failure);
+
+// Builds the running system on its own stack, loads the interface and runs
+// the event loop. Returns the event loop's exit code, or -1 when the
+// interface failed to load. The URL and presenter are parameters so the
+// failure path can be exercised without a person to click the box.
+int runApplication(int &argc, char **argv,
+                   const QUrl &mainUrl = QUrl(QStringLiteral("qrc:/main.qml")),
+                   const StartupFailurePresenter &presentFailure = showStartupFailureBox);

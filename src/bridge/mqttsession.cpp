@@ -1,0 +1,124 @@
+#include "mqttsession.h"
+
+#include "mqttclient.h"
+#include "mqttmessage.h"
+#include "tcpbridge.h"
+#include "topicscheme.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QTimer>
+
+MqttSession::MqttSession(TcpBridge *bridge, QMQTT::Client *client, QObject *parent)
+    : QObject(parent), m_bridge(bridge), m_client(client)
+{
+    connect(bridge, &TcpBridge::mqttConfigReceived, this, &MqttSession::applyBrokerSettings);
+    connect(client, &QMQTT::Client::connected, this, &MqttSession::onConnected);
+    connect(client, &QMQTT::Client::disconnected, this, &MqttSession::onDisconnected);
+
+    connect(bridge, &TcpBridge::configCommandandtopic, this, &MqttSession::publishCommand);
+    connect(bridge, &TcpBridge::subCommandandtopic, this, &MqttSession::publishRequest);
+    connect(bridge, &TcpBridge::mqttDeviceSelected, this, &MqttSession::moveSubscriptions);
+    connect(client, &QMQTT::Client::received, this, &MqttSession::route);
+    connect(client, &QMQTT::Client::subscribed, this, [](const QString &topic, quint8 qos) {
+        qDebug() << "Subscribe ack for" << topic << "qos" << int(qos);
+    });
+    // Errors need no reaction: every failed attempt ends in disconnected().
+}
+
+void MqttSession::applyBrokerSettings()
+{
+    const BrokerSettings &broker = m_bridge->cloudBroker();
+    const QString host = broker.host.trimmed();
+    bool portOk = false;
+    const uint port = broker.port.trimmed().toUInt(&portOk, 10);
+    if (!portOk || port == 0 || port > 65535 || host.isEmpty())
+        return;
+
+    const bool unchanged = host == m_lastHost && port == m_lastPort &&
+                           m_client->username() == broker.user &&
+                           QString::fromUtf8(m_client->password()) == broker.password;
+    if (unchanged) {
+        m_bridge->subscribetoMqttTopics();
+        if (!m_client->isConnectedToHost()) {
+            m_client->connectToHost();
+            m_bridge->subscribetoMqttTopics();
+        }
+        return;
+    }
+
+    m_lastHost = host;
+    m_lastPort = quint16(port);
+    m_client->disconnectFromHost();
+    m_client->setHostName(host);
+    m_client->setPort(quint16(port));
+    m_client->setUsername(broker.user);
+    m_client->setPassword(broker.password.toUtf8());
+    m_client->connectToHost();
+}
+
+void MqttSession::onConnected()
+{
+    m_bridge->ismqttConnected(true);
+    m_bridge->subscribetoMqttTopics();
+}
+
+// One retry per drop, failed attempts included: the retry's own failure ends
+// in another disconnected(), which schedules the next one.
+void MqttSession::onDisconnected()
+{
+    m_bridge->ismqttConnected(false);
+    QTimer::singleShot(retryDelayMs, Qt::CoarseTimer, QCoreApplication::instance(),
+                       [client = QPointer<QMQTT::Client>(m_client)] {
+                           if (client && !client->isConnectedToHost())
+                               client->connectToHost();
+                       });
+}
+
+void MqttSession::moveSubscriptions(const QString &deviceId)
+{
+    if (!TopicScheme::isUsableDeviceId(deviceId)) {
+        qWarning().noquote() << "Refused to subscribe the topics of the device id" << deviceId
+                             << "(it holds \"+\", \"#\" or \"/\")";
+        return;
+    }
+    if (!m_subscribedDeviceId.isEmpty()) {
+        for (const QString &topic : TopicScheme::gatewayTopics(m_subscribedDeviceId))
+            m_client->unsubscribe(topic);
+    }
+    m_subscribedDeviceId = deviceId;
+    for (const QString &topic : TopicScheme::gatewayTopics(deviceId))
+        m_client->subscribe(topic, 2);
+}
+
+void MqttSession::publishCommand(const QString &command, const QString &topic)
+{
+    m_client->publish(QMQTT::Message(0, topic, command.toUtf8(), 0, false, false));
+}
+
+void MqttSession::publishRequest(const QVariantMap &data, const QString &topic)
+{
+    const QByteArray json =
+        QJsonDocument(QJsonObject::fromVariantMap(data)).toJson(QJsonDocument::Compact);
+    m_client->publish(QMQTT::Message(0, topic, json, 0, false, false));
+}
+
+void MqttSession::route(const QMQTT::Message &message)
+{
+    const QString topic = message.topic();
+    const QString text = QString::fromUtf8(message.payload());
+    const TopicScheme::Route route = TopicScheme::routeOf(topic);
+    if (route.networkLog)
+        m_bridge->emitnetworkLogFromMqtt(text, topic);
+    if (route.portData) {
+        m_bridge->emitLogFromMqtt(text, topic);
+        m_bridge->emitWriteFromMqtt(text);
+    }
+    if (route.errorsLog)
+        m_bridge->emitLogFromMqtt(text, topic);
+    if (route.reply)
+        m_bridge->emitdevicelistfrommqtt(text);
+}

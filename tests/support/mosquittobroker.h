@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <utility>
+#include <vector>
+
+// A real mosquitto broker for one test: loopback only, a free port, anonymous
+// access off and a password file generated from addUser(). The broker is
+// stopped when the object goes.
+class MosquittoBroker
+{
+public:
+    MosquittoBroker();
+    ~MosquittoBroker();
+
+    MosquittoBroker(const MosquittoBroker &) = delete;
+    MosquittoBroker &operator=(const MosquittoBroker &) = delete;
+
+    // Users must be added before start().
+    void addUser(const QString &user, const QString &password);
+
+    // A line added to the generated configuration; before start().
+    void addConfigLine(const QByteArray &line) { m_extraConfig += line + '\n'; }
+
+    // Starts the broker and waits until it accepts connections. On failure,
+    // errorString() says why (mosquitto missing among the reasons).
+    bool start();
+    // Stops it cleanly, or kills it at once; restart() brings it back on the
+    // same port with the same users.
+    void stop();
+    void kill();
+    bool restart();
+
+    bool isRunning() const;
+    QString host() const { return QStringLiteral("127.0.0.1"); }
+    quint16 port() const { return m_port; }
+    QString errorString() const { return m_error; }
+
+    // The path of a broker's helper program (mosquitto_sub, mosquitto_pub),
+    // or an empty string.
+    static QString findProgram(const QString &name);
+
+private:
+    bool writeConfiguration();
+    bool launch();
+    bool waitUntilListening(int timeoutMs);
+
+    QTemporaryDir m_dir;
+    std::vector<std::pair<QString, QString>> m_users;
+    QByteArray m_extraConfig;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_error;
+};
