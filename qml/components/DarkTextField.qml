@@ -1,0 +1,19 @@
+import QtQuick
+import QtQuick.Controls
+import "Palette.js" as Palette
+
+// The dark text field of every form.
+TextField {
+    implicitHeight: 40
+    color: "white"
+    placeholderTextColor: Palette.placeholder
+    selectByMouse: true
+    font.pixelSize: 14
+    font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
+    background: Rectangle {
+        radius: 6
+        color: Palette.fieldFill
+        border.color: parent.activeFocus ? Palette.accent : Palette.fieldBorder
+        border.width: 1
+    }
+}

@@ -1,0 +1,37 @@
+import QtQuick
+import QtQuick.Layouts
+import "Palette.js" as Palette
+
+// The page title above the rounded card that holds a page's content. Items
+// declared inside go into the card.
+Item {
+    id: root
+    property alias title: titleText.text
+    default property alias content: cardBody.data
+    property alias card: cardRect
+
+    Text {
+        id: titleText
+        anchors { top: parent.top; left: parent.left; right: parent.right; margins: 20 }
+        color: "white"
+        font.bold: true
+        font.pixelSize: 24
+        font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
+        textFormat: Text.PlainText
+    }
+    Rectangle {
+        id: cardRect
+        anchors {
+            top: titleText.bottom; left: parent.left; right: parent.right; bottom: parent.bottom
+            margins: 20
+        }
+        radius: 12
+        color: Palette.card
+        opacity: 0.9
+        Item {
+            id: cardBody
+            anchors.fill: parent
+            anchors.margins: 20
+        }
+    }
+}
