@@ -1,0 +1,205 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import "qrc:/DeviceChoice.js" as DeviceChoice
+
+// The device choice page: both modes, what is refused, what is connected.
+TestCase {
+    id: testCase
+    name: "ChooseDevice"
+    when: windowShown
+
+    property var window
+    property var page
+
+    function init() {
+        var component = Qt.createComponent("qrc:/main.qml")
+        compare(component.status, Component.Ready, component.errorString())
+        window = createTemporaryObject(component, testCase)
+        tryVerify(function() { return window.pageLoader.status === Loader.Ready })
+        page = window.pageLoader.item
+        waitForRendering(window.contentItem)
+    }
+
+    function cleanup() {
+        tcpClient.disconnectFromDevice()
+        gateway.stop()
+        gateway.removeSettingsFile()
+    }
+
+    function field() { return findChild(page, "inputField") }
+
+    function enter(text) {
+        field().text = text
+        mouseClick(findChild(page, "connectButton"))
+    }
+
+    function chooseMqtt() {
+        mouseClick(findChild(page, "modeMQTT"))
+        verify(page.mqttMode)
+    }
+
+    function test_addressRule_data() {
+        return [
+            { tag: "all zeros", text: "0.0.0.0", valid: true },
+            { tag: "all 255", text: "255.255.255.255", valid: true },
+            { tag: "two-digit leading zero", text: "10.01.0.9", valid: true },
+            { tag: "loopback", text: "127.0.0.1", valid: true },
+            { tag: "field above 255", text: "256.1.1.1", valid: false },
+            { tag: "three fields", text: "1.2.3", valid: false },
+            { tag: "three-digit leading zero", text: "010.1.1.1", valid: false },
+            { tag: "trailing space", text: "192.168.1.1 ", valid: false },
+            { tag: "five fields", text: "1.2.3.4.5", valid: false },
+            { tag: "letters", text: "a.b.c.d", valid: false },
+            { tag: "empty field", text: "1..2.3", valid: false }
+        ]
+    }
+
+    function test_addressRule(data) {
+        compare(DeviceChoice.isValidIP(data.text), data.valid)
+    }
+
+    function test_opensWithTheLastAddressAndDropsAnOpenLink() {
+        var address = gateway.start()
+        tcpClient.connectToDevice(address, 8881)
+        tryCompare(tcpClient, "connected", true)
+        window.currentdeviceIP = address
+        window.pageLoader.source = ""
+        window.pageLoader.source = "qrc:/ChooseDeviceIp.qml"
+        page = window.pageLoader.item
+        compare(tcpClient.connected, false)
+        compare(field().text, address)
+    }
+
+    function test_refusalsSendNothing_data() {
+        return [
+            { tag: "empty", text: "", addressMessage: false },
+            { tag: "malformed", text: "192.168.1", addressMessage: true },
+            { tag: "space after", text: "127.0.0.1 ", addressMessage: true }
+        ]
+    }
+
+    function test_refusalsSendNothing(data) {
+        var address = gateway.start()
+        enter(data.text)
+        compare(page.validationAttempted, true)
+        compare(page.connecting, false)
+        compare(findChild(page, "addressMessage").visible, data.addressMessage)
+        if (data.text === "")
+            compare(String(field().background.border.color), "#ff5555")
+        wait(100)
+        compare(gateway.connectionCount(0), 0)
+        compare(window.ipSelected, false)
+    }
+
+    function test_connectsAndHandsTheLinkToTheNetworkPage() {
+        var address = gateway.start()
+        enter(address)
+        compare(window.currentdeviceIP, address)
+        tryCompare(window, "ipSelected", true)
+        compare(window.pageLoader.source.toString(), "qrc:/NetworkPage.qml")
+        compare(window.pagehead, "Gateway - Network")
+        verify(tcpClient.connected)
+        compare(gateway.connectionCount(0), 1)
+    }
+
+    function test_socketErrorIsShownAndTheAttemptEnds() {
+        // Nothing listens here, so the connection is refused.
+        enter("127.0.63.250")
+        var error = findChild(page, "connectionErrorText")
+        tryCompare(page, "connecting", false)
+        verify(page.connectionError.length > 0)
+        verify(error.visible)
+        compare(window.ipSelected, false)
+
+        // A late time-out keeps the error text.
+        var shown = page.connectionError
+        findChild(page, "connectTimeout").triggered()
+        compare(page.connectionError, shown)
+
+        // Editing the field clears it.
+        field().forceActiveFocus()
+        keyClick(Qt.Key_End)
+        keyClick(Qt.Key_Backspace)
+        if (page.connectionError.length > 0)
+            field().textEdited()
+        compare(page.connectionError, "")
+    }
+
+    function test_timeOutGivesUpWithItsOwnMessage() {
+        window.currentdeviceIP = "127.0.63.251"
+        page.connecting = true
+        var timer = findChild(page, "connectTimeout")
+        timer.interval = 10
+        timer.start()
+        tryCompare(page, "connecting", false)
+        compare(page.connectionError,
+                "Connection timed out. Could not reach 127.0.63.251 within 10 seconds.")
+    }
+
+    function test_switchingModesEmptiesTheField() {
+        field().text = "10.0.0.1"
+        page.validationAttempted = true
+        chooseMqtt()
+        compare(field().text, "")
+        compare(page.validationAttempted, false)
+        compare(field().placeholderText, "Device ID")
+        verify(findChild(page, "deviceCombo").visible)
+        field().text = "x"
+        mouseClick(findChild(page, "modeTCP"))
+        compare(page.mqttMode, false)
+        compare(field().text, "")
+        compare(field().placeholderText, "192.168.1.175")
+    }
+
+    function test_cloudWithoutBrokerSettingsShowsTheBrokerPopup() {
+        chooseMqtt()
+        enter("02 04 AB")
+        compare(window.currentDeviceId, "0204AB")
+        var popup = findChild(window, "brokerPopup")
+        tryCompare(popup, "opened", true)
+        compare(window.brokerPopupMessage, "MQTT broker not configured.\n"
+                + "Connect to the device via TCP first to fetch its MQTT settings.")
+        compare(window.idSelected, false)
+        verify(tcpClient.deviceIds.indexOf("0204AB") < 0)
+    }
+
+    function test_cloudIdentifiersThatAreNotTopicLevelsAreRefused_data() {
+        return [ { tag: "plus", text: "KV+1" }, { tag: "hash", text: "#" },
+                 { tag: "slash", text: "KV/1" } ]
+    }
+
+    function test_cloudIdentifiersThatAreNotTopicLevelsAreRefused(data) {
+        chooseMqtt()
+        var before = window.currentDeviceId
+        enter(data.text)
+        compare(page.connectionError, DeviceChoice.unusableIdMessage)
+        compare(String(findChild(page, "connectionErrorText").color), "#ff7777")
+        compare(window.currentDeviceId, before)
+        compare(window.idSelected, false)
+        compare(findChild(window, "brokerPopup").visible, false)
+        verify(tcpClient.deviceIds.indexOf(data.text) < 0)
+    }
+
+    function test_cloudDeviceLearntInDirectModeEntersCloudMode() {
+        // A direct-mode reading registers the gateway and its broker.
+        var address = gateway.start()
+        tcpClient.connectToDevice(address, 8881)
+        tryCompare(tcpClient, "connected", true)
+        tcpClient.sendCommand("GETALL")
+        tryVerify(function() { return tcpClient.deviceIds.indexOf("KV-0001") >= 0 })
+        tcpClient.disconnectFromDevice()
+
+        chooseMqtt()
+        var combo = findChild(page, "deviceCombo")
+        compare(combo.displayText, "Select Device ID")
+        combo.currentIndex = tcpClient.deviceIds.indexOf("KV-0001")
+        combo.activated(combo.currentIndex)
+        compare(field().text, "KV-0001")
+        mouseClick(findChild(page, "connectButton"))
+        compare(window.idSelected, true)
+        compare(window.currentDeviceId, "KV-0001")
+        compare(window.pagehead2, "Devices - Add Device")
+        compare(window.pageLoader.source.toString(), "qrc:/AddNewMeterMqtt.qml")
+    }
+}
