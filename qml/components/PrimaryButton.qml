@@ -31,12 +31,15 @@ Button {
     }
     background: Rectangle {
         radius: control.radius
-        color: control.danger ? Palette.danger : "transparent"
-        gradient: control.danger ? null : fill
-        Gradient {
-            id: fill
-            GradientStop { position: 0.0; color: Palette.gradientTop }
-            GradientStop { position: 1.0; color: Palette.gradientBottom }
+        color: Palette.danger
+        Rectangle {
+            anchors.fill: parent
+            radius: parent.radius
+            visible: !control.danger
+            gradient: Gradient {
+                GradientStop { position: 0.0; color: Palette.gradientTop }
+                GradientStop { position: 1.0; color: Palette.gradientBottom }
+            }
         }
     }
     HoverHandler { cursorShape: Qt.PointingHandCursor }
