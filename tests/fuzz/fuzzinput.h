@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+
+// Takes a fuzzer's bytes apart into small choices and the rest, without ever
+// reading past the end.
+class FuzzInput
+{
+public:
+    FuzzInput(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
+
+    uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+
+    // Up to `length` bytes, fewer at the end of the input.
+    QByteArray bytes(size_t length)
+    {
+        const size_t n = m_pos + length <= m_size ? length : m_size - m_pos;
+        QByteArray out(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(n));
+        m_pos += n;
+        return out;
+    }
+
+    QByteArray rest() { return bytes(m_size - m_pos); }
+    bool atEnd() const { return m_pos >= m_size; }
+
+private:
+    const uint8_t *m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+};
