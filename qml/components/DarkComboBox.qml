@@ -5,6 +5,9 @@ import "Palette.js" as Palette
 // The dark combo box of every form; its list drops down under it.
 ComboBox {
     id: control
+    // Forms that want fixed rows in the list, or another hover colour.
+    property real rowHeight: 0
+    property color rowHighlight: Palette.fieldBorder
     implicitHeight: 40
     font.pixelSize: 14
     font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
@@ -28,6 +31,7 @@ ComboBox {
         required property int index
         required property var modelData
         width: control.width
+        height: control.rowHeight > 0 ? control.rowHeight : implicitHeight
         highlighted: control.highlightedIndex === index
         contentItem: Text {
             text: control.textRole ? modelData[control.textRole] : modelData
@@ -35,7 +39,7 @@ ComboBox {
             font: control.font
             textFormat: Text.PlainText
         }
-        background: Rectangle { color: highlighted ? Palette.fieldBorder : Palette.fieldFill }
+        background: Rectangle { color: highlighted ? control.rowHighlight : Palette.fieldFill }
     }
     popup: Popup {
         y: control.height

@@ -4,6 +4,8 @@ import "Palette.js" as Palette
 
 // The dark text field of every form.
 TextField {
+    // Set by forms that mark a refused value.
+    property bool invalid: false
     implicitHeight: 40
     color: "white"
     placeholderTextColor: Palette.placeholder
@@ -13,7 +15,7 @@ TextField {
     background: Rectangle {
         radius: 6
         color: Palette.fieldFill
-        border.color: parent.activeFocus ? Palette.accent : Palette.fieldBorder
+        border.color: parent.invalid ? "red" : (parent.activeFocus ? Palette.accent : Palette.fieldBorder)
         border.width: 1
     }
 }

@@ -12,6 +12,7 @@ ColumnLayout {
     property alias maximumLength: input.maximumLength
     property alias readOnly: input.readOnly
     property alias field: input
+    property alias invalid: input.invalid
     spacing: 4
 
     Text {

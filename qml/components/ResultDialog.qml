@@ -59,12 +59,14 @@ Popup {
             Layout.alignment: Qt.AlignHCenter
             spacing: 12
             PrimaryButton {
+                objectName: dialog.objectName + "Primary"
                 text: dialog.primaryText
                 danger: !dialog.success
                 grows: true
                 onClicked: dialog.primaryClicked()
             }
             SecondaryButton {
+                objectName: dialog.objectName + "Secondary"
                 text: dialog.secondaryText
                 fill: "#394B5D"
                 labelColor: "#D7E3F0"

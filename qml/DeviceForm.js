@@ -1,0 +1,86 @@
+.pragma library
+.import "HexUtils.js" as HexUtils
+
+// The RS-485 device form's rules, shared by the add and the edit form: what
+// the operator typed is checked here and turned into the gateway's command
+// text, so the pages only read fields and show the outcome.
+
+var minSeconds = 5
+var maxSeconds = 300
+
+var enterAllValues = "Enter all values"
+var secondsOutOfRange = "Seconds should be between 5 and 300"
+var badHex = "Hex command must contain only hex digits (0-9, A-F)"
+// The name is the last field of a command line: a line break in it would
+// end the command early and hand the rest to the gateway as a command of
+// its own.
+var badName = "Name must not contain line breaks or control characters"
+
+// The decimal number at the start of the text (characters after it are
+// ignored), or NaN. Exponents and "Infinity" are not numbers an operator
+// types for a poll interval, so they are not read.
+function readSeconds(text) {
+    var match = /^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+))/.exec(String(text))
+    return match ? Number(match[1]) : NaN
+}
+
+// Checks the typed values; returns { error } for a refusal, or the values as
+// they go on the wire: { seconds (shortest decimal text), hex, name }.
+function check(hexText, secondsText, nameText) {
+    var hex = String(hexText)
+    var secs = String(secondsText)
+    var name = String(nameText)
+    // A name of blanks would reach the gateway as no name at all.
+    if (hex.length === 0 || secs.length === 0 || name.trim().length === 0)
+        return { error: enterAllValues }
+    var seconds = readSeconds(secs)
+    if (isNaN(seconds) || seconds < minSeconds || seconds > maxSeconds)
+        return { error: secondsOutOfRange }
+    var digits = HexUtils.stripHexSpaces(hex)
+    if (!HexUtils.isValidHex(digits))
+        return { error: badHex }
+    if (/[\u0000-\u001f\u007f\u2028\u2029]/.test(name))
+        return { error: badName }
+    return { error: "", seconds: String(seconds), hex: digits, name: name }
+}
+
+function fields(port, crc, values) {
+    return port + "," + crc + "," + values.seconds + "," + values.hex + "," + values.name
+}
+
+function addCommand(port, crc, values) {
+    return "rs485add " + fields(port, crc, values)
+}
+
+function modifyCommand(position, port, crc, values) {
+    return "rs485mod " + position + "," + fields(port, crc, values)
+}
+
+function deleteCommand(position) {
+    return "rs485del " + position
+}
+
+// "port2" -> 2; anything without a number after "port" -> NaN.
+function portNumber(portText) {
+    var match = /port(\d+)/.exec(String(portText))
+    return match ? Number(match[1]) : NaN
+}
+
+// The poll interval as the gateway reports it ("10s") back in the form's
+// "Seconds" text ("10"); empty when it holds no number.
+function secondsFromPoll(poll) {
+    var value = parseInt(String(poll).replace("s", ""), 10)
+    return isNaN(value) ? "" : String(value)
+}
+
+// The index of the entry whose value equals `value`, or 0.
+function indexOfValue(entries, value) {
+    for (var i = 0; i < entries.length; ++i) {
+        if (entries[i].value === value)
+            return i
+    }
+    return 0
+}
+
+var portEntries = [ { text: "Port 1", value: 1 }, { text: "Port 2", value: 2 } ]
+var crcEntries = [ { text: "1 (Auto CRC)", value: 1 }, { text: "0 (Manual CRC)", value: 0 } ]
