@@ -22,6 +22,7 @@ public:
     // address, or an empty string.
     Q_INVOKABLE QString start();
     Q_INVOKABLE void stop();
+    GatewaySimulator *simulator() const { return m_simulator.get(); }
 
     // Command lines received on 8881, and the raw bytes (CR LF included).
     Q_INVOKABLE QStringList commands() const;

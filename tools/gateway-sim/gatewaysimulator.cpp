@@ -168,7 +168,9 @@ void GatewaySimulator::accept(QTcpServer *server, Service service)
             emit clientDisconnected(service);
         });
 
-        if (service == Service::Monitor) {
+        if (service == Service::Monitor && m_monitorRate < 0) {
+            // A silent monitor: only sendRaw() reaches the peer.
+        } else if (service == Service::Monitor) {
             QTimer *pacer = m_connections[socket].pacer;
             if (m_monitorRate > 0) {
                 pacer->setInterval(m_monitorRate > 100 ? 10 : 1000 / m_monitorRate);

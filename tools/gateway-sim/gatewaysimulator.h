@@ -67,7 +67,8 @@ public:
     int connectionCount(Service service) const;
 
     // Monitor stream: header and register lines at a steady rate, or as fast
-    // as the link takes them; with a count, the link closes after that many.
+    // as the link takes them (0); a negative rate sends nothing of its own.
+    // With a count, the link closes after that many.
     void setMonitorRate(int linesPerSecond) { m_monitorRate = linesPerSecond; }
     void setMonitorLineLimit(qint64 lines) { m_monitorLimit = lines; }
     static QByteArray monitorSampleBlock();
