@@ -4,16 +4,15 @@ import QtQuick.Layouts
 import "components"
 import "components/Palette.js" as Palette
 
-// The direct-mode menu: navigation entries, the device and link status, and
-// the reboot command.
-Rectangle {
+// The direct-mode menu: navigation entries, the device and TCP link status,
+// and the reboot command.
+NavigationMenu {
     id: menu
-    color: Palette.window
-    implicitWidth: 220
+    objectName: "sideMenu"
 
     // Each entry: its label, the page it loads and the header text that both
     // names the page and marks the entry active.
-    readonly property var entries: [
+    entries: [
         { caption: "", label: "Choose Device", page: "qrc:/ChooseDeviceIp.qml", head: "Choose Device", leaves: true },
         { caption: "GATEWAY", label: "Network", page: "qrc:/NetworkPage.qml", head: "Gateway - Network" },
         { caption: "", label: "Cloud", page: "qrc:/MqttConfigPage.qml", head: "Gateway - Cloud" },
@@ -23,8 +22,10 @@ Rectangle {
         { caption: "SYSTEM", label: "Settings", page: "qrc:/AllSettings.qml", head: "Wi-Fi/Bluetooth/SIM Settings" },
         { caption: "", label: "Logs", page: "qrc:/Log.qml", head: "System - Logs" }
     ]
+    currentHead: pagehead
+    linkConnected: tcpClient.connected
 
-    function open(entry) {
+    onEntryClicked: function(entry) {
         if (entry.leaves) {
             ipSelected = false
             idSelected = false
@@ -35,126 +36,32 @@ Rectangle {
         pagehead = entry.head
     }
 
-    ColumnLayout {
-        anchors.fill: parent
-        anchors.bottomMargin: 10
-        spacing: 0
-
-        Item { Layout.preferredHeight: menu.height / 15 }
-
-        ListView {
-            id: entryList
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-            clip: true
-            spacing: 6
-            model: menu.entries
-            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOff }
-            delegate: Column {
-                required property var modelData
-                width: entryList.width
-                spacing: 4
-                Text {
-                    visible: modelData.caption.length > 0
-                    x: entryList.width * 0.06
-                    text: modelData.caption
-                    color: "#f6e599"
-                    font.bold: true
-                    font.pixelSize: 11
-                    font.family: qcksnd.name
-                    topPadding: 6
-                }
-                Rectangle {
-                    readonly property bool active: pagehead === modelData.head
-                    objectName: "menuEntry_" + modelData.label
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    width: entryList.width * 0.88
-                    height: 32
-                    radius: 5
-                    border.width: 1
-                    border.color: Palette.accent
-                    color: active ? Palette.accent : "transparent"
-                    Text {
-                        anchors.left: parent.left
-                        anchors.leftMargin: 10
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: modelData.label
-                        color: parent.active ? Palette.window : Palette.accent
-                        font.pixelSize: 16
-                        font.family: qcksnd.name
-                    }
-                    MouseArea {
-                        anchors.fill: parent
-                        cursorShape: Qt.PointingHandCursor
-                        onClicked: menu.open(modelData)
-                    }
-                }
-            }
-            footer: Column {
-                width: entryList.width
-                topPadding: 16
-                spacing: 2
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: ipSelected ? "Device IP" : (idSelected ? "Device ID" : "")
-                    color: "#a8e6a8"
-                    font.pixelSize: 16
-                    font.family: qcksnd.name
-                }
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: ipSelected ? currentdeviceIP : (idSelected ? currentDeviceId : "")
-                    color: "white"
-                    font.pixelSize: 13
-                    font.family: qcksnd.name
-                    textFormat: Text.PlainText
-                }
-                Item { width: 1; height: 10 }
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: "Status"
-                    color: "#a8e6a8"
-                    font.pixelSize: 16
-                    font.family: qcksnd.name
-                }
-                Text {
-                    objectName: "linkStatus"
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: tcpClient.connected ? "Connected" : "Not Connected"
-                    color: "white"
-                    font.pixelSize: 13
-                    font.family: qcksnd.name
-                }
-            }
+    Rectangle {
+        Layout.alignment: Qt.AlignHCenter
+        Layout.preferredWidth: menu.width * 0.8
+        Layout.preferredHeight: 1
+        color: "#555555"
+    }
+    Item { Layout.preferredHeight: 8 }
+    Button {
+        id: rebootButton
+        objectName: "rebootButton"
+        Layout.alignment: Qt.AlignHCenter
+        Layout.preferredWidth: menu.width * 0.88
+        Layout.preferredHeight: 32
+        Layout.bottomMargin: 15
+        text: "Reboot"
+        contentItem: Text {
+            text: rebootButton.text
+            color: "white"
+            font.bold: true
+            font.pixelSize: 14
+            font.family: qcksnd.name
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
         }
-
-        Rectangle {
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: menu.width * 0.8
-            Layout.preferredHeight: 1
-            color: "#555555"
-        }
-        Item { Layout.preferredHeight: 8 }
-        Button {
-            id: rebootButton
-            objectName: "rebootButton"
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: menu.width * 0.88
-            Layout.preferredHeight: 32
-            Layout.bottomMargin: 15
-            text: "Reboot"
-            contentItem: Text {
-                text: rebootButton.text
-                color: "white"
-                font.bold: true
-                font.pixelSize: 14
-                font.family: qcksnd.name
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
-            }
-            background: Rectangle { radius: 5; color: Palette.danger }
-            onClicked: rebootPopup.open()
-        }
+        background: Rectangle { radius: 5; color: Palette.danger }
+        onClicked: rebootPopup.open()
     }
 
     Popup {

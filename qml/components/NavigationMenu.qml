@@ -1,0 +1,129 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import "Palette.js" as Palette
+
+// The look both side menus share: group captions, outlined entries with the
+// current page's entry filled, and the identity and session status below.
+// Items declared inside go under the scrolling column (the reboot button).
+Rectangle {
+    id: menu
+
+    // Each entry: { caption, label, head, ... }; the mode's menu gives the rest.
+    property var entries: []
+    // The header text of the page shown: the entry that carries it is active.
+    property string currentHead
+    property bool linkConnected: false
+    default property alias bottomItems: bottomArea.data
+
+    signal entryClicked(var entry)
+
+    color: Palette.window
+    implicitWidth: 220
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.bottomMargin: 10
+        spacing: 0
+
+        Item { Layout.preferredHeight: menu.height / 15 }
+
+        ListView {
+            id: entryList
+            objectName: "entryList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: 6
+            model: menu.entries
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOff }
+            delegate: Column {
+                required property var modelData
+                width: entryList.width
+                spacing: 4
+                Text {
+                    visible: modelData.caption.length > 0
+                    x: entryList.width * 0.06
+                    text: modelData.caption
+                    color: "#f6e599"
+                    font.bold: true
+                    font.pixelSize: 11
+                    font.family: qcksnd.name
+                    topPadding: 6
+                }
+                Rectangle {
+                    readonly property bool active: menu.currentHead === modelData.head
+                    objectName: "menuEntry_" + modelData.label
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: entryList.width * 0.88
+                    height: 32
+                    radius: 5
+                    border.width: 1
+                    border.color: Palette.accent
+                    color: active ? Palette.accent : "transparent"
+                    Text {
+                        anchors.left: parent.left
+                        anchors.leftMargin: 10
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: modelData.label
+                        color: parent.active ? Palette.window : Palette.accent
+                        font.pixelSize: 16
+                        font.family: qcksnd.name
+                    }
+                    MouseArea {
+                        anchors.fill: parent
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: menu.entryClicked(modelData)
+                    }
+                }
+            }
+            footer: Column {
+                width: entryList.width
+                topPadding: 16
+                spacing: 2
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    height: 16
+                    text: ipSelected ? "Device IP" : (idSelected ? "Device ID" : "")
+                    color: "#a8e6a8"
+                    font.pixelSize: 16
+                    font.family: qcksnd.name
+                }
+                Text {
+                    objectName: "identity"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    height: 16
+                    text: ipSelected ? currentdeviceIP : (idSelected ? currentDeviceId : "")
+                    color: "white"
+                    font.pixelSize: 13
+                    font.family: qcksnd.name
+                    textFormat: Text.PlainText
+                }
+                Item { width: 1; height: 10 }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    height: 16
+                    text: "Status"
+                    color: "#a8e6a8"
+                    font.pixelSize: 16
+                    font.family: qcksnd.name
+                }
+                Text {
+                    objectName: "linkStatus"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    height: 16
+                    text: menu.linkConnected ? "Connected" : "Not Connected"
+                    color: "white"
+                    font.pixelSize: 13
+                    font.family: qcksnd.name
+                }
+            }
+        }
+
+        ColumnLayout {
+            id: bottomArea
+            Layout.fillWidth: true
+            spacing: 0
+        }
+    }
+}

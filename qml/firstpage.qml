@@ -1,0 +1,4 @@
+import QtQuick
+
+// Kept in the resource for the pages that may link to it; nothing loads it.
+Item {}
