@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds, then starts the tool's window under Xvfb against the in-process
-# gateway simulator and saves a screenshot of every direct-mode page into
-# screenshots/ (or the folder given).
+# gateway simulator (and, for cloud mode, a local mosquitto broker) and saves
+# a screenshot of every page into screenshots/ (or the folder given).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}

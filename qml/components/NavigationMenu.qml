@@ -123,6 +123,8 @@ Rectangle {
         ColumnLayout {
             id: bottomArea
             Layout.fillWidth: true
+            Layout.fillHeight: false // a nested layout would take half the height
+            Layout.preferredWidth: menu.width
             spacing: 0
         }
     }

@@ -1,11 +1,15 @@
-// Takes a screenshot of every direct-mode page as an operator sees it: the
-// real window, backend and MQTT session against an in-process gateway
-// simulator, each page visited through the window's own navigation state.
+// Takes a screenshot of every page as an operator sees it: the real window,
+// backend and MQTT session against an in-process gateway simulator (direct
+// mode) and the same gateway behind a local mosquitto broker (cloud mode),
+// each page visited through the window's own navigation state.
 //
 //   screenshots <output folder>     (run under Xvfb or with -platform offscreen)
+#include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
+#include "mosquittobroker.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
+#include "settingsstore.h"
 #include "tcpbridge.h"
 
 #include <QApplication>
@@ -36,6 +40,19 @@ const Shot shots[] = {
     {"07-settings", "qrc:/AllSettings.qml", "Wi-Fi/Bluetooth/SIM Settings"},
     {"08-logs", "qrc:/Log.qml", "System - Logs"},
 };
+
+const Shot cloudShots[] = {
+    {"11-cloud-start-stop", "qrc:/StartOrStop.qml", "Device - Start/Stop"},
+    {"12-cloud-add-device", "qrc:/AddNewMeterMqtt.qml", "Devices - Add Device"},
+    {"13-cloud-device-list", "qrc:/AvailableMeterMqtt.qml", "Devices - Device List"},
+    {"14-cloud-single-register", "qrc:/SingleRegister.qml", "Registers - Single Register"},
+    {"15-cloud-multiple-register", "qrc:/MultipleRegister.qml", "Registers - Multiple Register"},
+    {"16-cloud-logs", "qrc:/LogMqtt.qml", "System - Logs"},
+    {"17-cloud-network-logs", "qrc:/NetworkMqtt.qml", "Network - Logs"},
+};
+
+const QString cloudUser = QStringLiteral("gateway");
+const QString cloudPassword = QStringLiteral("s3cret+pass");
 
 void settle(int ms)
 {
@@ -92,6 +109,36 @@ int main(int argc, char *argv[])
         loader->setProperty("source", QUrl(QString::fromLatin1(shot.page)));
         window->setProperty("pagehead", QString::fromLatin1(shot.head));
         settle(2500); // the pages read the gateway one second after opening
+        ok = save(window, folder, QString::fromLatin1(shot.file)) && ok;
+    }
+
+    // Cloud mode: the same gateway joins a local broker, the tool selects it.
+    MosquittoBroker broker;
+    broker.addUser(cloudUser, cloudPassword);
+    if (!broker.start()) {
+        QTextStream(stderr) << "screenshots: " << broker.errorString() << Qt::endl;
+        return 1;
+    }
+    GatewayModel &model = simulator.model();
+    model.setBroker(broker.host(), broker.port(), cloudUser, cloudPassword);
+    SettingsStore::writeBrokerSettings(
+        model.deviceId(),
+        {broker.host(), QString::number(broker.port()), cloudUser, cloudPassword});
+    GatewayCloudLink link(model);
+    link.start();
+    bridge.sendTopicDeviceId(model.deviceId());
+    window->setProperty("ipSelected", false);
+    window->setProperty("currentDeviceId", model.deviceId());
+    window->setProperty("idSelected", true);
+    settle(1500);
+    for (const Shot &shot : cloudShots) {
+        loader->setProperty("source", QUrl(QString::fromLatin1(shot.page)));
+        window->setProperty("pagehead2", QString::fromLatin1(shot.head));
+        // Traffic for the log pages to show.
+        link.publishPortData(1, QStringLiteral("{\"slave\":1,\"reg\":0,\"values\":[231,229]}"));
+        link.publishError(QStringLiteral("port2: slave 7 timed out"));
+        link.publishNetworkReport(QStringLiteral("LTE rssi -71 dBm, operator 40445"));
+        settle(2500); // the device list asks the gateway one second after opening
         ok = save(window, folder, QString::fromLatin1(shot.file)) && ok;
     }
     return ok ? 0 : 1;
