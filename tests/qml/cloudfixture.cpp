@@ -31,7 +31,7 @@ CloudFixture::CloudFixture(GatewayFixture *gateway, QMQTT::Client *toolClient, Q
 
 CloudFixture::~CloudFixture() = default;
 
-QString CloudFixture::start(const QString &deviceId)
+QString CloudFixture::start(const QString &deviceId, bool storeSettings)
 {
     if (!m_broker) {
         auto broker = std::make_unique<MosquittoBroker>();
@@ -50,9 +50,11 @@ QString CloudFixture::start(const QString &deviceId)
     GatewayModel &model = m_gateway->simulator()->model();
     model.setBroker(m_broker->host(), m_broker->port(), gatewayUser, gatewayPassword);
     model.setDeviceId(deviceId);
-    SettingsStore::writeBrokerSettings(
-        deviceId,
-        {m_broker->host(), QString::number(m_broker->port()), gatewayUser, gatewayPassword});
+    if (storeSettings) {
+        SettingsStore::writeBrokerSettings(
+            deviceId,
+            {m_broker->host(), QString::number(m_broker->port()), gatewayUser, gatewayPassword});
+    }
 
     m_link = std::make_unique<GatewayCloudLink>(model);
     connect(m_link.get(), &GatewayCloudLink::commandReceived, this,

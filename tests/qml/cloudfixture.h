@@ -27,10 +27,12 @@ public:
     ~CloudFixture() override;
 
     // Starts the broker (once), points the simulated gateway at it under the
-    // identifier, joins the gateway and the observer, and stores the broker
-    // settings for the identifier as direct mode would have. Returns the
-    // identifier, or an empty string with the reason on the warning output.
-    Q_INVOKABLE QString start(const QString &deviceId = QStringLiteral("KV-0001"));
+    // identifier, joins the gateway and the observer, and (unless the tool is
+    // to learn them in direct mode) stores the broker settings for the
+    // identifier. Returns the identifier, or an empty string with the reason
+    // on the warning output.
+    Q_INVOKABLE QString start(const QString &deviceId = QStringLiteral("KV-0001"),
+                              bool storeSettings = true);
     Q_INVOKABLE void stop();
 
     Q_INVOKABLE bool gatewayOnline() const;
