@@ -5,17 +5,45 @@
 
 #include <QDebug>
 
+namespace {
+
+QString normalisedDeviceId(const QString &deviceId)
+{
+    return deviceId.trimmed().remove(QLatin1Char(' '));
+}
+
+// The file may have been edited by hand or cut short: the list the tool
+// works with never holds an empty entry, a space or the same identifier twice.
+void appendKnown(QStringList &into, const QStringList &ids)
+{
+    for (const QString &entry : ids) {
+        const QString id = normalisedDeviceId(entry);
+        if (!id.isEmpty() && !into.contains(id))
+            into.append(id);
+    }
+}
+
+} // namespace
+
 void CloudDeviceRegistry::load()
 {
-    m_deviceIds = SettingsStore::readDeviceIds();
+    m_deviceIds.clear();
+    appendKnown(m_deviceIds, SettingsStore::readDeviceIds());
 }
 
 bool CloudDeviceRegistry::addDeviceId(const QString &deviceId)
 {
-    const QString id = deviceId.trimmed().remove(QLatin1Char(' '));
+    const QString id = normalisedDeviceId(deviceId);
     if (id.isEmpty() || m_deviceIds.contains(id))
         return false;
-    m_deviceIds.append(id);
+    // The list is written whole. A second copy of the tool sharing the file
+    // may have added identifiers since this one read it; taking the stored
+    // list first keeps those instead of overwriting them with ours.
+    QStringList merged;
+    appendKnown(merged, SettingsStore::readDeviceIds());
+    appendKnown(merged, m_deviceIds);
+    appendKnown(merged, {id});
+    m_deviceIds = merged;
     SettingsStore::writeDeviceIds(m_deviceIds);
     return true;
 }

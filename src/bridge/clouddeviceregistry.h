@@ -18,13 +18,14 @@ public:
     const QStringList &deviceIds() const { return m_deviceIds; }
 
     // Adds an identifier, spaces removed, unless it is empty or known; true
-    // when the list changed (and was written).
+    // when the list changed (and was written). Identifiers another copy of
+    // the tool stored in the meantime are taken in as well.
     bool addDeviceId(const QString &deviceId);
 
     struct Registration
     {
-        bool complete = false;       // the settings were complete enough to act on
-        bool deviceIdAdded = false;  // the gateway's identifier was new
+        bool complete = false;      // the settings were complete enough to act on
+        bool deviceIdAdded = false; // the gateway's identifier was new
     };
     // Stores the reported broker settings under the identifier taken from
     // the port-1 topic.
