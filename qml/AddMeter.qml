@@ -164,8 +164,10 @@ Rectangle {
         message: "\"" + page.addedDev + "\" has been added successfully."
         primaryText: "Done"
         secondaryText: "Close"
+        // `message` here is the dialog's own text, so the page's line is
+        // reached through the page.
         onPrimaryClicked: {
-            message.text = ""
+            page.resetMessage()
             close()
             loaderr.source = "qrc:/AvailableMeters.qml"
             pagehead = "Devices - Device List"

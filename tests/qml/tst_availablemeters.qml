@@ -1,0 +1,190 @@
+import QtQuick
+import QtTest
+
+// The RS-485 device list: what it shows, the edit form and the deletion.
+DevicePageCase {
+    name: "AvailableMeters"
+
+    // The simulator starts with two devices; a third one, with markup in its
+    // name and a 7 s poll, is added before the page opens.
+    function openList() {
+        startGateway()
+        tcpClient.connectToDevice(address, 8881)
+        tryCompare(tcpClient, "connected", true)
+        tcpClient.sendCommand("rs485add 2,1,7,0103,<b>x</b>")
+        tryVerify(function() { return gateway.deviceCount() === 3 })
+        gateway.clearReceived()
+        openPage("qrc:/AvailableMeters.qml")
+        // The backend still holds the previous suite's list until this
+        // page's request goes out.
+        waitForCommand("GET rs485list")
+        tryCompare(named("totalChip"), "text", "Total : 3", 3000)
+        waitForRendering(window.contentItem)
+    }
+
+    function test_asksForTheListASecondAfterOpening() {
+        startGateway()
+        var t0 = Date.now()
+        openPage("qrc:/AvailableMeters.qml")
+        waitForCommand("GET rs485list")
+        var after = Date.now() - t0
+        verify(after >= 900 && after < 2000, "list asked for after " + after + " ms")
+        compare(gateway.receivedBytes(), "GET rs485list\r\n")
+        tryCompare(named("totalChip"), "text", "Total : 2")
+    }
+
+    function test_showsGatewayTextAsPlainText() {
+        openList()
+        var cell = named("cell_2_0")
+        compare(cell.text, "<b>x</b>")
+        compare(cell.textFormat, Text.PlainText)
+        compare([named("cell_2_1").text, named("cell_2_2").text, named("cell_2_3").text,
+                 named("cell_2_4").text], ["port2", "1", "7s", "0103"])
+    }
+
+    function test_emptyListShowsTheWaitingTexts() {
+        startGateway()
+        gateway.setScriptedReply("GET rs485list", "Device list (Type: RS485 Modbus)\nrs485DevCnt=0\n>\n")
+        openPage("qrc:/AvailableMeters.qml")
+        waitForCommand("GET rs485list")
+        wait(200)
+        compare(named("totalChip").text, "Total : 0")
+        verify(named("noDevicesText").visible)
+    }
+
+    function test_editFillsTheFormAndBackSendsNothing() {
+        openList()
+        click("editButton_2")
+        compare(named("headingtext").text, "Modify RS485 Device")
+        verify(!named("deviceTable").visible)
+        compare(named("editSeconds").text, "7")
+        compare(named("editPort").currentText, "Port 2")
+        compare(named("editCrc").currentText, "1 (Auto CRC)")
+        compare(named("editHex").text, "0103")
+        compare(named("editName").text, "<b>x</b>")
+        click("editBack")
+        compare(named("headingtext").text, "Available RS485 Devices")
+        verify(named("deviceTable").visible)
+        wait(200)
+        compare(changeCommands(), [])
+    }
+
+    function test_editRefusesBadInput_data() {
+        return [
+            { tag: "4 s", seconds: "4", hex: "0103", message: "Seconds should be between 5 and 300" },
+            { tag: "empty seconds", seconds: "", hex: "0103", message: "Enter all values" },
+            { tag: "not hex", seconds: "10", hex: "01 0G",
+              message: "Hex command must contain only hex digits (0-9, A-F)" }
+        ]
+    }
+
+    function test_editRefusesBadInput(data) {
+        openList()
+        click("editButton_0")
+        setField("editSeconds", data.seconds)
+        setField("editHex", data.hex)
+        click("editSave")
+        compare(named("editMessage").text, data.message)
+        verify(!page.modifyingDevice)
+        wait(200)
+        compare(changeCommands(), [])
+    }
+
+    function test_modificationIsSavedAndReported() {
+        openList()
+        click("editButton_2")
+        setField("editHex", "01 03 00 00 00 0a")
+        setField("editSeconds", "010")
+        gateway.setReplyDelay(300)
+        click("editSave")
+        verify(page.modifyingDevice)
+        verify(named("busyOverlay").visible)
+        var popup = waitOpened("modifiedSuccesspopup")
+        verify(!page.modifyingDevice)
+        compare(popup.message, "\"<b>x</b>\" has been modified successfully.")
+        verify(gateway.receivedBytes().indexOf("rs485mod 2,2,1,10,01030000000a,<b>x</b>\r\nSAVE\r\n") >= 0)
+        gateway.setReplyDelay(0)
+        gateway.clearReceived()
+        click("modifiedSuccesspopupPrimary")
+        tryCompare(popup, "visible", false)
+        compare(named("headingtext").text, "Available RS485 Devices")
+        verify(named("deviceTable").visible)
+        waitForCommand("GET rs485list")
+        tryCompare(named("cell_2_4"), "text", "01030000000a")
+    }
+
+    function test_deleteIsArmedOnlyByTheExactWord_data() {
+        return [ { tag: "lower case", typed: "delete" }, { tag: "trailing space", typed: "DELETE " },
+                 { tag: "empty", typed: "" } ]
+    }
+
+    function test_deleteIsArmedOnlyByTheExactWord(data) {
+        openList()
+        click("deleteButton_1")
+        var popup = waitOpened("deletePopup")
+        compare(named("deletePrompt").text, "To delete \"Main meter\", type DELETE below.")
+        named("deleteConfirmField").text = data.typed
+        click("deleteConfirmButton")
+        wait(200)
+        verify(popup.visible)
+        compare(String(named("deleteConfirmButton").background.color), "#555555")
+        compare(changeCommands(), [])
+        click("deleteCancelButton")
+        tryCompare(popup, "visible", false)
+        compare(named("deleteConfirmField").text, "")
+        compare(gateway.deviceCount(), 3)
+    }
+
+    function test_deletionIsSavedAndReported() {
+        openList()
+        click("deleteButton_2")
+        waitOpened("deletePopup")
+        named("deleteConfirmField").text = "DELETE"
+        compare(String(named("deleteConfirmButton").background.color), "#a93226")
+        click("deleteConfirmButton")
+        verify(page.deletingDevice)
+        var popup = waitOpened("deletesuccessPopup")
+        verify(!page.deletingDevice)
+        compare(popup.title, "Device Delted")
+        compare(popup.message, "\"<b>x</b>\" has been deleted successfully.")
+        compare(changeCommands(), ["rs485del 2", "SAVE"])
+        verify(gateway.receivedBytes().indexOf("rs485del 2\r\nSAVE\r\n") >= 0)
+        click("deletesuccessPopupSecondary")
+        tryCompare(named("totalChip"), "text", "Total : 2", 3000)
+    }
+
+    function test_failuresAreNotReportedAsSuccess_data() {
+        return [
+            { tag: "save refused", refuseSave: true, script: "",
+              reason: "The gateway did not save the change to flash." },
+            { tag: "deletion refused", refuseSave: false, script: "ERROR: no device at index 0\n",
+              reason: "The gateway answered: ERROR: no device at index 0" },
+            { tag: "no answer", refuseSave: false, script: "\n",
+              reason: "No answer from the gateway." }
+        ]
+    }
+
+    function test_failuresAreNotReportedAsSuccess(data) {
+        openList()
+        gateway.setRefuseSave(data.refuseSave)
+        if (data.script.length > 0)
+            gateway.setScriptedReply("rs485del 0", data.script)
+        page.operation.guardInterval = 600
+        click("deleteButton_0")
+        waitOpened("deletePopup")
+        named("deleteConfirmField").text = "DELETE"
+        click("deleteConfirmButton")
+        var failure = waitOpened("failurePopup")
+        compare(failure.title, "Device Not Deleted")
+        compare(failure.message, data.reason)
+        verify(!page.deletingDevice)
+        verify(!named("deletesuccessPopup").visible)
+        gateway.setRefuseSave(false)
+    }
+
+    function test_leavingDropsTheCommandLink() {
+        openList()
+        window.pageLoader.source = ""
+        tryCompare(tcpClient, "connected", false)
+    }
+}
