@@ -1,0 +1,58 @@
+import QtQuick
+import "components"
+import "components/Palette.js" as Palette
+import "LogText.js" as LogText
+
+// What the gateway reports on its RS-485 monitor port, live, over the page's
+// own monitor connection. The backend's terminal log grows without bound, so
+// the page has it emptied once it reaches the limit.
+Rectangle {
+    id: page
+    color: Palette.page
+
+    readonly property int port: 8880
+    // Pieces of the text split at its line feeds; 499 complete lines make 500.
+    readonly property int maxPieces: 500
+
+    function ensureConnection(ip, wantedPort) {
+        if (!tcpClient.connected) {
+            tcpClient.connectToDevice(ip, wantedPort)
+        } else if (tcpClient.currentPort !== wantedPort) {
+            tcpClient.disconnectFromDevice()
+            tcpClient.connectToDevice(ip, wantedPort)
+        }
+    }
+
+    // Checked on the backend's own notification rather than from the view's
+    // binding: a clear issued while that binding is still being updated
+    // would not reach the view.
+    function keepBounded() {
+        if (LogText.reachesLimit(tcpClient.terminalLog, maxPieces))
+            tcpClient.clearTerminalLog()
+    }
+
+    Connections {
+        target: tcpClient
+        function onTerminalLogChanged() { page.keepBounded() }
+    }
+
+    LogCard {
+        anchors.fill: parent
+        title: "Event Logs"
+        source: tcpClient.terminalLog
+        placeholderText: "Event logs will appear here"
+        onClearRequested: tcpClient.clearTerminalLog()
+    }
+
+    Component.onCompleted: {
+        keepBounded()
+        if (ipSelected)
+            ensureConnection(currentdeviceIP, port)
+    }
+    Component.onDestruction: {
+        if (ipSelected && tcpClient.connected && tcpClient.currentPort === port)
+            tcpClient.disconnectFromDevice()
+        // The monitor log belongs to this page and never outlives it.
+        tcpClient.clearTerminalLog()
+    }
+}

@@ -1,0 +1,18 @@
+import QtQuick
+import "components"
+import "components/Palette.js" as Palette
+
+// The network reports of the selected gateway. The log outlives the page, so
+// coming back shows what was gathered in the meantime.
+Rectangle {
+    id: page
+    color: Palette.page
+
+    LogCard {
+        anchors.fill: parent
+        title: "Network Logs"
+        source: tcpClient.networkLogFromMqtt
+        placeholderText: "Network logs will appear here"
+        onClearRequested: tcpClient.clearnetworkLogFromMqtt()
+    }
+}
