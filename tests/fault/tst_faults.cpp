@@ -99,6 +99,8 @@ private slots:
 
 private:
     bool connectBridge();
+    // Connects, sends "GETALL" and waits until the whole reply is read.
+    bool readGatewaySettings();
     QString settingsFolder() const;
 
     LoopbackAddresses m_addresses{130};
@@ -144,6 +146,15 @@ bool TestFaults::connectBridge()
     QSignalSpy connected(m_bridge.get(), &TcpBridge::connectedChanged);
     m_bridge->connectToDevice(m_ip, TcpBridge::commandPort);
     return connected.wait(5000) && m_bridge->isConnected();
+}
+
+bool TestFaults::readGatewaySettings()
+{
+    if (!connectBridge())
+        return false;
+    QSignalSpy configReceived(m_bridge.get(), &TcpBridge::mqttConfigReceived);
+    m_bridge->sendCommand("GETALL");
+    return configReceived.wait(5000);
 }
 
 // --- Direct link ------------------------------------------------------------
@@ -472,10 +483,7 @@ void TestFaults::invalidUtf8PasswordRoundTrips()
     m_sim->setScriptedReply("GETALL", reply);
     SettingsStore::writeBrokerSettings("other", {"h", "1", "u", "p"});
 
-    QVERIFY(connectBridge());
-    QSignalSpy configReceived(m_bridge.get(), &TcpBridge::mqttConfigReceived);
-    m_bridge->sendCommand("GETALL");
-    QVERIFY(configReceived.wait(5000));
+    QVERIFY(readGatewaySettings());
     const QString shown = m_bridge->dataMap().value("mqttPass").toString();
     QVERIFY(shown.startsWith('p') && shown.contains(QChar::ReplacementCharacter));
 
@@ -601,10 +609,7 @@ void TestFaults::unwritableSettingsFile()
 
     // The gateway's broker settings cannot be kept: cloud mode must not act
     // as if they were.
-    QVERIFY(connectBridge());
-    QSignalSpy configReceived(m_bridge.get(), &TcpBridge::mqttConfigReceived);
-    m_bridge->sendCommand("GETALL");
-    QVERIFY(configReceived.wait(5000));
+    QVERIFY(readGatewaySettings());
     const QString id = m_sim->model().deviceId();
     QCOMPARE(m_bridge->deviceIds(), (QStringList{"KV-LOST", id}));
     QSignalSpy configMissing(m_bridge.get(), &TcpBridge::mqttConfigMissing);
@@ -684,10 +689,7 @@ void TestFaults::settingsFolderDeletedWhileRunning()
     QVERIFY(QFile::exists(SettingsStore::settingsFilePath()));
     QVERIFY(QDir(settingsFolder()).removeRecursively());
 
-    QVERIFY(connectBridge());
-    QSignalSpy configReceived(m_bridge.get(), &TcpBridge::mqttConfigReceived);
-    m_bridge->sendCommand("GETALL");
-    QVERIFY(configReceived.wait(5000));
+    QVERIFY(readGatewaySettings());
     const QString id = m_sim->model().deviceId();
     // The folder is made again and holds the whole list, not just the last id.
     QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-1", id}));
