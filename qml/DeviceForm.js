@@ -15,6 +15,9 @@ var badHex = "Hex command must contain only hex digits (0-9, A-F)"
 // end the command early and hand the rest to the gateway as a command of
 // its own.
 var badName = "Name must not contain line breaks or control characters"
+// A record the gateway reports with a third port or an unknown CRC flag
+// opens with no choice selected; saving it would have to invent a value.
+var noChoice = "Choose the port and the CRC mode: this device's values are not among the choices"
 
 // The decimal number at the start of the text (characters after it are
 // ignored), or NaN. Exponents and "Infinity" are not numbers an operator
@@ -73,13 +76,13 @@ function secondsFromPoll(poll) {
     return isNaN(value) ? "" : String(value)
 }
 
-// The index of the entry whose value equals `value`, or 0.
+// The index of the entry whose value equals `value`, or -1.
 function indexOfValue(entries, value) {
     for (var i = 0; i < entries.length; ++i) {
         if (entries[i].value === value)
             return i
     }
-    return 0
+    return -1
 }
 
 var portEntries = [ { text: "Port 1", value: 1 }, { text: "Port 2", value: 2 } ]

@@ -6,15 +6,21 @@ import QtQuick
 // success. A refused save, a dropped link or a gateway that stays silent
 // past the guard ends the wait as a failure, so a page never reports a
 // change it cannot vouch for and never waits for ever.
+//
+// With an empty `deviceId` the commands go over the direct command link;
+// with a gateway's identifier they go through the broker to its config topic.
 Item {
     id: op
 
+    property string deviceId: ""
+    readonly property bool cloud: deviceId.length > 0
     // "add", "modify" or "delete" while a change waits for the gateway.
     property string kind: ""
     readonly property bool pending: kind.length > 0
     // "ack" until the gateway acknowledged the command, then "save".
     property string phase: ""
-    property int guardInterval: 10000
+    // Through the broker a command crosses the gateway's cellular link twice.
+    property int guardInterval: cloud ? 20000 : 10000
     // The last line the gateway answered that was not the acknowledgement:
     // usually its reason for refusing.
     property string lastReply: ""
@@ -22,12 +28,19 @@ Item {
     signal succeeded(string kind)
     signal failed(string kind, string reason)
 
+    function send(command) {
+        if (cloud)
+            tcpClient.sendConfigRequest(command, deviceId)
+        else
+            tcpClient.sendCommand(command)
+    }
+
     function start(command, what) {
         kind = what
         phase = "ack"
         lastReply = ""
         guard.restart()
-        tcpClient.sendCommand(command)
+        send(command)
     }
 
     function finish() {
@@ -38,12 +51,19 @@ Item {
         return what
     }
 
-    function acknowledged(what) {
-        if (phase !== "ack" || kind !== what)
+    function acknowledged(what, viaCloud) {
+        if (viaCloud !== cloud || phase !== "ack" || kind !== what)
             return
         phase = "save"
         guard.restart()
-        tcpClient.sendCommand("SAVE")
+        send("SAVE")
+    }
+
+    // A save confirmation counts only while this operation waits for one:
+    // it may belong to another page's change or another tool's.
+    function saved(viaCloud) {
+        if (viaCloud === cloud && phase === "save")
+            succeeded(finish())
     }
 
     Timer {
@@ -58,24 +78,32 @@ Item {
 
     Connections {
         target: tcpClient
-        function onDeviceAddedSuccessfully(name) { op.acknowledged("add") }
-        function onDeviceModifiedSuccessfully() { op.acknowledged("modify") }
-        function onDeviceDeletedSuccessfully() { op.acknowledged("delete") }
+        function onDeviceAddedSuccessfully(name) { op.acknowledged("add", false) }
+        function onDeviceModifiedSuccessfully() { op.acknowledged("modify", false) }
+        function onDeviceDeletedSuccessfully() { op.acknowledged("delete", false) }
+        function onSaveCompleted() { op.saved(false) }
+        function onDeviceAddedSuccessfullyMqtt(name) { op.acknowledged("add", true) }
+        function onDeviceModifiedSuccessfullyMqtt() { op.acknowledged("modify", true) }
+        function onDeviceDeletedSuccessfullyMqtt() { op.acknowledged("delete", true) }
+        function onSaveCompletedMqtt() { op.saved(true) }
         function onResponseReceived(data) {
-            if (op.phase === "ack")
+            if (!op.cloud && op.phase === "ack")
                 op.lastReply = data
         }
-        function onSaveCompleted() {
-            if (op.phase === "save")
-                op.succeeded(op.finish())
-        }
         function onNotSavedFully() {
-            if (op.phase === "save")
+            if (!op.cloud && op.phase === "save")
                 op.failed(op.finish(), "The gateway did not save the change to flash.")
         }
         function onConnectedChanged() {
-            if (!tcpClient.connected && op.pending)
+            if (!op.cloud && !tcpClient.connected && op.pending)
                 op.failed(op.finish(), "The connection to the gateway was lost.")
+        }
+        // The broker session reconnects by itself, but an answer sent while
+        // it was down is gone: the outcome cannot be known any more.
+        function onConnectedChangedmqtt() {
+            if (op.cloud && !tcpClient.connectedmqtt && op.pending)
+                op.failed(op.finish(), "The connection to the broker was lost before "
+                          + "the gateway confirmed the change.")
         }
     }
 }

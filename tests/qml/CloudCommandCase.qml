@@ -14,6 +14,9 @@ TestCase {
     readonly property string deviceId: "KV-0001"
     readonly property string subTopic: "Kestrelvane/" + deviceId + "/sub"
     readonly property string configTopic: "Kestrelvane/" + deviceId + "/config"
+    readonly property string responseTopic: "Kestrelvane/" + deviceId + "/response"
+    // Device list suites start every case from the simulator's own list.
+    property bool freshGateway: false
 
     function openPage(url, head) {
         compare(cloud.start(deviceId), deviceId)
@@ -41,6 +44,25 @@ TestCase {
         page = null
         cloud.setFailWrites(false)
         cloud.setGatewayOnline(true)
+        if (freshGateway)
+            gateway.stop()
+    }
+
+    // What the gateway took on its config topic, list requests left out.
+    function changeCommands() {
+        return cloud.gatewayCommands().filter(function(c) { return c !== "GET rs485list" })
+    }
+
+    function waitForCommands(expected, timeout) {
+        tryVerify(function() { return JSON.stringify(changeCommands()) === JSON.stringify(expected) },
+                  timeout || 5000, "expected " + JSON.stringify(expected) + ", got "
+                  + JSON.stringify(changeCommands()))
+    }
+
+    function waitOpened(name, timeout) {
+        var popup = named(name)
+        tryCompare(popup, "opened", true, timeout || 5000)
+        return popup
     }
 
     // Takes the gateway off the broker and waits until it is gone, so that

@@ -27,6 +27,9 @@ CloudFixture::CloudFixture(GatewayFixture *gateway, QMQTT::Client *toolClient, Q
     connect(m_toolClient, &QMQTT::Client::unsubscribed, this,
             [this](const QString &topic) { m_toolTopics.remove(topic); });
     connect(m_toolClient, &QMQTT::Client::disconnected, this, [this] { m_toolTopics.clear(); });
+    // The gateway's cloud side answers from the simulator's model, so it
+    // leaves the broker with it.
+    connect(m_gateway, &GatewayFixture::stopping, this, [this] { m_link.reset(); });
 }
 
 CloudFixture::~CloudFixture() = default;

@@ -4,11 +4,7 @@
 
 #include <QFile>
 
-GatewayFixture::GatewayFixture(int suite, QObject *parent)
-    : QObject(parent)
-    , m_suite(suite)
-{
-}
+GatewayFixture::GatewayFixture(int suite, QObject *parent) : QObject(parent), m_suite(suite) {}
 
 GatewayFixture::~GatewayFixture() = default;
 
@@ -26,15 +22,20 @@ QString GatewayFixture::start()
 
 void GatewayFixture::stop()
 {
+    if (m_simulator)
+        emit stopping();
     m_simulator.reset();
 }
 
 GatewaySimulator::Service GatewayFixture::service(int index) const
 {
     switch (index) {
-    case 1: return GatewaySimulator::Service::Monitor;
-    case 2: return GatewaySimulator::Service::AtConsole;
-    default: return GatewaySimulator::Service::Command;
+    case 1:
+        return GatewaySimulator::Service::Monitor;
+    case 2:
+        return GatewaySimulator::Service::AtConsole;
+    default:
+        return GatewaySimulator::Service::Command;
     }
 }
 

@@ -50,6 +50,10 @@ public:
     Q_INVOKABLE void removeSettingsFile();
     Q_INVOKABLE QString settingsFileText() const;
 
+signals:
+    // Emitted before the simulator and its gateway model go away.
+    void stopping();
+
 private:
     GatewaySimulator::Service service(int index) const;
 

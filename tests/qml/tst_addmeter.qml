@@ -14,9 +14,9 @@ DevicePageCase {
     }
 
     function fill(hex, seconds, name) {
-        setField("addHex", hex)
-        setField("addSeconds", seconds)
-        setField("addName", name)
+        setField("hexcommandField", hex)
+        setField("secondsIdField", seconds)
+        setField("nameIdField", name)
     }
 
     function test_refusesBadInputAndSendsNothing_data() {
@@ -42,7 +42,7 @@ DevicePageCase {
         openForm()
         fill(data.hex, data.seconds, data.name)
         click("addDeviceButton")
-        var line = named("addMessage")
+        var line = named("errText")
         compare(line.text, data.message)
         compare(String(line.color), "#ff0000")
         verify(!page.addingDevice)
@@ -67,8 +67,8 @@ DevicePageCase {
 
     function test_sendsTheCommandThenSaveAndCongratulates(data) {
         openForm()
-        named("addPort").currentIndex = data.port
-        named("addCrc").currentIndex = data.crc
+        named("portCombo").currentIndex = data.port
+        named("crcCode").currentIndex = data.crc
         fill(data.hex, data.seconds, data.name)
         gateway.setReplyDelay(300)
         click("addDeviceButton")
@@ -79,7 +79,7 @@ DevicePageCase {
         compare(gateway.receivedBytes(), data.sent + "\r\nSAVE\r\n")
         compare(popup.message, "\"" + data.name + "\" has been added successfully.")
         verify(!named("busyOverlay").visible)
-        var line = named("addMessage")
+        var line = named("errText")
         compare(line.text, "Device Added successfully")
         compare(String(line.color), "#ffffff")
     }
@@ -108,8 +108,8 @@ DevicePageCase {
         var popup = waitOpened("addedSuccesspopup")
         click("addedSuccesspopupSecondary")
         tryCompare(popup, "visible", false)
-        compare(named("addMessage").text, "")
-        compare(named("addName").text, "<b>x</b>")
+        compare(named("errText").text, "")
+        compare(named("nameIdField").text, "<b>x</b>")
         click("addDeviceButton")
         tryCompare(popup, "opened", true)
         compare(changeCommands(), ["rs485add 1,1,10,0103,<b>x</b>", "SAVE",
@@ -154,22 +154,22 @@ DevicePageCase {
         compare(failure.success, false)
         verify(!named("addedSuccesspopup").visible)
         verify(!page.addingDevice)
-        compare(named("addMessage").text, "Device not added")
+        compare(named("errText").text, "Device not added")
         gateway.setRefuseSave(false)
     }
 
     function test_clearEmptiesTheForm() {
         openForm()
-        named("addPort").currentIndex = 1
-        named("addCrc").currentIndex = 1
+        named("portCombo").currentIndex = 1
+        named("crcCode").currentIndex = 1
         fill("0103", "1", "M")
         click("addDeviceButton")
-        verify(named("addMessage").text.length > 0)
-        click("addClearButton")
-        compare(named("addMessage").text, "")
-        compare([named("addHex").text, named("addSeconds").text, named("addName").text], ["", "", ""])
-        compare(named("addPort").currentText, "Port 1")
-        compare(named("addCrc").currentText, "1 (Auto CRC)")
+        verify(named("errText").text.length > 0)
+        click("clearButton")
+        compare(named("errText").text, "")
+        compare([named("hexcommandField").text, named("secondsIdField").text, named("nameIdField").text], ["", "", ""])
+        compare(named("portCombo").currentText, "Port 1")
+        compare(named("crcCode").currentText, "1 (Auto CRC)")
     }
 
     function test_opensItsOwnCommandLinkAndDropsItOnClosing() {

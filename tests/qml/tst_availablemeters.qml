@@ -56,15 +56,15 @@ DevicePageCase {
         openList()
         click("editButton_2")
         compare(named("headingtext").text, "Modify RS485 Device")
-        verify(!named("deviceTable").visible)
-        compare(named("editSeconds").text, "7")
-        compare(named("editPort").currentText, "Port 2")
-        compare(named("editCrc").currentText, "1 (Auto CRC)")
-        compare(named("editHex").text, "0103")
-        compare(named("editName").text, "<b>x</b>")
-        click("editBack")
+        verify(!named("avilTable").visible)
+        compare(named("secondsIdField").text, "7")
+        compare(named("portCombo").currentText, "Port 2")
+        compare(named("crcCode").currentText, "1 (Auto CRC)")
+        compare(named("hexcommandField").text, "0103")
+        compare(named("nameIdField").text, "<b>x</b>")
+        click("backButton")
         compare(named("headingtext").text, "Available RS485 Devices")
-        verify(named("deviceTable").visible)
+        verify(named("avilTable").visible)
         wait(200)
         compare(changeCommands(), [])
     }
@@ -81,10 +81,10 @@ DevicePageCase {
     function test_editRefusesBadInput(data) {
         openList()
         click("editButton_0")
-        setField("editSeconds", data.seconds)
-        setField("editHex", data.hex)
-        click("editSave")
-        compare(named("editMessage").text, data.message)
+        setField("secondsIdField", data.seconds)
+        setField("hexcommandField", data.hex)
+        click("saveChangesButton")
+        compare(named("errText").text, data.message)
         verify(!page.modifyingDevice)
         wait(200)
         compare(changeCommands(), [])
@@ -93,10 +93,10 @@ DevicePageCase {
     function test_modificationIsSavedAndReported() {
         openList()
         click("editButton_2")
-        setField("editHex", "01 03 00 00 00 0a")
-        setField("editSeconds", "010")
+        setField("hexcommandField", "01 03 00 00 00 0a")
+        setField("secondsIdField", "010")
         gateway.setReplyDelay(300)
-        click("editSave")
+        click("saveChangesButton")
         verify(page.modifyingDevice)
         verify(named("busyOverlay").visible)
         var popup = waitOpened("modifiedSuccesspopup")
@@ -108,7 +108,7 @@ DevicePageCase {
         click("modifiedSuccesspopupPrimary")
         tryCompare(popup, "visible", false)
         compare(named("headingtext").text, "Available RS485 Devices")
-        verify(named("deviceTable").visible)
+        verify(named("avilTable").visible)
         waitForCommand("GET rs485list")
         tryCompare(named("cell_2_4"), "text", "01030000000a")
     }
@@ -123,7 +123,7 @@ DevicePageCase {
         click("deleteButton_1")
         var popup = waitOpened("deletePopup")
         compare(named("deletePrompt").text, "To delete \"Main meter\", type DELETE below.")
-        named("deleteConfirmField").text = data.typed
+        named("deleteTextField").text = data.typed
         click("deleteConfirmButton")
         wait(200)
         verify(popup.visible)
@@ -131,7 +131,7 @@ DevicePageCase {
         compare(changeCommands(), [])
         click("deleteCancelButton")
         tryCompare(popup, "visible", false)
-        compare(named("deleteConfirmField").text, "")
+        compare(named("deleteTextField").text, "")
         compare(gateway.deviceCount(), 3)
     }
 
@@ -139,7 +139,7 @@ DevicePageCase {
         openList()
         click("deleteButton_2")
         waitOpened("deletePopup")
-        named("deleteConfirmField").text = "DELETE"
+        named("deleteTextField").text = "DELETE"
         compare(String(named("deleteConfirmButton").background.color), "#a93226")
         click("deleteConfirmButton")
         verify(page.deletingDevice)
@@ -172,7 +172,7 @@ DevicePageCase {
         page.operation.guardInterval = 600
         click("deleteButton_0")
         waitOpened("deletePopup")
-        named("deleteConfirmField").text = "DELETE"
+        named("deleteTextField").text = "DELETE"
         click("deleteConfirmButton")
         var failure = waitOpened("failurePopup")
         compare(failure.title, "Device Not Deleted")

@@ -1,19 +1,21 @@
 #include "gatewaymodel.h"
 
+#include <cmath>
+
 #include <QRegularExpression>
 
 namespace {
 
 const QStringList defaultKeys = {
-    QStringLiteral("wifiSSID"),      QStringLiteral("wifiPass"),      QStringLiteral("mqttServer"),
-    QStringLiteral("mqttPort"),      QStringLiteral("mqttUser"),      QStringLiteral("mqttPass"),
-    QStringLiteral("mqttClientId"),  QStringLiteral("port1Topic"),    QStringLiteral("port2Topic"),
-    QStringLiteral("errorTopic"),    QStringLiteral("configTopic"),   QStringLiteral("responseTopic"),
-    QStringLiteral("offlineTopic"),  QStringLiteral("deviceId"),      QStringLiteral("staticIP"),
-    QStringLiteral("gateway"),       QStringLiteral("subnet"),        QStringLiteral("bleName"),
-    QStringLiteral("blePin"),        QStringLiteral("apnSim1"),       QStringLiteral("apnSim2"),
-    QStringLiteral("simSlot"),       QStringLiteral("rs485_1_baud"),  QStringLiteral("rs485_2_baud"),
-    QStringLiteral("mqttTopicIn"),   QStringLiteral("mqttTopicOut"),
+    QStringLiteral("wifiSSID"),     QStringLiteral("wifiPass"),     QStringLiteral("mqttServer"),
+    QStringLiteral("mqttPort"),     QStringLiteral("mqttUser"),     QStringLiteral("mqttPass"),
+    QStringLiteral("mqttClientId"), QStringLiteral("port1Topic"),   QStringLiteral("port2Topic"),
+    QStringLiteral("errorTopic"),   QStringLiteral("configTopic"),  QStringLiteral("responseTopic"),
+    QStringLiteral("offlineTopic"), QStringLiteral("deviceId"),     QStringLiteral("staticIP"),
+    QStringLiteral("gateway"),      QStringLiteral("subnet"),       QStringLiteral("bleName"),
+    QStringLiteral("blePin"),       QStringLiteral("apnSim1"),      QStringLiteral("apnSim2"),
+    QStringLiteral("simSlot"),      QStringLiteral("rs485_1_baud"), QStringLiteral("rs485_2_baud"),
+    QStringLiteral("mqttTopicIn"),  QStringLiteral("mqttTopicOut"),
 };
 
 const QString border = QStringLiteral("+----------------+--------------------------------+");
@@ -34,13 +36,13 @@ bool readDeviceFields(const QStringList &fields, GatewayModel::Device &device)
     bool pollOk = false;
     device.port = fields[0].trimmed().toInt(&portOk);
     device.autoCrc = fields[1].trimmed().toInt(&crcOk);
-    const int poll = fields[2].trimmed().toInt(&pollOk);
+    const double poll = fields[2].trimmed().toDouble(&pollOk);
     device.cmdHex = fields[3].trimmed();
     device.name = fields.mid(4).join(QLatin1Char(',')).trimmed();
     device.poll = QString::number(poll) + QLatin1Char('s');
-    return portOk && crcOk && pollOk && (device.port == 1 || device.port == 2)
-           && (device.autoCrc == 0 || device.autoCrc == 1) && poll > 0 && isHex(device.cmdHex)
-           && !device.name.isEmpty();
+    return portOk && crcOk && pollOk && (device.port == 1 || device.port == 2) &&
+           (device.autoCrc == 0 || device.autoCrc == 1) && std::isfinite(poll) && poll > 0 &&
+           isHex(device.cmdHex) && !device.name.isEmpty();
 }
 
 GatewayModel::Reply error(const QString &text)
@@ -50,9 +52,7 @@ GatewayModel::Reply error(const QString &text)
 
 } // namespace
 
-GatewayModel::GatewayModel()
-    : m_keys(defaultKeys)
-    , m_values(defaultKeys.size())
+GatewayModel::GatewayModel() : m_keys(defaultKeys), m_values(defaultKeys.size())
 {
     setSetting(QStringLiteral("wifiSSID"), QStringLiteral("plant-floor"));
     setSetting(QStringLiteral("wifiPass"), QStringLiteral("w1f1+pass"));
@@ -120,8 +120,8 @@ void GatewayModel::setDeviceId(const QString &deviceId)
 
 QStringList GatewayModel::getAllLines() const
 {
-    QStringList lines = {border, QStringLiteral("| Device settings | Type: KV-4G rev 2             |"),
-                         border};
+    QStringList lines = {
+        border, QStringLiteral("| Device settings | Type: KV-4G rev 2             |"), border};
     for (qsizetype i = 0; i < m_keys.size(); ++i)
         lines.append(m_keys[i] + QLatin1Char('=') + m_values[i]);
     lines.append(border);
@@ -135,10 +135,10 @@ QStringList GatewayModel::deviceListLines() const
                          QStringLiteral("rs485DevCnt=%1").arg(m_devices.size())};
     for (qsizetype i = 0; i < m_devices.size(); ++i) {
         const Device &d = m_devices[i];
-        lines.append(QStringLiteral("dev[") + QString::number(i) + QStringLiteral("]  ") + d.name
-                     + QStringLiteral("  port") + QString::number(d.port) + QStringLiteral("  CRC=")
-                     + QString::number(d.autoCrc) + QStringLiteral("  poll=") + d.poll
-                     + QStringLiteral("  cmd=") + d.cmdHex);
+        lines.append(QStringLiteral("dev[") + QString::number(i) + QStringLiteral("]  ") + d.name +
+                     QStringLiteral("  port") + QString::number(d.port) + QStringLiteral("  CRC=") +
+                     QString::number(d.autoCrc) + QStringLiteral("  poll=") + d.poll +
+                     QStringLiteral("  cmd=") + d.cmdHex);
     }
     lines.append(QStringLiteral(">"));
     return lines;
