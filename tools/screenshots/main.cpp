@@ -141,5 +141,19 @@ int main(int argc, char *argv[])
         settle(2500); // the device list asks the gateway one second after opening
         ok = save(window, folder, QString::fromLatin1(shot.file)) && ok;
     }
+
+    // The device list's edit form and delete confirmation, as the operator
+    // opens them on the first and the second row.
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/AvailableMeterMqtt.qml")));
+    window->setProperty("pagehead2", QStringLiteral("Devices - Device List"));
+    settle(2500);
+    QObject *listPage = loader->property("item").value<QObject *>();
+    QMetaObject::invokeMethod(listPage, "startEdit", Q_ARG(QVariant, 0));
+    settle(500);
+    ok = save(window, folder, QStringLiteral("18-cloud-device-edit")) && ok;
+    QMetaObject::invokeMethod(listPage, "showTable");
+    QMetaObject::invokeMethod(listPage, "askDelete", Q_ARG(QVariant, 1));
+    settle(500);
+    ok = save(window, folder, QStringLiteral("19-cloud-delete-confirm")) && ok;
     return ok ? 0 : 1;
 }
