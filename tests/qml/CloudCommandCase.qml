@@ -36,7 +36,9 @@ TestCase {
         tryVerify(function() { return window.pageLoader.status === Loader.Ready })
         page = window.pageLoader.item
         verify(page)
-        waitForRendering(window.contentItem)
+        // Returns at the next frame, or at the time-out when nothing changed
+        // and no frame comes: keep it short.
+        waitForRendering(window.contentItem, 250)
     }
 
     function cleanup() {
@@ -87,7 +89,7 @@ TestCase {
             if (p.contentItem !== undefined && p.contentY !== undefined && p.flicking !== undefined) {
                 var y = item.mapToItem(p.contentItem, 0, 0).y
                 p.contentY = Math.max(0, Math.min(y, p.contentHeight - p.height))
-                waitForRendering(window.contentItem)
+                waitForRendering(window.contentItem, 250)
                 return
             }
         }

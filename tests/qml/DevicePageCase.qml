@@ -33,7 +33,9 @@ TestCase {
         window.pageLoader.source = url
         page = window.pageLoader.item
         verify(page)
-        waitForRendering(window.contentItem)
+        // Returns at the next frame, or at the time-out when nothing changed
+        // and no frame comes: keep it short.
+        waitForRendering(window.contentItem, 250)
     }
 
     function cleanup() {
@@ -58,7 +60,7 @@ TestCase {
     function click(name) {
         var item = named(name)
         tryVerify(function() { return item.visible && item.width > 0 }, 2000, name + " is not shown")
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         mouseClick(item)
     }
 

@@ -39,7 +39,9 @@ TestCase {
         window.pageLoader.source = url
         page = window.pageLoader.item
         verify(page, "page " + url + " did not load")
-        waitForRendering(window.contentItem)
+        // Returns at the next frame, or at the time-out when nothing changed
+        // and no frame comes: keep it short.
+        waitForRendering(window.contentItem, 250)
         return page
     }
 
@@ -52,7 +54,7 @@ TestCase {
     function click(name) {
         var item = named(name)
         verify(item.visible, name + " is not shown")
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         mouseClick(item)
     }
 

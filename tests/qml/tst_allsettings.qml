@@ -36,7 +36,7 @@ SettingsPageCase {
     function test_simSaveWithoutSlotIsRefused() {
         openAfterReadingWith("simSlot", "3")
         click("simSection")
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         compare(named("simSlotCombo").currentIndex, -1)
         click("simSave")
         compare(named("errTextSim").text, "Select a SIM slot")
@@ -57,7 +57,7 @@ SettingsPageCase {
     function test_emptyFieldsAreRefused(data) {
         openReadPage("qrc:/AllSettings.qml")
         click(data.section)
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         named(data.empty).text = ""
         click(data.button)
         compare(named(data.line).text, "Enter all values")
@@ -93,7 +93,7 @@ SettingsPageCase {
         openReadPage("qrc:/AllSettings.qml")
         gateway.setRefuseSave(data.refuse)
         click(data.section)
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         for (var name in data.fill)
             named(name).text = data.fill[name]
         press(data.button)

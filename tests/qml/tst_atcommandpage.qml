@@ -108,7 +108,7 @@ LogPageCase {
         verify(!button.background.children[0].visible, "still drawn with the gradient")
         clickSpy.target = button
         clickSpy.clear()
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         mouseClick(button)
         compare(clickSpy.count, 0)
         gateway.clearReceived()

@@ -18,7 +18,7 @@ TestCase {
         window = createTemporaryObject(component, testCase)
         tryVerify(function() { return window.pageLoader.status === Loader.Ready })
         page = window.pageLoader.item
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
     }
 
     function cleanup() {

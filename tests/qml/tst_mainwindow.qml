@@ -18,7 +18,7 @@ TestCase {
             found = findChild(root, name)
             return found !== null && found.visible && found.width > 0
         }, 3000, "no visible item named " + name)
-        waitForRendering(window.contentItem) // laid out where a click lands
+        waitForRendering(window.contentItem, 250) // laid out where a click lands
         return found
     }
 

@@ -30,7 +30,7 @@ SettingsPageCase {
     function test_emptyFieldsAreRefused(data) {
         openReadPage("qrc:/MqttConfigPage.qml")
         click(data.section)
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         named(data.empty).text = ""
         click(data.button)
         compare(named(data.line).text, "Enter all values")
@@ -102,7 +102,7 @@ SettingsPageCase {
     function test_topicsSaveIsPacedAtThreeSeconds() {
         openReadPage("qrc:/MqttConfigPage.qml")
         click("topicsSection")
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         for (var i = 0; i < topicNames.length; ++i)
             named(topicNames[i]).text = "kv/t" + (i + 1)
         press("topicsSave")
@@ -118,7 +118,7 @@ SettingsPageCase {
         verify(named("mqttServerField").text.length > 0)
         click("cloudClear")
         click("topicsSection")
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         click("topicsClear")
         gateway.clearReceived()
         tcpClient.sendCommand("GETALL")

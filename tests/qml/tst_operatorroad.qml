@@ -26,21 +26,21 @@ TestCase {
     function click(name) {
         var item = named(name)
         tryVerify(function() { return item.visible && item.width > 0 }, 3000, name + " is not shown")
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         mouseClick(item)
     }
 
     function menuEntry(menuName, label) {
         var entry = findChild(findChild(window, menuName), "menuEntry_" + label)
         verify(entry, "no menu entry " + label)
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         mouseClick(entry)
     }
 
     function waitForPage(url) {
         tryCompare(window.pageLoader, "source", url, 5000)
         tryCompare(window.pageLoader, "status", Loader.Ready)
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
     }
 
     function waitForCell(row, column, text) {

@@ -17,7 +17,7 @@ SettingsPageCase {
         wait(100)
         window.pageLoader.source = "qrc:/SetBaudrate.qml"
         page = window.pageLoader.item
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         arrival("GETALL", 2500)
         wait(300)
         gateway.clearReceived()

@@ -33,7 +33,7 @@ TestCase {
             found = findChild(cloudMenu(), "menuEntry_" + label)
             return found !== null && found.width > 0
         }, 3000, "no entry " + label)
-        waitForRendering(window.contentItem)
+        waitForRendering(window.contentItem, 250)
         return found
     }
 
