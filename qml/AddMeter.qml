@@ -1,5 +1,6 @@
 import QtQuick
 import "components"
+import "DirectLink.js" as DirectLink
 
 // Adds an RS-485 device to the gateway on the LAN over the page's own
 // command connection.
@@ -7,12 +8,7 @@ DeviceAddPage {
     readonly property int port: 8881
 
     function ensureConnection(ip, wantedPort) {
-        if (!tcpClient.connected) {
-            tcpClient.connectToDevice(ip, wantedPort)
-        } else if (tcpClient.currentPort !== wantedPort) {
-            tcpClient.disconnectFromDevice()
-            tcpClient.connectToDevice(ip, wantedPort)
-        }
+        DirectLink.ensure(tcpClient, ip, wantedPort)
     }
 
     onDone: {
@@ -21,8 +17,5 @@ DeviceAddPage {
     }
 
     Component.onCompleted: ensureConnection(currentdeviceIP, port)
-    Component.onDestruction: {
-        if (tcpClient.connected && tcpClient.currentPort === port)
-            tcpClient.disconnectFromDevice()
-    }
+    Component.onDestruction: DirectLink.release(tcpClient, port)
 }

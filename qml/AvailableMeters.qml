@@ -1,5 +1,6 @@
 import QtQuick
 import "components"
+import "DirectLink.js" as DirectLink
 
 // The RS-485 devices of the gateway on the LAN, over the page's own command
 // connection.
@@ -11,12 +12,7 @@ DeviceListPage {
     readonly property int port: 8881
 
     function ensureConnection(ip, wantedPort) {
-        if (!tcpClient.connected) {
-            tcpClient.connectToDevice(ip, wantedPort)
-        } else if (tcpClient.currentPort !== wantedPort) {
-            tcpClient.disconnectFromDevice()
-            tcpClient.connectToDevice(ip, wantedPort)
-        }
+        DirectLink.ensure(tcpClient, ip, wantedPort)
         listTimer.start()
     }
 
@@ -29,8 +25,5 @@ DeviceListPage {
     }
 
     Component.onCompleted: ensureConnection(currentdeviceIP, port)
-    Component.onDestruction: {
-        if (tcpClient.connected && tcpClient.currentPort === port)
-            tcpClient.disconnectFromDevice()
-    }
+    Component.onDestruction: DirectLink.release(tcpClient, port)
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import "components"
+import "DirectLink.js" as DirectLink
 import "components/Palette.js" as Palette
 import "LogText.js" as LogText
 
@@ -15,12 +16,7 @@ Rectangle {
     readonly property int maxPieces: 500
 
     function ensureConnection(ip, wantedPort) {
-        if (!tcpClient.connected) {
-            tcpClient.connectToDevice(ip, wantedPort)
-        } else if (tcpClient.currentPort !== wantedPort) {
-            tcpClient.disconnectFromDevice()
-            tcpClient.connectToDevice(ip, wantedPort)
-        }
+        DirectLink.ensure(tcpClient, ip, wantedPort)
     }
 
     // Checked on the backend's own notification rather than from the view's
@@ -50,8 +46,8 @@ Rectangle {
             ensureConnection(currentdeviceIP, port)
     }
     Component.onDestruction: {
-        if (ipSelected && tcpClient.connected && tcpClient.currentPort === port)
-            tcpClient.disconnectFromDevice()
+        if (ipSelected)
+            DirectLink.release(tcpClient, port)
         // The monitor log belongs to this page and never outlives it.
         tcpClient.clearTerminalLog()
     }

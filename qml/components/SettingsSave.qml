@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import "Palette.js" as Palette
+import "../DirectLink.js" as DirectLink
 
 // What every gateway settings page does with its link, whatever it edits:
 // it opens its own command connection, reads all settings a second after
@@ -42,12 +43,7 @@ Item {
     property var _tracked: []
 
     function ensureConnection() {
-        if (!tcpClient.connected) {
-            tcpClient.connectToDevice(deviceIP, port)
-        } else if (tcpClient.currentPort !== port) {
-            tcpClient.disconnectFromDevice()
-            tcpClient.connectToDevice(deviceIP, port)
-        }
+        DirectLink.ensure(tcpClient, deviceIP, port)
         readTimer.start()
     }
 
@@ -216,8 +212,5 @@ Item {
     }
 
     Component.onCompleted: ensureConnection()
-    Component.onDestruction: {
-        if (tcpClient.connected && tcpClient.currentPort === port)
-            tcpClient.disconnectFromDevice()
-    }
+    Component.onDestruction: DirectLink.release(tcpClient, port)
 }
