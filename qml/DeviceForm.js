@@ -19,11 +19,10 @@ var badName = "Name must not contain line breaks or control characters"
 // opens with no choice selected; saving it would have to invent a value.
 var noChoice = "Choose the port and the CRC mode: this device's values are not among the choices"
 
-// The decimal number at the start of the text (characters after it are
-// ignored), or NaN. Exponents and "Infinity" are not numbers an operator
-// types for a poll interval, so they are not read.
+// The longest decimal number at the start of the text, fraction and
+// exponent included (characters after it are ignored), or NaN.
 function readSeconds(text) {
-    var match = /^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+))/.exec(String(text))
+    var match = /^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-]?\d+)?)/.exec(String(text))
     return match ? Number(match[1]) : NaN
 }
 

@@ -98,7 +98,7 @@ ScrollForm {
             id: decimalOnly
             bottom: 0.1
             top: 300
-            notation: DoubleValidator.StandardNotation
+            notation: DoubleValidator.ScientificNotation
             locale: "C"
         }
     }

@@ -22,9 +22,7 @@ QString mqttLogLine(const QString &topic, const QString &data)
 
 } // namespace
 
-TcpBridge::TcpBridge(QObject *parent)
-    : QObject(parent)
-    , m_socket(new QTcpSocket(this))
+TcpBridge::TcpBridge(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
     connect(m_socket, &QTcpSocket::connected, this, &TcpBridge::onConnected);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpBridge::onDisconnected);
@@ -39,8 +37,15 @@ TcpBridge::~TcpBridge() = default;
 
 // --- Direct link ------------------------------------------------------------
 
-void TcpBridge::connectToDevice(QString ip, quint16 port)
+void TcpBridge::connectToDevice(QString ip, int port)
 {
+    if (port < 1 || port > 65535) {
+        const QString error = QStringLiteral("Invalid port %1").arg(port);
+        appendLine(s_log, QStringLiteral("ERROR: ") + error);
+        emit logChanged();
+        emit errorOccurred(error);
+        return;
+    }
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         m_socket->abort();
     // A partial line of the previous connection belongs to another service;
@@ -48,7 +53,7 @@ void TcpBridge::connectToDevice(QString ip, quint16 port)
     m_framer.clear();
     m_currentPort = port;
     emit currentPortChanged();
-    m_socket->connectToHost(ip, port);
+    m_socket->connectToHost(ip, static_cast<quint16>(port));
 }
 
 void TcpBridge::disconnectFromDevice()
@@ -270,15 +275,42 @@ void TcpBridge::sendIfComposed(const QString &command)
         sendCommand(command);
 }
 
-void TcpBridge::openMqtt() { sendIfComposed(AtCommands::openMqtt(m_reported)); }
-void TcpBridge::connectMqtt() { sendIfComposed(AtCommands::connectMqtt(m_reported)); }
-void TcpBridge::subscribeReceive() { sendIfComposed(AtCommands::subscribeReceive(m_reported)); }
-void TcpBridge::unsubscribeReceive() { sendIfComposed(AtCommands::unsubscribeReceive(m_reported)); }
-void TcpBridge::subscribeCommand() { sendIfComposed(AtCommands::subscribeCommand(m_reported)); }
-void TcpBridge::publishtoComtopic() { sendIfComposed(AtCommands::publishToCommandTopic(m_reported)); }
-void TcpBridge::unsubscribeCommand() { sendIfComposed(AtCommands::unsubscribeCommand(m_reported)); }
-void TcpBridge::disconnectMqtt() { sendCommand(AtCommands::disconnectMqtt()); }
-void TcpBridge::closeMqtt() { sendCommand(AtCommands::closeMqtt()); }
+void TcpBridge::openMqtt()
+{
+    sendIfComposed(AtCommands::openMqtt(m_reported));
+}
+void TcpBridge::connectMqtt()
+{
+    sendIfComposed(AtCommands::connectMqtt(m_reported));
+}
+void TcpBridge::subscribeReceive()
+{
+    sendIfComposed(AtCommands::subscribeReceive(m_reported));
+}
+void TcpBridge::unsubscribeReceive()
+{
+    sendIfComposed(AtCommands::unsubscribeReceive(m_reported));
+}
+void TcpBridge::subscribeCommand()
+{
+    sendIfComposed(AtCommands::subscribeCommand(m_reported));
+}
+void TcpBridge::publishtoComtopic()
+{
+    sendIfComposed(AtCommands::publishToCommandTopic(m_reported));
+}
+void TcpBridge::unsubscribeCommand()
+{
+    sendIfComposed(AtCommands::unsubscribeCommand(m_reported));
+}
+void TcpBridge::disconnectMqtt()
+{
+    sendCommand(AtCommands::disconnectMqtt());
+}
+void TcpBridge::closeMqtt()
+{
+    sendCommand(AtCommands::closeMqtt());
+}
 
 // --- Cloud mode -------------------------------------------------------------
 

@@ -29,8 +29,8 @@ class TcpBridge : public QObject
     Q_PROPERTY(QString atLog READ atLog NOTIFY atCmdLogChanged)
     Q_PROPERTY(int currentPort READ currentPort NOTIFY currentPortChanged)
     Q_PROPERTY(QVariantList deviceList READ deviceList NOTIFY deviceListChanged)
-    Q_PROPERTY(QString terminalLogFromMqtt READ terminalLogFromMqtt NOTIFY
-                   terminalLogFromMqttChanged)
+    Q_PROPERTY(
+        QString terminalLogFromMqtt READ terminalLogFromMqtt NOTIFY terminalLogFromMqttChanged)
     Q_PROPERTY(QString networkLogFromMqtt READ networkLogFromMqtt NOTIFY networkLogFromMqttChanged)
     Q_PROPERTY(QVariantList deviceListMqtt READ deviceListMqtt NOTIFY deviceListMqttChanged)
     Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
@@ -104,7 +104,9 @@ private slots:
 
 public:
     // Direct link
-    Q_INVOKABLE void connectToDevice(QString ip, quint16 port);
+    // A port outside 1 to 65535 is refused (errorOccurred, the link left as
+    // it is) rather than wrapped round to another service's port.
+    Q_INVOKABLE void connectToDevice(QString ip, int port);
     Q_INVOKABLE void disconnectFromDevice();
     Q_INVOKABLE void abortConnection();
     Q_INVOKABLE void sendCommand(QString cmd);

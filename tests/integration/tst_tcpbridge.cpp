@@ -29,6 +29,8 @@ private slots:
     void decodesTheMonitorStream();
     void reportsEverySocketErrorTwice();
     void refusesCommandsWhileNotConnected();
+    void refusesPortsOutOfRange_data();
+    void refusesPortsOutOfRange();
     void boundsALineWithoutLineFeed();
     void survivesALinkDroppedMidReply();
     void talksToTheModemConsole();
@@ -93,8 +95,8 @@ void TestTcpBridge::getAllFillsTheMapAndRegistersTheGateway()
         QCOMPARE(map.value(key).toString(), model.setting(key));
     QCOMPARE(map.value("mqttPass").toString(), QString("s3cret+pass")); // "+" kept
     // Decoration lines are neither stored nor passed on.
-    for (const QVariant &response : std::as_const(responses))
-        QVERIFY(response.toList().first().toString().contains('='));
+    for (const QList<QVariant> &response : std::as_const(responses))
+        QVERIFY(response.first().toString().contains('='));
 
     const QString id = model.deviceId();
     QCOMPARE(m_bridge->deviceIds(), QStringList{id});
@@ -237,7 +239,7 @@ void TestTcpBridge::decodesTheMonitorStream()
     QVERIFY(lines.contains("[0x0000]  =>  1.00   100.00   1.10   0.00   10.00   "));
     QVERIFY(lines.contains("[0x000A]  =>  1.00   100.00   1.10   0.00   10.00   "));
     QVERIFY(lines.contains("[RS485] DATA port2 id=2 'Main meter' regs=10"));
-    QVERIFY(!m_bridge->log().contains("[0x"));     // monitor lines stay off the command log
+    QVERIFY(!m_bridge->log().contains("[0x")); // monitor lines stay off the command log
     QVERIFY(!m_bridge->terminalLog().contains("[0x0000] 0")); // raw register lines are not logged
     QVERIFY(terminalChanged.count() > 0);
 }
@@ -270,6 +272,32 @@ void TestTcpBridge::refusesCommandsWhileNotConnected()
     QCOMPARE(m_bridge->currentCommand(), QString());
     m_bridge->sendTestMessage("body"); // silently nothing
     QCOMPARE(errors.count(), 2);
+}
+
+void TestTcpBridge::refusesPortsOutOfRange_data()
+{
+    QTest::addColumn<int>("port");
+    // 74417 would wrap round to 8881, the command port.
+    QTest::newRow("wraps to the command port") << 74417;
+    QTest::newRow("zero") << 0;
+    QTest::newRow("negative") << -1;
+}
+
+// The link that stands stays as it is: a mistyped port must not reach
+// another of the gateway's services.
+void TestTcpBridge::refusesPortsOutOfRange()
+{
+    QFETCH(int, port);
+    QVERIFY(connectBridge(TcpBridge::monitorPort));
+    QSignalSpy errors(m_bridge.get(), &TcpBridge::errorOccurred);
+    m_bridge->connectToDevice(m_ip, port);
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.first().first().toString(), QString("Invalid port %1").arg(port));
+    QVERIFY(m_bridge->log().endsWith(QString("ERROR: Invalid port %1\n").arg(port)));
+    QVERIFY(m_bridge->isConnected());
+    QCOMPARE(m_bridge->currentPort(), 8880);
+    QTest::qWait(100);
+    QCOMPARE(m_sim->connectionCount(Service::Command), 0);
 }
 
 void TestTcpBridge::boundsALineWithoutLineFeed()
@@ -329,8 +357,8 @@ void TestTcpBridge::talksToTheModemConsole()
     COMPARE_BYTES(m_sim->received(Service::AtConsole),
                   QByteArray("AT+QMTOPEN=0,\"127.0.0.1\",1883\r\n"
                              "AT+QMTCONN=0,\"device1\",\"gateway\",\"s3cret+pass\"\r\n"
-                             "AT+QMTPUB=0,1,1,0,\"")
-                      + topic.toUtf8() + "\"\r\n" + QStringLiteral("hällo").toUtf8() + "\x1A");
+                             "AT+QMTPUB=0,1,1,0,\"") +
+                      topic.toUtf8() + "\"\r\n" + QStringLiteral("hällo").toUtf8() + "\x1A");
     QVERIFY(m_bridge->atLog().startsWith("OK\n+QMTOPEN: 0,0\n"));
     QVERIFY(!m_bridge->log().contains("+QMTOPEN"));
 }

@@ -29,7 +29,6 @@ DevicePageCase {
             { tag: "4.99 s", hex: "0103", seconds: "4.99", name: "M", message: range },
             { tag: "300.5 s", hex: "0103", seconds: "300.5", name: "M", message: range },
             { tag: "no number", hex: "0103", seconds: "abc", name: "M", message: range },
-            { tag: "exponent", hex: "0103", seconds: "1e2", name: "M", message: range },
             { tag: "only spaces", hex: "   ", seconds: "10", name: "M", message: hex },
             { tag: "0x prefix", hex: "0x0103", seconds: "10", name: "M", message: hex },
             { tag: "line break in name", hex: "0103", seconds: "10", name: "M\r\nREBOOT",
@@ -57,6 +56,8 @@ DevicePageCase {
               seconds: "5", name: "m", sent: "rs485add 2,0,5,0103000aC40B,m" },
             { tag: "shortest decimal", port: 0, crc: 0, hex: "0103", seconds: "7.50",
               name: "x", sent: "rs485add 1,1,7.5,0103,x" },
+            { tag: "exponent", port: 0, crc: 0, hex: "0103", seconds: "2.5e1",
+              name: "x", sent: "rs485add 1,1,25,0103,x" },
             { tag: "upper bound, comma in name", port: 0, crc: 0, hex: "0103", seconds: "300",
               name: "Meter A, east", sent: "rs485add 1,1,300,0103,Meter A, east" }
         ]

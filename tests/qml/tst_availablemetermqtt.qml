@@ -89,6 +89,8 @@ CloudCommandCase {
         return [
             { tag: "4.9 s", seconds: "4.9", hex: "0103", name: "n",
               message: DeviceForm.secondsOutOfRange },
+            { tag: "exponent beyond 300", seconds: "3e3", hex: "0103", name: "n",
+              message: DeviceForm.secondsOutOfRange },
             { tag: "no number", seconds: "abc", hex: "0103", name: "n",
               message: DeviceForm.secondsOutOfRange },
             { tag: "letter beyond F", seconds: "10", hex: "02 03 0G", name: "n",
@@ -110,6 +112,18 @@ CloudCommandCase {
         verify(!page.modifyingDevice)
         wait(300)
         compare(changeCommands(), [])
+    }
+
+    function test_secondsAreTheLongestDecimalPrefix_data() {
+        return [ { tag: "trailing letters", typed: "12abc", sent: "12" },
+                 { tag: "exponent", typed: " 1e1", sent: "10" },
+                 { tag: "leading zero", typed: "010", sent: "10" } ]
+    }
+
+    function test_secondsAreTheLongestDecimalPrefix(data) {
+        var values = DeviceForm.check("0103", data.typed, "n")
+        compare(values.error, "")
+        compare(values.seconds, data.sent)
     }
 
     // A record the form cannot show faithfully must not be saved with a

@@ -28,7 +28,9 @@ LogPageCase {
             { tag: "command port", port: "8881", connected: true, shown: "8881" },
             { tag: "monitor port", port: "8880", connected: true, shown: "8880" },
             { tag: "leading digits only", port: "8881abc", connected: true, shown: "8881" },
-            { tag: "no digits", port: "abc", connected: false, shown: "" }
+            // Refused by the backend; the typed text stays for correcting.
+            { tag: "no digits", port: "abc", connected: false, shown: "abc" },
+            { tag: "beyond 65535", port: "74417", connected: false, shown: "74417" }
         ]
     }
 
@@ -48,6 +50,7 @@ LogPageCase {
         } else {
             wait(300)
             compare(tcpClient.connected, false)
+            verify(tcpClient.log.indexOf("ERROR: Invalid port") >= 0)
         }
         compare(named("portField").text, data.shown)
     }
