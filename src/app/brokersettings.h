@@ -18,7 +18,6 @@ struct BrokerSettings
     }
     friend bool operator==(const BrokerSettings &a, const BrokerSettings &b)
     {
-        return a.host == b.host && a.port == b.port && a.user == b.user
-               && a.password == b.password;
+        return a.host == b.host && a.port == b.port && a.user == b.user && a.password == b.password;
     }
 };

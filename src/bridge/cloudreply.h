@@ -9,7 +9,7 @@
 struct CloudReply
 {
     bool isDeviceList = false;
-    QVariantList devices;          // the records of a list reply, in order
+    QVariantList devices; // the records of a list reply, in order
     bool deviceAdded = false;
     bool deviceModified = false;
     bool deviceDeleted = false;

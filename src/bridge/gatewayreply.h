@@ -16,10 +16,10 @@ struct GatewayReply
     bool deviceModified = false;
     bool deviceDeleted = false;
     Save save = Save::None;
-    std::optional<QVariantMap> device;                 // a record of "GET rs485list"
+    std::optional<QVariantMap> device;                  // a record of "GET rs485list"
     std::optional<std::pair<QString, QString>> setting; // a name=value line of "GETALL"
-    std::optional<QString> setAcknowledged;            // the key of the pending "SET"
-    bool passedOn = true;                              // decoration lines are not
+    std::optional<QString> setAcknowledged;             // the key of the pending "SET"
+    bool passedOn = true;                               // decoration lines are not
 
     static GatewayReply read(const QString &command, const QString &line);
 

@@ -133,7 +133,8 @@ int main(int argc, char *argv[])
     out << QStringLiteral("median of %1 runs of %2 monitor lines:\n").arg(runs).arg(linesPerRun)
         << QStringLiteral("  bare QTcpSocket line counter: %1 lines/s\n").arg(bareRate, 0, 'f', 0)
         << QStringLiteral("  TcpBridge receive path:       %1 lines/s\n").arg(bridgeRate, 0, 'f', 0)
-        << QStringLiteral("  ratio (TcpBridge / bare):     %1\n").arg(bridgeRate / bareRate, 0, 'f', 3);
+        << QStringLiteral("  ratio (TcpBridge / bare):     %1\n")
+               .arg(bridgeRate / bareRate, 0, 'f', 3);
     simulator.terminate();
     simulator.waitForFinished(3000);
     return 0;

@@ -40,9 +40,7 @@ void TestAtCommands::composesCommands_data()
     QTest::addColumn<QString>("text");    // null: nothing to send
 
     const auto row = [](const char *name, Composer compose, const QString &emptied,
-                        const QString &text) {
-        QTest::newRow(name) << compose << emptied << text;
-    };
+                        const QString &text) { QTest::newRow(name) << compose << emptied << text; };
     row("open", AtCommands::openMqtt, QString(), R"(AT+QMTOPEN=0,"broker.local",1883)");
     row("open without port", AtCommands::openMqtt, "port", QString());
     row("open without server", AtCommands::openMqtt, "server", QString());
@@ -64,12 +62,13 @@ void TestAtCommands::composesCommands_data()
         R"(AT+QMTUNS=0,1,"Kestrelvane/7/config")");
     row("unsubscribe receive needs its topic", AtCommands::unsubscribeReceive, "topicOut",
         QString());
-    row("disconnect needs nothing", [](const ReportedMqttSettings &) {
-        return AtCommands::disconnectMqtt();
-    }, "all", "AT+QMTDISC=0");
-    row("close needs nothing", [](const ReportedMqttSettings &) {
-        return AtCommands::closeMqtt();
-    }, "all", "AT+QMTCLOSE=0");
+    row(
+        "disconnect needs nothing",
+        [](const ReportedMqttSettings &) { return AtCommands::disconnectMqtt(); }, "all",
+        "AT+QMTDISC=0");
+    row(
+        "close needs nothing", [](const ReportedMqttSettings &) { return AtCommands::closeMqtt(); },
+        "all", "AT+QMTCLOSE=0");
 }
 
 void TestAtCommands::composesCommands()

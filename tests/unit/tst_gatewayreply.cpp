@@ -23,19 +23,21 @@ void TestGatewayReply::readsGetAllLines_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("passedOn");
-    QTest::addColumn<QString>("key");   // null: no setting
+    QTest::addColumn<QString>("key"); // null: no setting
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("plain setting") << "wifiSSID=plant" << true << "wifiSSID" << "plant";
-    QTest::newRow("only the first = separates")
-        << "apnSim1=net=1" << true << "apnSim1" << "net=1";
+    QTest::newRow("plain setting") << "wifiSSID=plant" << true << "wifiSSID"
+                                   << "plant";
+    QTest::newRow("only the first = separates") << "apnSim1=net=1" << true << "apnSim1"
+                                                << "net=1";
     QTest::newRow("spaces around = trimmed") << "subnet = 255.0.0.0 " << true << "subnet"
                                              << "255.0.0.0";
-    QTest::newRow("empty value") << "mqttPass=" << true << "mqttPass" << "";
+    QTest::newRow("empty value") << "mqttPass=" << true << "mqttPass"
+                                 << "";
     QTest::newRow("password with +") << "mqttPass=s3cret+pass" << true << "mqttPass"
                                      << "s3cret+pass";
-    QTest::newRow("value with -- > and Type")
-        << "wifiPass=a--b>c Type" << true << "wifiPass" << "a--b>c Type";
+    QTest::newRow("value with -- > and Type") << "wifiPass=a--b>c Type" << true << "wifiPass"
+                                              << "a--b>c Type";
     QTest::newRow("value with broken bar")
         << QStringLiteral("bleName=x\u00A6y") << true << "bleName" << QStringLiteral("x\u00A6y");
     QTest::newRow("value naming a Device") << "bleName=Device 7" << true << "bleName"
@@ -49,8 +51,10 @@ void TestGatewayReply::readsGetAllLines_data()
     QTest::newRow("key with a marker stays decoration")
         << "a+b=1" << false << QString() << QString();
     QTest::newRow("key with a space but no marker is still a setting")
-        << "my key=1" << true << "my key" << "1";
-    QTest::newRow("empty key allowed") << "=orphan" << true << "" << "orphan";
+        << "my key=1" << true << "my key"
+        << "1";
+    QTest::newRow("empty key allowed") << "=orphan" << true << ""
+                                       << "orphan";
     QTest::newRow("free text passes on") << "Gateway ready" << true << QString() << QString();
 }
 
@@ -78,25 +82,22 @@ void TestGatewayReply::readsListLines_data()
 
     const auto record = [](int id, const QString &name, const QString &port, int crc,
                            const QString &poll, const QString &cmd) {
-        return QVariantMap{{"id", id},     {"name", name}, {"port", port},
+        return QVariantMap{{"id", id},       {"name", name}, {"port", port},
                            {"autoCRC", crc}, {"poll", poll}, {"cmdHex", cmd}};
     };
     QTest::newRow("two-word name")
         << "dev[3]  Main meter  port2  CRC=1  poll=10s  cmd=010300000002C40B" << true
         << record(3, "Main meter", "port2", 1, "10s", "010300000002C40B");
-    QTest::newRow("name holding Device")
-        << "dev[0] Device 7 port1 CRC=0 poll=5s cmd=0A0b" << true
-        << record(0, "Device 7", "port1", 0, "5s", "0A0b");
-    QTest::newRow("name holding Type and >")
-        << "dev[1] Type>B port1 CRC=1 poll=1s cmd=FF" << true
-        << record(1, "Type>B", "port1", 1, "1s", "FF");
-    QTest::newRow("index beyond int gives 0")
-        << "dev[99999999999] m port1 CRC=1 poll=1s cmd=01" << true
-        << record(0, "m", "port1", 1, "1s", "01");
+    QTest::newRow("name holding Device") << "dev[0] Device 7 port1 CRC=0 poll=5s cmd=0A0b" << true
+                                         << record(0, "Device 7", "port1", 0, "5s", "0A0b");
+    QTest::newRow("name holding Type and >") << "dev[1] Type>B port1 CRC=1 poll=1s cmd=FF" << true
+                                             << record(1, "Type>B", "port1", 1, "1s", "FF");
+    QTest::newRow("index beyond int gives 0") << "dev[99999999999] m port1 CRC=1 poll=1s cmd=01"
+                                              << true << record(0, "m", "port1", 1, "1s", "01");
     QTest::newRow("malformed device line passes on without a record")
         << "dev[2] broken line" << true << QVariantMap();
-    QTest::newRow("not at line start") << "x dev[2] m port1 CRC=1 poll=1s cmd=01" << true
-                                       << QVariantMap();
+    QTest::newRow("not at line start")
+        << "x dev[2] m port1 CRC=1 poll=1s cmd=01" << true << QVariantMap();
     QTest::newRow("header") << "Device list (Type: RS485)" << false << QVariantMap();
     QTest::newRow("count line") << "rs485DevCnt=2" << false << QVariantMap();
     QTest::newRow("prompt") << ">" << false << QVariantMap();
@@ -127,30 +128,39 @@ void TestGatewayReply::readsAcknowledgements_data()
     const int none = int(Save::None);
     const int done = int(Save::Completed);
     const int notSaved = int(Save::NotSavedFully);
-    QTest::newRow("add") << "rs485add 1,1,10,0103,m" << "added (saved+synced)" << true << false
-                         << false << none << QString();
-    QTest::newRow("add refused") << "rs485add 1" << "ERROR: bad arguments" << false << false
-                                 << false << none << QString();
-    QTest::newRow("modify") << "rs485mod 0,1,1,10,0103,m" << "modified (saved+synced)" << false
-                            << true << false << none << QString();
-    QTest::newRow("delete") << "rs485del 0" << "deleted (saved+synced)" << false << false << true
-                            << none << QString();
+    QTest::newRow("add") << "rs485add 1,1,10,0103,m"
+                         << "added (saved+synced)" << true << false << false << none << QString();
+    QTest::newRow("add refused") << "rs485add 1"
+                                 << "ERROR: bad arguments" << false << false << false << none
+                                 << QString();
+    QTest::newRow("modify") << "rs485mod 0,1,1,10,0103,m"
+                            << "modified (saved+synced)" << false << true << false << none
+                            << QString();
+    QTest::newRow("delete") << "rs485del 0"
+                            << "deleted (saved+synced)" << false << false << true << none
+                            << QString();
     QTest::newRow("words of another command ignored")
-        << "rs485del 0" << "added modified" << false << false << false << none << QString();
-    QTest::newRow("save done") << "SAVE" << "OK: saved to flash" << false << false << false
-                               << done << QString();
-    QTest::newRow("save echo is not a success") << "SAVE" << "SAVE" << false << false << false
-                                                << notSaved << QString();
-    QTest::newRow("save refusal") << "SAVE" << "ERROR: flash write failed" << false << false
-                                  << false << notSaved << QString();
-    QTest::newRow("set OK") << "SET staticIP 10.0.0.2" << "OK" << false << false << false << none
-                            << "staticIP";
+        << "rs485del 0"
+        << "added modified" << false << false << false << none << QString();
+    QTest::newRow("save done") << "SAVE"
+                               << "OK: saved to flash" << false << false << false << done
+                               << QString();
+    QTest::newRow("save echo is not a success")
+        << "SAVE"
+        << "SAVE" << false << false << false << notSaved << QString();
+    QTest::newRow("save refusal") << "SAVE"
+                                  << "ERROR: flash write failed" << false << false << false
+                                  << notSaved << QString();
+    QTest::newRow("set OK") << "SET staticIP 10.0.0.2"
+                            << "OK" << false << false << false << none << "staticIP";
     QTest::newRow("set echo naming the key")
-        << "SET wifiSSID my net" << "wifiSSID -> my net" << false << false << false << none
-        << "wifiSSID";
-    QTest::newRow("set unrelated reply") << "SET wifiSSID x" << "ERROR: busy" << false << false
-                                         << false << none << QString();
-    QTest::newRow("no command") << "" << "OK" << false << false << false << none << QString();
+        << "SET wifiSSID my net"
+        << "wifiSSID -> my net" << false << false << false << none << "wifiSSID";
+    QTest::newRow("set unrelated reply")
+        << "SET wifiSSID x"
+        << "ERROR: busy" << false << false << false << none << QString();
+    QTest::newRow("no command") << ""
+                                << "OK" << false << false << false << none << QString();
 }
 
 void TestGatewayReply::readsAcknowledgements()
@@ -177,9 +187,12 @@ void TestGatewayReply::extractsTheSetKey_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("key");
-    QTest::newRow("key and value") << "SET subnet 255.255.255.0" << "subnet";
-    QTest::newRow("value with spaces") << "SET simSlot 1  (SIM1)" << "simSlot";
-    QTest::newRow("no value") << "SET mqttPass" << "mqttPass";
+    QTest::newRow("key and value") << "SET subnet 255.255.255.0"
+                                   << "subnet";
+    QTest::newRow("value with spaces") << "SET simSlot 1  (SIM1)"
+                                       << "simSlot";
+    QTest::newRow("no value") << "SET mqttPass"
+                              << "mqttPass";
 }
 
 void TestGatewayReply::extractsTheSetKey()

@@ -48,9 +48,10 @@ void TestLineFramer::framesLines_data()
     QTest::newRow("surrounding white space trimmed, inner kept")
         << QList<QByteArray>{"  Main  meter \t\n"} << QStringList{"Main  meter"};
     QTest::newRow("multi-byte character split across reads")
-        << QList<QByteArray>{"name=Z\xC3", "\xBCrich\n"} << QStringList{QStringLiteral("name=Zürich")};
-    QTest::newRow("byte by byte")
-        << QList<QByteArray>{"O", "K", "\r", "\n", "x", "\n"} << QStringList{"OK", "x"};
+        << QList<QByteArray>{"name=Z\xC3", "\xBCrich\n"}
+        << QStringList{QStringLiteral("name=Zürich")};
+    QTest::newRow("byte by byte") << QList<QByteArray>{"O", "K", "\r", "\n", "x", "\n"}
+                                  << QStringList{"OK", "x"};
     QTest::newRow("invalid UTF-8 does not swallow the line")
         << QList<QByteArray>{"bad\xFF\xFEvalue\nnext\n"}
         << QStringList{QString::fromUtf8("bad\xFF\xFEvalue"), "next"};

@@ -84,7 +84,8 @@ void TestSettingsStore::scramblesLikeTheStoredForm_data()
     QTest::addColumn<QString>("stored");
     // "abc" ^ 0xA7 = C6 C5 C4
     QTest::newRow("ascii") << "abc" << QString::fromLatin1(QByteArray("\xC6\xC5\xC4").toBase64());
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestSettingsStore::scramblesLikeTheStoredForm()
@@ -114,8 +115,8 @@ void TestSettingsStore::survivesAStoreAndLoad()
     QSettings raw(SettingsStore::settingsFilePath(), QSettings::IniFormat);
     QCOMPARE(raw.value("KV-7/mqttPass").toString(), SecretScrambler::scrambleSecret(password));
     if (!password.isEmpty())
-        QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists()
-                || !raw.value("KV-7/mqttPass").toString().contains(password));
+        QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists() ||
+                !raw.value("KV-7/mqttPass").toString().contains(password));
 }
 
 void TestSettingsStore::replacesAGroupWholeAndLeavesOthers()
@@ -172,15 +173,17 @@ void TestSettingsStore::registersOnlyCompleteReportedSettings_data()
     QTest::addColumn<bool>("complete");
     QTest::addColumn<QStringList>("ids");
 
-    QTest::newRow("complete") << "" << "Kestrelvane/KV-9/pub/port1" << true
-                              << QStringList{"KV-9"};
-    QTest::newRow("no password") << "password" << "Kestrelvane/KV-9/pub/port1" << false
-                                 << QStringList{};
-    QTest::newRow("no server") << "server" << "Kestrelvane/KV-9/pub/port1" << false
-                               << QStringList{};
-    QTest::newRow("client id not needed") << "clientId" << "Kestrelvane/KV-9/pub/port1" << true
-                                          << QStringList{"KV-9"};
-    QTest::newRow("topic off the scheme") << "" << "plant/port1" << true << QStringList{};
+    QTest::newRow("complete") << ""
+                              << "Kestrelvane/KV-9/pub/port1" << true << QStringList{"KV-9"};
+    QTest::newRow("no password") << "password"
+                                 << "Kestrelvane/KV-9/pub/port1" << false << QStringList{};
+    QTest::newRow("no server") << "server"
+                               << "Kestrelvane/KV-9/pub/port1" << false << QStringList{};
+    QTest::newRow("client id not needed")
+        << "clientId"
+        << "Kestrelvane/KV-9/pub/port1" << true << QStringList{"KV-9"};
+    QTest::newRow("topic off the scheme") << ""
+                                          << "plant/port1" << true << QStringList{};
 }
 
 void TestSettingsStore::registersOnlyCompleteReportedSettings()

@@ -33,8 +33,7 @@ public:
 
     // Points the gateway at a broker and names it: the device id appears in
     // its topics, as "Kestrelvane/<id>/pub/port1" and so on.
-    void setBroker(const QString &host, quint16 port, const QString &user,
-                   const QString &password);
+    void setBroker(const QString &host, quint16 port, const QString &user, const QString &password);
     void setDeviceId(const QString &deviceId);
     QString deviceId() const { return setting(QStringLiteral("deviceId")); }
 
