@@ -69,9 +69,11 @@ Item {
     Timer {
         id: guard
         interval: op.guardInterval
+        // Through the broker a refusal and a lost message look the same.
         onTriggered: {
             var reason = op.lastReply.length > 0 ? "The gateway answered: " + op.lastReply
-                                                 : "No answer from the gateway."
+                       : op.cloud ? "The gateway did not confirm the change."
+                                  : "No answer from the gateway."
             op.failed(op.finish(), reason)
         }
     }

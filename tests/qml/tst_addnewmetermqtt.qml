@@ -101,6 +101,7 @@ CloudCommandCase {
         fill(0, 0, "0103", "10", "Never saved")
         click("addDeviceButton")
         var failure = waitOpened("failurePopup")
+        compare(failure.message, "The gateway did not confirm the change.")
         compare(failure.title, "Device Not Added")
         compare(named("errText").text, "Device not added")
         verify(!named("addedSuccesspopup").visible)

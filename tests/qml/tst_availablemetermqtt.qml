@@ -188,6 +188,7 @@ CloudCommandCase {
         page.operation.guardInterval = 800
         deleteRow(0)
         var failure = waitOpened("failurePopup")
+        compare(failure.message, "The gateway did not confirm the change.")
         compare(failure.title, "Device Not Deleted")
         compare(changeCommands(), ["rs485del 0", "SAVE"])
         verify(!page.deletingDevice)
