@@ -36,6 +36,12 @@ Item {
     }
 
     function start(command, what) {
+        // A command published while the session is down is lost; saying so
+        // at once beats a guard that runs out twenty seconds later.
+        if (cloud && !tcpClient.connectedmqtt) {
+            failed(what, "Not connected to the broker; nothing was sent.")
+            return
+        }
         kind = what
         phase = "ack"
         lastReply = ""

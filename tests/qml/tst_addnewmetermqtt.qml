@@ -108,6 +108,20 @@ CloudCommandCase {
         verify(!page.addingDevice)
     }
 
+    function test_brokerDownSendsNothingAndSaysSo() {
+        openForm()
+        cloud.stopBroker()
+        tryCompare(tcpClient, "connectedmqtt", false, 5000)
+        fill(0, 0, "0103", "10", "Offline")
+        click("addDeviceButton")
+        var failure = waitOpened("failurePopup", 1000)
+        compare(failure.message, "Not connected to the broker; nothing was sent.")
+        verify(!page.addingDevice)
+        verify(cloud.restartBroker())
+        tryCompare(tcpClient, "connectedmqtt", true, 8000)
+        compare(cloud.gatewayCommands(), [])
+    }
+
     function test_clearResetsTheForm() {
         openForm()
         fill(1, 1, "0103", "10", "x")
