@@ -64,64 +64,12 @@ NavigationMenu {
         onClicked: rebootPopup.open()
     }
 
-    Popup {
+    ConfirmDialog {
         id: rebootPopup
         objectName: "rebootPopup"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: 340
-        height: 220
-        modal: true
-        closePolicy: Popup.NoAutoClose
-        background: Rectangle {
-            color: Palette.page
-            radius: 12
-            border.width: 1.5
-            border.color: Palette.accent
-        }
-        ColumnLayout {
-            anchors.fill: parent
-            spacing: 10
-            Text {
-                Layout.alignment: Qt.AlignHCenter
-                text: "Reboot Confirmation"
-                color: Palette.accent
-                font.bold: true
-                font.pixelSize: 22
-                font.family: qcksnd.name
-            }
-            Text {
-                Layout.fillWidth: true
-                text: "Are you sure you want to reboot the device?"
-                color: "white"
-                font.pixelSize: 16
-                font.family: qcksnd.name
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
-            }
-            RowLayout {
-                Layout.alignment: Qt.AlignHCenter
-                spacing: 16
-                PrimaryButton {
-                    objectName: "rebootYes"
-                    implicitWidth: 100
-                    implicitHeight: 42
-                    text: "Yes"
-                    onClicked: {
-                        tcpClient.sendCommand("REBOOT")
-                        rebootPopup.close()
-                    }
-                }
-                SecondaryButton {
-                    objectName: "rebootNo"
-                    implicitWidth: 100
-                    implicitHeight: 42
-                    fill: "#3a5068"
-                    labelColor: "white"
-                    text: "No"
-                    onClicked: rebootPopup.close()
-                }
-            }
-        }
+        namePrefix: "reboot"
+        title: "Reboot Confirmation"
+        message: "Are you sure you want to reboot the device?"
+        onAccepted: tcpClient.sendCommand("REBOOT")
     }
 }

@@ -178,60 +178,12 @@ Rectangle {
         }
     }
 
-    Popup {
+    ConfirmDialog {
         id: rebootPopup
         objectName: "rebootPopup"
-        width: 400
-        height: 210
-        modal: true
-        closePolicy: Popup.NoAutoClose
-        anchors.centerIn: Overlay.overlay
-        background: Rectangle {
-            color: Palette.page
-            radius: 12
-            border.color: Palette.fieldBorder
-        }
-
-        ColumnLayout {
-            anchors.fill: parent
-            spacing: 12
-            Text {
-                Layout.fillWidth: true
-                text: "Restart Confirmation"
-                color: "#6fb8c5"
-                font.bold: true
-                font.pixelSize: 20
-                font.family: qcksnd.name
-                horizontalAlignment: Text.AlignHCenter
-            }
-            Text {
-                Layout.fillWidth: true
-                Layout.fillHeight: true
-                text: "Are you sure you want to restart the device?"
-                color: "white"
-                font.pixelSize: 15
-                font.family: qcksnd.name
-                wrapMode: Text.WordWrap
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
-            }
-            RowLayout {
-                Layout.alignment: Qt.AlignHCenter
-                spacing: 12
-                PrimaryButton {
-                    objectName: "rebootYes"
-                    text: "Yes"
-                    onClicked: {
-                        page.run("restart")
-                        rebootPopup.close()
-                    }
-                }
-                SecondaryButton {
-                    objectName: "rebootNo"
-                    text: "No"
-                    onClicked: rebootPopup.close()
-                }
-            }
-        }
+        namePrefix: "reboot"
+        title: "Restart Confirmation"
+        message: "Are you sure you want to restart the device?"
+        onAccepted: page.run("restart")
     }
 }
