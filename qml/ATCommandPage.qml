@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import "components"
+import "DirectLink.js" as DirectLink
 
 // A terminal for the gateway's modem: free AT command lines, and the modem's
 // MQTT session driven step by step from the settings the gateway reported.
@@ -11,20 +12,8 @@ Item {
     property bool showCommandView: false
     readonly property int port: 23
 
-    function connectConsole() {
-        if (!tcpClient.connected) {
-            tcpClient.connectToDevice(currentdeviceIP, port)
-        } else if (tcpClient.currentPort !== port) {
-            tcpClient.disconnectFromDevice()
-            tcpClient.connectToDevice(currentdeviceIP, port)
-        }
-    }
-
-    Component.onCompleted: connectConsole()
-    Component.onDestruction: {
-        if (tcpClient.connected && tcpClient.currentPort === port)
-            tcpClient.disconnectFromDevice()
-    }
+    Component.onCompleted: DirectLink.ensure(tcpClient, currentdeviceIP, port)
+    Component.onDestruction: DirectLink.release(tcpClient, port)
 
     TerminalFrame {
         anchors.fill: parent
@@ -36,14 +25,9 @@ Item {
             Layout.fillWidth: true
             spacing: 12
 
-            Text {
+            TerminalTitle {
                 objectName: "tcpViewTitle"
-                Layout.alignment: Qt.AlignHCenter
                 text: "Send to TCP"
-                color: "white"
-                font.bold: true
-                font.pixelSize: 22
-                font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
             }
             TerminalField {
                 id: commandField
@@ -97,14 +81,9 @@ Item {
             Layout.fillWidth: true
             spacing: 12
 
-            Text {
+            TerminalTitle {
                 objectName: "cloudViewTitle"
-                Layout.alignment: Qt.AlignHCenter
                 text: "Send to Cloud"
-                color: "white"
-                font.bold: true
-                font.pixelSize: 22
-                font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
             }
             TerminalField {
                 id: inTopic

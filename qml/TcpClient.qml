@@ -34,14 +34,9 @@ Item {
             Layout.fillWidth: true
             spacing: 12
 
-            Text {
+            TerminalTitle {
                 objectName: "connectionViewTitle"
-                Layout.alignment: Qt.AlignHCenter
                 text: "TCP Connection"
-                color: "white"
-                font.bold: true
-                font.pixelSize: 22
-                font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
             }
             TerminalField {
                 id: ipField
@@ -84,14 +79,9 @@ Item {
             Layout.fillWidth: true
             spacing: 12
 
-            Text {
+            TerminalTitle {
                 objectName: "commandViewTitle"
-                Layout.alignment: Qt.AlignHCenter
                 text: "Send to TCP"
-                color: "white"
-                font.bold: true
-                font.pixelSize: 22
-                font.family: typeof qcksnd !== "undefined" ? qcksnd.name : font.family
             }
             TerminalField {
                 id: commandField

@@ -5,6 +5,7 @@ import "Palette.js" as Palette
 // A caption above a dark text field. `field` gives the TextField itself.
 ColumnLayout {
     property alias caption: captionText.text
+    property alias captionColor: captionText.color
     property alias text: input.text
     property alias placeholderText: input.placeholderText
     property alias echoMode: input.echoMode

@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import "Palette.js" as Palette
 import "../RegisterRequest.js" as RegisterRequest
+import "../DeviceForm.js" as DeviceForm
 
 // A cloud page that has the gateway write Modbus registers: the form, the
 // request published on the gateway's sub topic, the wait for its answer with
@@ -131,7 +132,7 @@ Rectangle {
                 caption: "Port"
                 textRole: "text"
                 box.valueRole: "value"
-                model: [{ text: "Port 1", value: 1 }, { text: "Port 2", value: 2 }]
+                model: DeviceForm.portEntries
             }
             LabeledField {
                 id: slaveIdField
