@@ -19,8 +19,8 @@ QString settingsFolder()
 #ifdef Q_OS_WIN
     return QStringLiteral("C:/") + QLatin1String(folderName);
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QLatin1Char('/') + QLatin1String(folderName);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QLatin1Char('/') + QLatin1String(folderName);
 #endif
 }
 
@@ -44,7 +44,8 @@ void ensureOwnerOnlyFile(const QString &path)
 }
 
 // Every write goes through here so the permission rule cannot be forgotten.
-template<typename Writer> void writeSettings(Writer &&write)
+template<typename Writer>
+void writeSettings(Writer &&write)
 {
     const QString path = settingsFilePath();
     ensureOwnerOnlyFile(path);

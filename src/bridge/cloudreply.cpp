@@ -8,9 +8,9 @@
 CloudReply CloudReply::read(const QString &text)
 {
     CloudReply reply;
-    reply.isDeviceList = text.contains(QLatin1String("Device")) ||
-                         text.contains(QLatin1String("Type")) || text.contains(QLatin1Char('>')) ||
-                         text.startsWith(QLatin1String("rs485DevCnt"));
+    reply.isDeviceList = text.contains(QLatin1String("Device"))
+                         || text.contains(QLatin1String("Type")) || text.contains(QLatin1Char('>'))
+                         || text.startsWith(QLatin1String("rs485DevCnt"));
 
     // Acknowledgement words are looked for outside device lines only: a
     // device named "added meter" must not confirm an addition.

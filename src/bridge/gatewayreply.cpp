@@ -21,8 +21,8 @@ bool containsAny(const QString &line, std::initializer_list<QLatin1String> marke
 bool isTableDecoration(const QString &line)
 {
     return containsAny(line, {QLatin1String("Device"), QLatin1String("Type"), QLatin1String("--"),
-                              QLatin1String("+"), QLatin1String(">")}) ||
-           line.contains(QChar(0x00A6));
+                              QLatin1String("+"), QLatin1String(">")})
+           || line.contains(QChar(0x00A6));
 }
 
 // A setting name as the gateway spells its keys: one word, none of the
@@ -41,9 +41,8 @@ bool isPlainKey(const QString &key)
 
 bool isListDecoration(const QString &line)
 {
-    return containsAny(line,
-                       {QLatin1String("Device"), QLatin1String("Type"), QLatin1String(">")}) ||
-           line.startsWith(QLatin1String("rs485DevCnt"));
+    return containsAny(line, {QLatin1String("Device"), QLatin1String("Type"), QLatin1String(">")})
+           || line.startsWith(QLatin1String("rs485DevCnt"));
 }
 
 void readSetting(const QString &line, GatewayReply &reply)

@@ -13,7 +13,9 @@ class LineFramer
 public:
     static constexpr qsizetype defaultMaxPending = 64 * 1024;
 
-    explicit LineFramer(qsizetype maxPending = defaultMaxPending) : m_maxPending(maxPending) {}
+    explicit LineFramer(qsizetype maxPending = defaultMaxPending)
+        : m_maxPending(maxPending)
+    {}
 
     void append(const QByteArray &bytes);
 

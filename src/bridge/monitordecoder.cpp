@@ -67,8 +67,8 @@ void appendFixed2(QString &out, float value)
 
 QString MonitorDecoder::decode(const QString &line)
 {
-    if (line.contains(QLatin1String("[RS485] OK")) ||
-        line.contains(QLatin1String("[RS485] DATA"))) {
+    if (line.contains(QLatin1String("[RS485] OK"))
+        || line.contains(QLatin1String("[RS485] DATA"))) {
         readHeader(line);
         return line;
     }

@@ -13,7 +13,9 @@
 #include <QTimer>
 
 MqttSession::MqttSession(TcpBridge *bridge, QMQTT::Client *client, QObject *parent)
-    : QObject(parent), m_bridge(bridge), m_client(client)
+    : QObject(parent)
+    , m_bridge(bridge)
+    , m_client(client)
 {
     connect(bridge, &TcpBridge::mqttConfigReceived, this, &MqttSession::applyBrokerSettings);
     connect(client, &QMQTT::Client::connected, this, &MqttSession::onConnected);
@@ -38,9 +40,9 @@ void MqttSession::applyBrokerSettings()
     if (!portOk || port == 0 || port > 65535 || host.isEmpty())
         return;
 
-    const bool unchanged = host == m_lastHost && port == m_lastPort &&
-                           m_client->username() == broker.user &&
-                           QString::fromUtf8(m_client->password()) == broker.password;
+    const bool unchanged = host == m_lastHost && port == m_lastPort
+                           && m_client->username() == broker.user
+                           && QString::fromUtf8(m_client->password()) == broker.password;
     if (unchanged) {
         m_bridge->subscribetoMqttTopics();
         if (!m_client->isConnectedToHost()) {

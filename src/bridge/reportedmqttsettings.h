@@ -22,7 +22,7 @@ struct ReportedMqttSettings
 
     bool isCompleteForRegistration() const
     {
-        return !server.isEmpty() && !port.isEmpty() && !user.isEmpty() && !password.isEmpty() &&
-               !port1Topic.isEmpty();
+        return !server.isEmpty() && !port.isEmpty() && !user.isEmpty() && !password.isEmpty()
+               && !port1Topic.isEmpty();
     }
 };

@@ -22,7 +22,9 @@ QString mqttLogLine(const QString &topic, const QString &data)
 
 } // namespace
 
-TcpBridge::TcpBridge(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
+TcpBridge::TcpBridge(QObject *parent)
+    : QObject(parent)
+    , m_socket(new QTcpSocket(this))
 {
     connect(m_socket, &QTcpSocket::connected, this, &TcpBridge::onConnected);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpBridge::onDisconnected);

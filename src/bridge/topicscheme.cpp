@@ -39,8 +39,8 @@ QString deviceIdFromTopic(const QString &topic)
 
 bool isUsableDeviceId(const QString &deviceId)
 {
-    return !deviceId.contains(QLatin1Char('+')) && !deviceId.contains(QLatin1Char('#')) &&
-           !deviceId.contains(QLatin1Char('/'));
+    return !deviceId.contains(QLatin1Char('+')) && !deviceId.contains(QLatin1Char('#'))
+           && !deviceId.contains(QLatin1Char('/'));
 }
 
 } // namespace TopicScheme

@@ -94,7 +94,10 @@ bool socketReadable(int fd)
 } // namespace
 
 Client::Client(const QHostAddress &host, quint16 port, QObject *parent)
-    : QObject(parent), m_hostName(host.toString()), m_port(port), m_clientId(makeClientId())
+    : QObject(parent)
+    , m_hostName(host.toString())
+    , m_port(port)
+    , m_clientId(makeClientId())
 {
     initLibraryOnce();
     qRegisterMetaType<QMQTT::Message>();

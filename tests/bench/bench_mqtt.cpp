@@ -95,9 +95,9 @@ Run mosquittoSub(const MosquittoBroker &broker, const QByteArray &input)
     QProcess subscriber;
     // "%U" prints the receipt time of each message: first and last give the rate.
     subscriber.start(MosquittoBroker::findProgram("mosquitto_sub"),
-                     connectionArguments(broker) + QStringList{"-t", topic, "-q", "2", "-C",
-                                                               QString::number(messagesPerFlood),
-                                                               "-F", "%U", "-W", "20"});
+                     connectionArguments(broker)
+                         + QStringList{"-t", topic, "-q", "2", "-C",
+                                       QString::number(messagesPerFlood), "-F", "%U", "-W", "20"});
     if (!subscriber.waitForStarted(5000))
         fail("mosquitto_sub did not start");
     waitFor(500); // its subscription is in place well before this

@@ -34,8 +34,8 @@ qsizetype endOfLine(const QByteArray &bytes, const QByteArray &prefix)
 
 // The file holds broker credentials: no one but its owner may read it.
 constexpr QFileDevice::Permissions othersMayAccess =
-    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+    | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
 
 ino_t inodeOf(const QString &path)
 {
@@ -189,8 +189,8 @@ void TestFaults::linkDroppedMidGetAll()
     const QByteArray reply = wire(model.getAllLines());
     const qint64 cut = (landmark.isEmpty()  ? 0
                         : landmark == "end" ? reply.size()
-                                            : endOfLine(reply, landmark)) +
-                       offset;
+                                            : endOfLine(reply, landmark))
+                       + offset;
     QVERIFY(cut >= 0 && cut < reply.size());
 
     m_sim->setDropAfterBytes(cut);

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!reply.isDeviceList && !reply.devices.isEmpty())
         std::abort();
     const QString outcome = registerWriteOutcome(payload);
-    if (!outcome.isNull() && outcome != QLatin1String("written") &&
-        outcome != QLatin1String("failed"))
+    if (!outcome.isNull() && outcome != QLatin1String("written")
+        && outcome != QLatin1String("failed"))
         std::abort();
     return 0;
 }

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     SecretScrambler::unscrambleSecret(QString::fromLatin1(bytes), mask);
     const QString password = QString::fromUtf8(bytes);
-    if (SecretScrambler::unscrambleSecret(SecretScrambler::scrambleSecret(password, mask), mask) !=
-        password)
+    if (SecretScrambler::unscrambleSecret(SecretScrambler::scrambleSecret(password, mask), mask)
+        != password)
         std::abort();
     return 0;
 }

@@ -10,7 +10,10 @@
 class FuzzInput
 {
 public:
-    FuzzInput(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
+    FuzzInput(const uint8_t *data, size_t size)
+        : m_data(data)
+        , m_size(size)
+    {}
 
     uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
 

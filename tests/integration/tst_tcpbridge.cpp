@@ -357,8 +357,8 @@ void TestTcpBridge::talksToTheModemConsole()
     COMPARE_BYTES(m_sim->received(Service::AtConsole),
                   QByteArray("AT+QMTOPEN=0,\"127.0.0.1\",1883\r\n"
                              "AT+QMTCONN=0,\"device1\",\"gateway\",\"s3cret+pass\"\r\n"
-                             "AT+QMTPUB=0,1,1,0,\"") +
-                      topic.toUtf8() + "\"\r\n" + QStringLiteral("hällo").toUtf8() + "\x1A");
+                             "AT+QMTPUB=0,1,1,0,\"")
+                      + topic.toUtf8() + "\"\r\n" + QStringLiteral("hällo").toUtf8() + "\x1A");
     QVERIFY(m_bridge->atLog().startsWith("OK\n+QMTOPEN: 0,0\n"));
     QVERIFY(!m_bridge->log().contains("+QMTOPEN"));
 }

@@ -20,7 +20,9 @@ const QStringList toolTopicSuffixes = {QStringLiteral("/pub/port1"), QStringLite
 } // namespace
 
 CloudFixture::CloudFixture(GatewayFixture *gateway, QMQTT::Client *toolClient, QObject *parent)
-    : QObject(parent), m_gateway(gateway), m_toolClient(toolClient)
+    : QObject(parent)
+    , m_gateway(gateway)
+    , m_toolClient(toolClient)
 {
     connect(m_toolClient, &QMQTT::Client::subscribed, this,
             [this](const QString &topic) { m_toolTopics.insert(topic); });

@@ -4,7 +4,10 @@
 
 #include <QFile>
 
-GatewayFixture::GatewayFixture(int suite, QObject *parent) : QObject(parent), m_suite(suite) {}
+GatewayFixture::GatewayFixture(int suite, QObject *parent)
+    : QObject(parent)
+    , m_suite(suite)
+{}
 
 GatewayFixture::~GatewayFixture() = default;
 

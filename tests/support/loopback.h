@@ -9,7 +9,9 @@
 class LoopbackAddresses
 {
 public:
-    explicit LoopbackAddresses(int suite) : m_suite(suite) {}
+    explicit LoopbackAddresses(int suite)
+        : m_suite(suite)
+    {}
 
     QHostAddress next()
     {

@@ -97,8 +97,8 @@ bool MosquittoBroker::writeConfiguration()
     QFile::remove(passwordFile);
     {
         QFile file(passwordFile);
-        if (!file.open(QIODevice::WriteOnly) ||
-            !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
+        if (!file.open(QIODevice::WriteOnly)
+            || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
             m_error = QStringLiteral("cannot write %1").arg(passwordFile);
             return false;
         }

@@ -115,8 +115,8 @@ void TestSettingsStore::survivesAStoreAndLoad()
     QSettings raw(SettingsStore::settingsFilePath(), QSettings::IniFormat);
     QCOMPARE(raw.value("KV-7/mqttPass").toString(), SecretScrambler::scrambleSecret(password));
     if (!password.isEmpty())
-        QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists() ||
-                !raw.value("KV-7/mqttPass").toString().contains(password));
+        QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists()
+                || !raw.value("KV-7/mqttPass").toString().contains(password));
 }
 
 void TestSettingsStore::replacesAGroupWholeAndLeavesOthers()

@@ -98,8 +98,9 @@ void GatewayCloudLink::answerWrite(const QByteArray &json)
 {
     const QJsonObject request = QJsonDocument::fromJson(json).object();
     const int port = request.value(QLatin1String("port")).toInt();
-    bool wellFormed = (port == 1 || port == 2) && request.value(QLatin1String("key")).toString() ==
-                                                      QLatin1String("Kestrelvane");
+    bool wellFormed =
+        (port == 1 || port == 2)
+        && request.value(QLatin1String("key")).toString() == QLatin1String("Kestrelvane");
     for (const char *field : {"slave", "fc", "addr"})
         wellFormed = wellFormed && request.value(QLatin1String(field)).isDouble();
     const QJsonValue value = request.value(QLatin1String("value"));

@@ -40,9 +40,9 @@ bool readDeviceFields(const QStringList &fields, GatewayModel::Device &device)
     device.cmdHex = fields[3].trimmed();
     device.name = fields.mid(4).join(QLatin1Char(',')).trimmed();
     device.poll = QString::number(poll) + QLatin1Char('s');
-    return portOk && crcOk && pollOk && (device.port == 1 || device.port == 2) &&
-           (device.autoCrc == 0 || device.autoCrc == 1) && std::isfinite(poll) && poll > 0 &&
-           isHex(device.cmdHex) && !device.name.isEmpty();
+    return portOk && crcOk && pollOk && (device.port == 1 || device.port == 2)
+           && (device.autoCrc == 0 || device.autoCrc == 1) && std::isfinite(poll) && poll > 0
+           && isHex(device.cmdHex) && !device.name.isEmpty();
 }
 
 GatewayModel::Reply error(const QString &text)
@@ -52,7 +52,9 @@ GatewayModel::Reply error(const QString &text)
 
 } // namespace
 
-GatewayModel::GatewayModel() : m_keys(defaultKeys), m_values(defaultKeys.size())
+GatewayModel::GatewayModel()
+    : m_keys(defaultKeys)
+    , m_values(defaultKeys.size())
 {
     setSetting(QStringLiteral("wifiSSID"), QStringLiteral("plant-floor"));
     setSetting(QStringLiteral("wifiPass"), QStringLiteral("w1f1+pass"));
@@ -135,10 +137,10 @@ QStringList GatewayModel::deviceListLines() const
                          QStringLiteral("rs485DevCnt=%1").arg(m_devices.size())};
     for (qsizetype i = 0; i < m_devices.size(); ++i) {
         const Device &d = m_devices[i];
-        lines.append(QStringLiteral("dev[") + QString::number(i) + QStringLiteral("]  ") + d.name +
-                     QStringLiteral("  port") + QString::number(d.port) + QStringLiteral("  CRC=") +
-                     QString::number(d.autoCrc) + QStringLiteral("  poll=") + d.poll +
-                     QStringLiteral("  cmd=") + d.cmdHex);
+        lines.append(QStringLiteral("dev[") + QString::number(i) + QStringLiteral("]  ") + d.name
+                     + QStringLiteral("  port") + QString::number(d.port) + QStringLiteral("  CRC=")
+                     + QString::number(d.autoCrc) + QStringLiteral("  poll=") + d.poll
+                     + QStringLiteral("  cmd=") + d.cmdHex);
     }
     lines.append(QStringLiteral(">"));
     return lines;
