@@ -192,31 +192,4 @@ CloudCommandCase {
         var closed = hiddenAfter(timedOut, 2000)
         verify(closed >= 1800, "closed " + closed + " ms after its own outcome")
     }
-
-    function test_cardsShowTheirLook_data() {
-        return [
-            { tag: "start", title: "START", subtitle: "Start", icon: "▶", first: "#2ECC71", second: "#16A085" },
-            { tag: "stop", title: "STOP", subtitle: "Stop", icon: "■", first: "#F39C12", second: "#D35400" },
-            { tag: "restart", title: "RESTART", subtitle: "Restart gateway", icon: "↻",
-              first: "#3498DB", second: "#1F5FBF" }
-        ]
-    }
-
-    function test_cardsShowTheirLook(data) {
-        var card = named(data.tag + "Card")
-        compare(card.title, data.title)
-        compare(card.subtitle, data.subtitle)
-        compare(card.icon, data.icon)
-        compare(String(card.firstColor), String(Qt.color(data.first)))
-        compare(String(card.secondColor), String(Qt.color(data.second)))
-        verify(card.width <= 320 && card.height <= 240)
-        verify(Math.abs(card.width - Math.min(page.width / 4, 320)) < 1)
-        mouseMove(card, card.width / 2, card.height / 2)
-        tryCompare(card, "scale", 1.04)
-        compare(String(card.border.color), String(Qt.color("white")))
-        mouseMove(page, 2, 2)
-        tryCompare(card, "scale", 1.0)
-        wait(300)
-        compare(cloud.messages(configTopic), [])
-    }
 }
