@@ -87,7 +87,10 @@ void MqttSession::moveSubscriptions(const QString &deviceId)
                              << "(it holds \"+\", \"#\" or \"/\")";
         return;
     }
-    if (!m_subscribedDeviceId.isEmpty()) {
+    // Choosing the same gateway again only renews its subscriptions (a
+    // reconnect with a clean session needs them): unsubscribing first would
+    // drop whatever it publishes until the new subscription is granted.
+    if (!m_subscribedDeviceId.isEmpty() && m_subscribedDeviceId != deviceId) {
         for (const QString &topic : TopicScheme::gatewayTopics(m_subscribedDeviceId))
             m_client->unsubscribe(topic);
     }

@@ -217,6 +217,14 @@ void TestMqttSession::movesSubscriptionsBetweenDevices()
     QTRY_VERIFY(m_bridge->terminalLogFromMqtt().contains("b-marker"));
     QVERIFY(!m_bridge->terminalLogFromMqtt().contains("a-after"));
     QVERIFY(m_client->isConnectedToHost());
+
+    // Choosing B again must not leave a gap in which B's messages are lost.
+    QSignalSpy unsubscribed(m_client.get(), &QMQTT::Client::unsubscribed);
+    m_bridge->sendTopicDeviceId("B");
+    peer->publish(QMQTT::Message(0, "Kestrelvane/B/errors", "b-again", 1));
+    QTRY_VERIFY(m_bridge->terminalLogFromMqtt().contains("b-again"));
+    QTest::qWait(100);
+    QCOMPARE(unsubscribed.count(), 0);
 }
 
 void TestMqttSession::subscribesAnEmptyIdentifierLevel()
