@@ -22,6 +22,7 @@ int runApplication(int &argc, char **argv, const QUrl &mainUrl,
                    const StartupFailurePresenter &presentFailure)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(KV_VERSION));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
     // The backend is built before the engine and destroyed after it, so no

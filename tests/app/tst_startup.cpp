@@ -9,6 +9,8 @@ private slots:
     void failsWithAMessageAndMinusOne_data();
     void failsWithAMessageAndMinusOne();
     void runsTheEventLoopUntilTheWindowCloses();
+    void commandLineUsesNeedNoDisplay_data();
+    void commandLineUsesNeedNoDisplay();
 
 private:
     QProcess *probe(const QString &qmlFile);
@@ -75,6 +77,37 @@ void TestStartup::runsTheEventLoopUntilTheWindowCloses()
     QVERIFY(process->waitForFinished(30000));
     QCOMPARE(process->exitCode(), 0);
     QVERIFY(!process->readAllStandardOutput().contains("TITLE:"));
+}
+
+void TestStartup::commandLineUsesNeedNoDisplay_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("--version") << QStringList{"--version"}
+                               << QStringLiteral("kestrelvane-config " KV_VERSION "\n");
+    QTest::newRow("--help") << QStringList{"--help"} << "Usage: ";
+    QTest::newRow("-h after a toolkit option")
+        << QStringList{"-style", "Fusion", "-h"} << "Usage: ";
+}
+
+void TestStartup::commandLineUsesNeedNoDisplay()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, out);
+    // With the X11 platform and no display to reach, opening a window aborts.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PROGRAM_PATH), args);
+    QVERIFY(process.waitForFinished(30000));
+    const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(stdOut.startsWith(out), qPrintable(stdOut));
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), QString());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
