@@ -9,7 +9,8 @@ import "Palette.js" as Palette
 Rectangle {
     id: menu
 
-    // Each entry: { caption, label, head, ... }; the mode's menu gives the rest.
+    // Each entry: { caption, label, head, ... }; the mode's menu gives the
+    // rest. An entry with `about: true` opens the About dialog instead.
     property var entries: []
     // The header text of the page shown: the entry that carries it is active.
     property string currentHead
@@ -73,7 +74,7 @@ Rectangle {
                     MouseArea {
                         anchors.fill: parent
                         cursorShape: Qt.PointingHandCursor
-                        onClicked: menu.entryClicked(modelData)
+                        onClicked: modelData.about ? aboutDialog.open() : menu.entryClicked(modelData)
                     }
                 }
             }
@@ -127,5 +128,10 @@ Rectangle {
             Layout.preferredWidth: menu.width
             spacing: 0
         }
+    }
+
+    AboutDialog {
+        id: aboutDialog
+        objectName: "aboutDialog"
     }
 }
