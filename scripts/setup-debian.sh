@@ -11,6 +11,7 @@ packages=(
     qml6-module-qttest qt6-qpa-plugins
     libmosquitto-dev mosquitto mosquitto-clients
     xvfb xauth imagemagick fonts-quicksand
+    librsvg2-bin dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()
