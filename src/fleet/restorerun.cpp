@@ -144,7 +144,10 @@ QString RestoreRun::failureReport(const QString &why) const
                    ? QStringLiteral("  (none)\n")
                    : QStringLiteral("  ") + texts.join(QStringLiteral("\n  ")) + QLatin1Char('\n');
     };
-    QString report = QStringLiteral("Stopped at \"%1\": %2.\nNothing was saved to flash.\n")
+    QString report = QStringLiteral("Stopped at step %1 of %2 (%3): %4.\n"
+                                    "Nothing was saved to flash.\n")
+                         .arg(m_index + 1)
+                         .arg(m_steps.size())
                          .arg(m_steps[m_index].text, why);
     report += QStringLiteral("Acknowledged by the gateway (in its working copy only):\n")
               + list(m_applied);
