@@ -1,6 +1,11 @@
 #include "backupsession.h"
+#include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
 #include "loopback.h"
+#include "mosquittobroker.h"
+#include "mqttclient.h"
+#include "mqttsession.h"
+#include "settingsstore.h"
 #include "tcpbridge.h"
 
 #include <QtTest>
@@ -21,6 +26,7 @@ private slots:
     void clonesOneGatewayIntoAnother();
     void stopsAtTheFirstFailureAndSaysWhatWentThrough_data();
     void stopsAtTheFirstFailureAndSaysWhatWentThrough();
+    void restoresTheDeviceListThroughTheBroker();
     void commandLineDryRunPrintsTheDifferenceAndOnlyReads();
     void commandLineRefusesBadInputBeforeSending_data();
     void commandLineRefusesBadInputBeforeSending();
@@ -198,6 +204,64 @@ void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough()
             "  save to flash\n")
             .arg(why);
     QCOMPARE(report, expected);
+}
+
+// Cloud mode: B's device list backed up through the broker and restored
+// into A, the same acknowledgements awaited as on the cloud device list.
+void TestBackupRestore::restoresTheDeviceListThroughTheBroker()
+{
+    MosquittoBroker broker;
+    broker.addUser("gateway", "s3cret+pass");
+    QVERIFY2(broker.start(), qPrintable(broker.errorString()));
+    const QString port = QString::number(broker.port());
+    for (GatewaySimulator *sim : {m_a.get(), m_b.get()}) {
+        sim->model().setBroker(broker.host(), broker.port(), "gateway", "s3cret+pass");
+        SettingsStore::writeBrokerSettings(sim->model().deviceId(),
+                                           {broker.host(), port, "gateway", "s3cret+pass"});
+    }
+    GatewayCloudLink linkA(m_a->model());
+    GatewayCloudLink linkB(m_b->model());
+    linkA.start();
+    linkB.start();
+    QTRY_VERIFY(linkA.isConnected() && linkB.isConnected());
+
+    TcpBridge bridge;
+    QMQTT::Client client;
+    MqttSession mqtt(&bridge, &client);
+    QSignalSpy subscribed(&client, &QMQTT::Client::subscribed);
+    const auto select = [&](const QString &id) {
+        subscribed.clear();
+        QVERIFY(bridge.sendTopicDeviceId(id));
+        QTRY_COMPARE(subscribed.size(), 5);
+    };
+    const QString path = m_dir.filePath("cloud.json");
+    BackupSession session;
+    session.setBridge(&bridge);
+    session.setTimeouts(5000, 200, 5000);
+
+    select("KV-B");
+    session.setProperty("cloudDeviceId", "KV-B");
+    QString message;
+    QCOMPARE(run(
+                 session, [&] { session.saveBackup(path, false); }, &message),
+             0);
+
+    select("KV-A");
+    session.setProperty("cloudDeviceId", "KV-A");
+    QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
+    QCOMPARE(run(
+                 session, [&] { session.openBackup(path); }, nullptr),
+             -1);
+    QCOMPARE(run(
+                 session, [&] { session.apply(); }, &message),
+             0);
+    QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
+    QStringList sent;
+    for (const QList<QVariant> &command : commands)
+        sent << command.first().toString();
+    QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
+                                "rs485add 1,1,300,01,Spare", "SAVE"}));
+    QCOMPARE(m_b->connectionCount(Service::Command), 0);
 }
 
 int TestBackupRestore::runCommandLine(const QStringList &args, QString *out, QString *err)
