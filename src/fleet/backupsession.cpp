@@ -37,6 +37,30 @@ void BackupSession::setBridgeObject(QObject *bridge)
     setBridge(qobject_cast<TcpBridge *>(bridge));
 }
 
+void BackupSession::setHost(const QString &host)
+{
+    if (m_host == host)
+        return;
+    m_host = host;
+    emit hostChanged();
+}
+
+void BackupSession::setCloudDeviceId(const QString &deviceId)
+{
+    if (m_cloudDeviceId == deviceId)
+        return;
+    m_cloudDeviceId = deviceId;
+    emit cloudDeviceIdChanged();
+}
+
+void BackupSession::setKeepFileIdentity(bool keep)
+{
+    if (m_keepFileIdentity == keep)
+        return;
+    m_keepFileIdentity = keep;
+    emit keepFileIdentityChanged();
+}
+
 void BackupSession::setTimeouts(int replyMs, int settleMs, int stepMs)
 {
     m_replyMs = replyMs;

@@ -24,12 +24,14 @@ class BackupSession : public QObject
     Q_PROPERTY(QObject *bridge READ bridgeObject WRITE setBridgeObject NOTIFY bridgeChanged)
     // The gateway's address, connected to on the command port when the link
     // is not up already.
-    Q_PROPERTY(QString host MEMBER m_host NOTIFY hostChanged)
+    Q_PROPERTY(QString host READ host WRITE setHost NOTIFY hostChanged)
     // Cloud mode when set: the device list of this gateway, via the broker.
-    Q_PROPERTY(QString cloudDeviceId MEMBER m_cloudDeviceId NOTIFY cloudDeviceIdChanged)
+    Q_PROPERTY(
+        QString cloudDeviceId READ cloudDeviceId WRITE setCloudDeviceId NOTIFY cloudDeviceIdChanged)
     // Writes the file's topics and static IP as they are (a replacement for
     // the gateway the file came from).
-    Q_PROPERTY(bool keepFileIdentity MEMBER m_keepFileIdentity NOTIFY keepFileIdentityChanged)
+    Q_PROPERTY(bool keepFileIdentity READ keepFileIdentity WRITE setKeepFileIdentity NOTIFY
+                   keepFileIdentityChanged)
     Q_PROPERTY(bool busy READ isBusy NOTIFY busyChanged)
     Q_PROPERTY(QString stepText READ stepText NOTIFY progressChanged)
     Q_PROPERTY(int stepIndex READ stepIndex NOTIFY progressChanged)
@@ -47,6 +49,12 @@ public:
     TcpBridge *bridge() const { return m_bridge; }
     void setBridge(TcpBridge *bridge);
     QObject *bridgeObject() const;
+    QString host() const { return m_host; }
+    void setHost(const QString &host);
+    QString cloudDeviceId() const { return m_cloudDeviceId; }
+    void setCloudDeviceId(const QString &deviceId);
+    bool keepFileIdentity() const { return m_keepFileIdentity; }
+    void setKeepFileIdentity(bool keep);
     void setBridgeObject(QObject *bridge);
     bool isBusy() const { return m_busy; }
     QString stepText() const { return m_stepText; }

@@ -54,6 +54,18 @@ int parse(QCommandLineParser &parser, const QStringList &args, int positionals, 
     return -1;
 }
 
+// The backend without a window: its own link to the gateway's command port.
+struct HeadlessSession
+{
+    explicit HeadlessSession(const QString &host)
+    {
+        session.setBridge(&bridge);
+        session.setHost(host);
+    }
+    TcpBridge bridge;
+    BackupSession session;
+};
+
 // Runs the session until it finishes, echoing its progress to `err`.
 int runSession(BackupSession &session, QTextStream &err)
 {
@@ -102,10 +114,8 @@ int runBackupCommand(const QStringList &args, QTextStream &out, QTextStream &err
         return BackupSession::BadInput;
     }
 
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setProperty("host", parser.value(gatewayOption));
+    HeadlessSession headless(parser.value(gatewayOption));
+    BackupSession &session = headless.session;
     QMetaObject::invokeMethod(
         &session,
         [&] { session.saveBackup(parser.value(outputOption), parser.isSet(passwordsOption)); },
@@ -125,11 +135,9 @@ int runRestoreCommand(const QStringList &args, QTextStream &out, QTextStream &er
     if (const int status = parse(parser, args, 1, out, err, restoreUsage); status >= 0)
         return status;
 
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setProperty("host", parser.value(gatewayOption));
-    session.setProperty("keepFileIdentity", parser.isSet(keepOption));
+    HeadlessSession headless(parser.value(gatewayOption));
+    BackupSession &session = headless.session;
+    session.setKeepFileIdentity(parser.isSet(keepOption));
     const bool dryRun = parser.isSet(dryRunOption);
     QObject::connect(&session, &BackupSession::planReady, &session, [&] {
         const QStringList lines = session.plan().describe();

@@ -104,7 +104,7 @@ QString TestBackupRestore::backUpA()
     TcpBridge bridge;
     BackupSession session;
     session.setBridge(&bridge);
-    session.setProperty("host", m_a->address().toString());
+    session.setHost(m_a->address().toString());
     session.setTimeouts(5000, 200, 5000);
     const QString path = m_dir.filePath("a.json");
     QString message;
@@ -121,7 +121,7 @@ void TestBackupRestore::clonesOneGatewayIntoAnother()
     TcpBridge bridge;
     BackupSession session;
     session.setBridge(&bridge);
-    session.setProperty("host", m_b->address().toString());
+    session.setHost(m_b->address().toString());
     session.setTimeouts(5000, 200, 5000);
     QCOMPARE(
         run(
@@ -175,7 +175,7 @@ void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough()
     TcpBridge bridge;
     BackupSession session;
     session.setBridge(&bridge);
-    session.setProperty("host", m_b->address().toString());
+    session.setHost(m_b->address().toString());
     session.setTimeouts(5000, 200, 300);
     QCOMPARE(run(
                  session, [&] { session.openBackup(path); }, nullptr),
@@ -240,14 +240,14 @@ void TestBackupRestore::restoresTheDeviceListThroughTheBroker()
     session.setTimeouts(5000, 200, 5000);
 
     select("KV-B");
-    session.setProperty("cloudDeviceId", "KV-B");
+    session.setCloudDeviceId("KV-B");
     QString message;
     QCOMPARE(run(
                  session, [&] { session.saveBackup(path, false); }, &message),
              0);
 
     select("KV-A");
-    session.setProperty("cloudDeviceId", "KV-A");
+    session.setCloudDeviceId("KV-A");
     QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
     QCOMPARE(run(
                  session, [&] { session.openBackup(path); }, nullptr),
