@@ -103,7 +103,10 @@ void RestoreRun::onReply(const QString &line)
 {
     if (m_index < 0)
         return;
-    if (m_acknowledged) {
+    // The gateway's error lines may name the key, which the protocol would
+    // count as an acknowledgement of a "SET"; an error is never one.
+    const bool error = line.startsWith(QLatin1String("ERROR"));
+    if (m_acknowledged && !error) {
         advance();
         return;
     }

@@ -151,8 +151,9 @@ void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
     QTest::addColumn<QByteArray>("scriptedReply"); // empty: the link drops
     QTest::addColumn<QString>("why");
 
-    QTest::newRow("refused") << QByteArray("ERROR: APN locked by operator\r\n")
-                             << "the gateway answered \"ERROR: APN locked by operator\"";
+    // The refusal names the key, which alone would count as an acknowledgement.
+    QTest::newRow("refused") << QByteArray("ERROR: apnSim1 locked by operator\r\n")
+                             << "the gateway answered \"ERROR: apnSim1 locked by operator\"";
     QTest::newRow("silent") << QByteArray("") << "no answer within 0.3 s";
     QTest::newRow("link dropped") << QByteArray() << "the link to the gateway was lost";
 }
@@ -293,6 +294,10 @@ void TestBackupRestore::commandLineDryRunPrintsTheDifferenceAndOnlyReads()
     QVERIFY2(out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""), qPrintable(out));
     QVERIFY2(!out.contains("wifiPass"), qPrintable(out)); // left out of the file
     QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
+
+    const QString nobody = m_addresses.next().toString();
+    QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}, &out, &err), 1);
+    QVERIFY2(err.contains("Cannot connect to " + nobody), qPrintable(err));
 }
 
 void TestBackupRestore::commandLineRefusesBadInputBeforeSending_data()
