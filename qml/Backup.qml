@@ -79,7 +79,8 @@ Rectangle {
                 objectName: "withPasswords"
                 visible: !page.cloudMode
                 text: "Include passwords (Wi-Fi, broker, Bluetooth PIN)"
-                contentItem: Label { text: withPasswords.text; color: "white"; leftPadding: withPasswords.indicator.width + 6; verticalAlignment: Text.AlignVCenter }
+                Layout.fillWidth: true
+                contentItem: Label { text: withPasswords.text; color: "white"; leftPadding: withPasswords.indicator.width + 6; verticalAlignment: Text.AlignVCenter; wrapMode: Text.WordWrap }
             }
             PrimaryButton {
                 objectName: "saveBackupButton"
@@ -94,7 +95,8 @@ Rectangle {
                 objectName: "keepIdentity"
                 visible: !page.cloudMode
                 text: "Keep the file's topics and static IP (a replacement unit)"
-                contentItem: Label { text: keepIdentity.text; color: "white"; leftPadding: keepIdentity.indicator.width + 6; verticalAlignment: Text.AlignVCenter }
+                Layout.fillWidth: true
+                contentItem: Label { text: keepIdentity.text; color: "white"; leftPadding: keepIdentity.indicator.width + 6; verticalAlignment: Text.AlignVCenter; wrapMode: Text.WordWrap }
             }
             PrimaryButton {
                 objectName: "openBackupButton"
@@ -117,15 +119,17 @@ Rectangle {
                     id: line
                     objectName: "planLine" + index
                     Layout.fillWidth: true
+                    // With a text the indicator stands at the left, not centred.
+                    text: modelData.text
                     checked: modelData.ticked
                     enabled: !session.busy
                     onToggled: session.setTicked(index, checked)
                     contentItem: Label {
                         leftPadding: line.indicator.width + 6
-                        text: modelData.text + (modelData.note.length > 0 ? "  (" + modelData.note + ")" : "")
+                        text: line.text + (modelData.note.length > 0 ? "  (" + modelData.note + ")" : "")
                         color: "white"
                         font.pixelSize: 14
-                        wrapMode: Text.WrapAnywhere
+                        wrapMode: Text.Wrap
                         verticalAlignment: Text.AlignVCenter
                     }
                 }

@@ -72,9 +72,13 @@ QString BackupSession::fileSummary() const
 {
     if (!m_hasPlan)
         return {};
-    return QStringLiteral("Backup of %1 taken %2 (tool %3)")
-        .arg(m_file.deviceId.isEmpty() ? QStringLiteral("an unnamed gateway") : m_file.deviceId,
-             m_file.time.toString(Qt::ISODate), m_file.toolVersion);
+    QString summary =
+        QStringLiteral("Backup of %1 taken %2")
+            .arg(m_file.deviceId.isEmpty() ? QStringLiteral("an unnamed gateway") : m_file.deviceId,
+                 m_file.time.toString(Qt::ISODate));
+    if (!m_file.toolVersion.isEmpty())
+        summary += QStringLiteral(" (tool %1)").arg(m_file.toolVersion);
+    return summary;
 }
 
 QString BackupSession::localPath(const QString &pathOrUrl)
