@@ -34,48 +34,47 @@ void RestoreRun::start(const QList<RestorePlan::Line> &lines)
     }
     m_steps.append({saveCommand, QStringLiteral("save to flash")});
 
-    const auto matchingKind = [this](const char *prefix) {
-        return [this, prefix] {
-            acknowledge(m_steps.value(m_index).command.startsWith(QLatin1String(prefix)));
-        };
+    // The device commands and "SAVE" are acknowledged by the same signals as
+    // on the device list pages of either mode.
+    const bool cloud = !m_cloudDeviceId.isEmpty();
+    const auto acknowledgedBy = [this, cloud](auto signal, const char *prefix) {
+        m_connections << connect(m_bridge, signal, this, [this, cloud, prefix] {
+            if (!m_steps.value(m_index).command.startsWith(QLatin1String(prefix)))
+                return;
+            // The broker carries no refusals, so the acknowledgement is the
+            // whole answer; the next step waits for this emission to end.
+            if (cloud)
+                QMetaObject::invokeMethod(this, &RestoreRun::advance, Qt::QueuedConnection);
+            else
+                m_acknowledged = true;
+        });
     };
-    if (m_cloudDeviceId.isEmpty()) {
+    acknowledgedBy(cloud ? &TcpBridge::deviceAddedSuccessfullyMqtt
+                         : &TcpBridge::deviceAddedSuccessfully,
+                   "rs485add");
+    acknowledgedBy(cloud ? &TcpBridge::deviceModifiedSuccessfullyMqtt
+                         : &TcpBridge::deviceModifiedSuccessfully,
+                   "rs485mod");
+    acknowledgedBy(cloud ? &TcpBridge::deviceDeletedSuccessfullyMqtt
+                         : &TcpBridge::deviceDeletedSuccessfully,
+                   "rs485del");
+    acknowledgedBy(cloud ? &TcpBridge::saveCompletedMqtt : &TcpBridge::saveCompleted, "SAVE");
+    if (!cloud) {
         m_connections << connect(m_bridge, &TcpBridge::setAcknowledged, this,
                                  [this](const QString &key) {
                                      const QString command = m_steps.value(m_index).command;
-                                     acknowledge(command.startsWith(QLatin1String("SET "))
-                                                 && GatewayReply::setCommandKey(command) == key);
+                                     if (command.startsWith(QLatin1String("SET "))
+                                         && GatewayReply::setCommandKey(command) == key)
+                                         m_acknowledged = true;
                                  });
-        m_connections << connect(m_bridge, &TcpBridge::deviceAddedSuccessfully, this,
-                                 matchingKind("rs485add"));
-        m_connections << connect(m_bridge, &TcpBridge::deviceModifiedSuccessfully, this,
-                                 matchingKind("rs485mod"));
-        m_connections << connect(m_bridge, &TcpBridge::deviceDeletedSuccessfully, this,
-                                 matchingKind("rs485del"));
-        m_connections << connect(m_bridge, &TcpBridge::saveCompleted, this, matchingKind("SAVE"));
-        // Every reply line comes here after its acknowledgement, if any.
+        // Every reply line comes here after its acknowledgement, if any; an
+        // unacknowledged step ends on the watchdog in cloud mode.
         m_connections << connect(m_bridge, &TcpBridge::responseReceived, this,
                                  &RestoreRun::onReply);
         m_connections << connect(m_bridge, &TcpBridge::connectedChanged, this, [this] {
             if (!m_bridge->isConnected())
                 fail(QStringLiteral("the link to the gateway was lost"));
         });
-    } else {
-        // The broker carries no refusals: an unacknowledged step ends on the
-        // watchdog. The next step waits for the current emission to end.
-        const auto queued = [this](const char *prefix) {
-            return [this, prefix] {
-                if (m_steps.value(m_index).command.startsWith(QLatin1String(prefix)))
-                    QMetaObject::invokeMethod(this, &RestoreRun::advance, Qt::QueuedConnection);
-            };
-        };
-        m_connections << connect(m_bridge, &TcpBridge::deviceAddedSuccessfullyMqtt, this,
-                                 queued("rs485add"));
-        m_connections << connect(m_bridge, &TcpBridge::deviceModifiedSuccessfullyMqtt, this,
-                                 queued("rs485mod"));
-        m_connections << connect(m_bridge, &TcpBridge::deviceDeletedSuccessfullyMqtt, this,
-                                 queued("rs485del"));
-        m_connections << connect(m_bridge, &TcpBridge::saveCompletedMqtt, this, queued("SAVE"));
     }
     m_index = 0;
     sendCurrent();
@@ -91,12 +90,6 @@ void RestoreRun::sendCurrent()
         m_bridge->sendCommand(step.command);
     else
         m_bridge->sendConfigRequest(step.command, m_cloudDeviceId);
-}
-
-void RestoreRun::acknowledge(bool matches)
-{
-    if (matches && m_index >= 0)
-        m_acknowledged = true;
 }
 
 void RestoreRun::onReply(const QString &line)

@@ -41,7 +41,6 @@ private:
     };
 
     void sendCurrent();
-    void acknowledge(bool matches);
     void onReply(const QString &line);
     void advance();
     void fail(const QString &why);
