@@ -19,14 +19,17 @@ Rectangle {
     readonly property int commandPort: 8881
     readonly property alias session: session
     property string errText
+    property string report
 
     // The file dialogs hand over a URL; tests call these directly.
     function saveTo(url) {
         errText = ""
+        report = ""
         session.saveBackup(url.toString(), withPasswords.checked)
     }
     function openFrom(url) {
         errText = ""
+        report = ""
         session.openBackup(url.toString())
     }
 
@@ -40,7 +43,11 @@ Rectangle {
             outcome.success = status === BackupSession.Done
             outcome.title = status === BackupSession.BadInput ? "Backup Refused"
                           : outcome.success ? "Done" : "Stopped"
-            outcome.message = message
+            // A long report stays on the page; the dialog gives its first line.
+            var lines = message.trim().split("\n")
+            page.report = lines.length > 2 ? message : ""
+            outcome.message = lines.length > 2 ? lines[0] + "\nThe full report is on the page."
+                                               : message
             outcome.open()
         }
     }
@@ -150,6 +157,17 @@ Rectangle {
                     enabled: !session.busy
                     onClicked: session.dismissPlan("Nothing was written.")
                 }
+            }
+
+            Text {
+                objectName: "reportText"
+                Layout.fillWidth: true
+                visible: page.report.length > 0
+                text: page.report
+                color: Palette.caption
+                font.pixelSize: 13
+                wrapMode: Text.Wrap
+                textFormat: Text.PlainText
             }
 
             ProgressBar {
