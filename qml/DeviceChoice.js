@@ -1,12 +1,11 @@
 .pragma library
 .import "HexUtils.js" as HexUtils
+.import Kestrelvane.Rules 1.0 as Rules
 
 // Four dot-separated decimal fields of 0 to 255, nothing around them; a
 // leading zero is accepted only where the field has at most two digits.
-var ipPattern = /^(25[0-5]|2[0-4][0-9]|1?[0-9]{1,2})(\.(25[0-5]|2[0-4][0-9]|1?[0-9]{1,2})){3}$/
-
 function isValidIP(text) {
-    return ipPattern.test(String(text))
+    return Rules.GatewayRules.isValidIp(String(text))
 }
 
 // The identifier a typed cloud entry stands for: all white space removed.

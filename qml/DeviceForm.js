@@ -1,12 +1,13 @@
 .pragma library
 .import "HexUtils.js" as HexUtils
+.import Kestrelvane.Rules 1.0 as Rules
 
 // The RS-485 device form's rules, shared by the add and the edit form: what
 // the operator typed is checked here and turned into the gateway's command
 // text, so the pages only read fields and show the outcome.
 
-var minSeconds = 5
-var maxSeconds = 300
+var minSeconds = Rules.GatewayRules.minPollSeconds
+var maxSeconds = Rules.GatewayRules.maxPollSeconds
 
 var enterAllValues = "Enter all values"
 var secondsOutOfRange = "Seconds should be between 5 and 300"

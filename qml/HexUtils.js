@@ -1,4 +1,5 @@
 .pragma library
+.import Kestrelvane.Rules 1.0 as Rules
 
 // Removes every white-space character, wherever it stands.
 function stripHexSpaces(text) {
@@ -8,5 +9,5 @@ function stripHexSpaces(text) {
 // True for a non-empty string of hexadecimal digits only; the number of
 // digits is not checked.
 function isValidHex(text) {
-    return /^[0-9A-Fa-f]+$/.test(String(text))
+    return Rules.GatewayRules.isHex(String(text))
 }

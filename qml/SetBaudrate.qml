@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kestrelvane.Rules
 import "components"
 import "components/Palette.js" as Palette
 
@@ -17,8 +18,7 @@ Rectangle {
     property string baud1text
     property string baud2text
 
-    readonly property var rates: ["300", "600", "1200", "2400", "4800", "9600", "19200",
-        "38400", "57600", "115200"]
+    readonly property var rates: GatewayRules.baudRates
     readonly property alias port1Combo: port1Block.box
     readonly property alias port2Combo: port2Block.box
 

@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "fleetqmltypes.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
 #include "tcpbridge.h"
@@ -37,6 +38,7 @@ int runApplication(int &argc, char **argv, const QUrl &mainUrl,
     MqttSession session(&bridge, &client);
 
     engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
+    registerFleetQmlTypes();
     engine.load(mainUrl);
     if (engine.rootObjects().isEmpty()) {
         qWarning().noquote() << "Failed to load qrc:/main.qml."

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "fleetcommands.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -22,28 +24,16 @@ bool isSubcommand(const QString &arg)
 void printUsage(QTextStream &stream)
 {
     stream << "Usage: " << programName << " [--version | --help]\n"
-           << "       " << programName << " backup --gateway HOST -o FILE [--with-passwords]\n"
-           << "       " << programName
-           << " restore FILE --gateway HOST [--dry-run] [--keep-identity]\n"
-              "\n"
+           << "       " << programName << " backup|restore ...\n"
+           << "\n"
               "Without arguments, opens the Industrial 4G Gateway Configuration Tool window.\n"
               "\n"
               "Options:\n"
               "  -h, --help         print this help and exit\n"
               "  --version          print the version and exit\n"
               "\n"
-              "Commands (no window, no display needed; progress goes to standard error):\n"
-              "  backup             read the gateway at HOST and write its settings and\n"
-              "                     RS-485 devices to FILE; passwords only with\n"
-              "                     --with-passwords\n"
-              "  restore            show what FILE changes on the gateway at HOST, then\n"
-              "                     write it and save; --dry-run only reads and prints the\n"
-              "                     difference; --keep-identity keeps the file's\n"
-              "                     gateway identifier in topics instead of the\n"
-              "                     connected gateway's\n"
-              "\n"
-              "Exit status: 0 success, 1 the gateway refused or did not answer,\n"
-              "2 bad usage or a bad file.\n";
+              "Commands (no window, no display needed):\n"
+           << fleetCommandsHelp();
 }
 
 } // namespace
@@ -76,15 +66,17 @@ int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString command = args.value(0);
     // A subcommand reads its own options, --help among them.
-    if (!isSubcommand(command)) {
-        if (std::any_of(args.cbegin(), args.cend(), isHelpOption)) {
-            printUsage(out);
-            return 0;
-        }
-        if (args.contains(QLatin1String("--version"))) {
-            out << programName << ' ' << QCoreApplication::applicationVersion() << '\n';
-            return 0;
-        }
+    if (command == QLatin1String("backup"))
+        return runBackupCommand(args.mid(1), out, err);
+    if (command == QLatin1String("restore"))
+        return runRestoreCommand(args.mid(1), out, err);
+    if (std::any_of(args.cbegin(), args.cend(), isHelpOption)) {
+        printUsage(out);
+        return 0;
+    }
+    if (args.contains(QLatin1String("--version"))) {
+        out << programName << ' ' << QCoreApplication::applicationVersion() << '\n';
+        return 0;
     }
     err << programName << ": unknown command '" << command << "'\n";
     printUsage(err);

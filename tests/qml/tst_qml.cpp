@@ -4,6 +4,7 @@
 // suite gets its own loopback block (KV_LOOPBACK_SUITE) and its own settings
 // folder.
 #include "cloudfixture.h"
+#include "fleetqmltypes.h"
 #include "gatewayfixture.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
@@ -26,6 +27,7 @@ public:
     {
         qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
         QQuickStyle::setStyle(QStringLiteral("Basic"));
+        registerFleetQmlTypes();
     }
 
 public slots:
@@ -44,6 +46,9 @@ public slots:
         engine->rootContext()->setContextProperty(QStringLiteral("tcpClient"), bridge);
         engine->rootContext()->setContextProperty(QStringLiteral("gateway"), gateway);
         engine->rootContext()->setContextProperty(QStringLiteral("cloud"), cloud);
+        // A folder the suite may write files into (backups, for instance).
+        engine->rootContext()->setContextProperty(QStringLiteral("scratchFolder"),
+                                                  QUrl::fromLocalFile(m_configHome.path()));
     }
 
 private:

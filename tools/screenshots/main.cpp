@@ -4,6 +4,7 @@
 // each page visited through the window's own navigation state.
 //
 //   screenshots <output folder>     (run under Xvfb or with -platform offscreen)
+#include "fleetqmltypes.h"
 #include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
 #include "mosquittobroker.h"
@@ -39,6 +40,7 @@ const Shot shots[] = {
     {"06-baudrate", "qrc:/SetBaudrate.qml", "Devices - Device Baudrate"},
     {"07-settings", "qrc:/AllSettings.qml", "Wi-Fi/Bluetooth/SIM Settings"},
     {"08-logs", "qrc:/Log.qml", "System - Logs"},
+    {"09-backup", "qrc:/Backup.qml", "System - Backup"},
 };
 
 const Shot cloudShots[] = {
@@ -48,6 +50,7 @@ const Shot cloudShots[] = {
     {"14-cloud-single-register", "qrc:/SingleRegister.qml", "Registers - Single Register"},
     {"15-cloud-multiple-register", "qrc:/MultipleRegister.qml", "Registers - Multiple Register"},
     {"16-cloud-logs", "qrc:/LogMqtt.qml", "System - Logs"},
+    {"16-cloud-backup", "qrc:/Backup.qml", "System - Backup"},
     {"17-cloud-network-logs", "qrc:/NetworkMqtt.qml", "Network - Logs"},
 };
 
@@ -94,6 +97,7 @@ int main(int argc, char *argv[])
     QMQTT::Client client(QHostAddress(QHostAddress::LocalHost), 1883);
     MqttSession session(&bridge, &client);
     engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
+    registerFleetQmlTypes();
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     if (engine.rootObjects().isEmpty())
         return 1;
