@@ -3,7 +3,8 @@
 # interface needs at run time: what the .qml files import, and what those
 # modules import in turn (their qmldir files' "import", "default import" and
 # "depends" lines; optional imports such as the other styles are left out).
-# dpkg-shlibdeps cannot see them: the engine loads them by name.
+# dpkg-shlibdeps cannot see them: the engine loads them by name. The
+# Kestrelvane.* modules are the program's own, registered from C++.
 # Usage: qml-depends.sh QML_SOURCE_DIR QT_QML_DIR
 set -euo pipefail
 sources=$1
@@ -14,7 +15,7 @@ qt_qml=$2
 declare -A compiled_in=([QtQml]="QtQml.Models QtQml.WorkerScript" [QtQml.Models]="")
 
 mapfile -t queue < <(grep -rhoE --include='*.qml' '^[[:space:]]*import[[:space:]]+[A-Za-z][A-Za-z0-9_.]*' \
-    "$sources" | awk '{ print $2 }' | sort -u)
+    "$sources" | awk '{ print $2 }' | grep -v '^Kestrelvane\.' | sort -u)
 declare -A seen=()
 packages=()
 while ((${#queue[@]})); do
