@@ -11,8 +11,8 @@ ScrollForm {
     property alias hexPlaceholder: hexcommandField.placeholderText
     // The add form only lets characters of an unsigned decimal be typed.
     property bool restrictSeconds: false
-    property alias primaryButton: primaryButton
-    property alias secondaryButton: secondaryButton
+    property alias primaryButton: buttons.primaryButton
+    property alias secondaryButton: buttons.secondaryButton
     property alias message: errText.text
     signal primaryClicked()
     signal secondaryClicked()
@@ -109,25 +109,9 @@ ScrollForm {
         caption: "Name"
         placeholderText: "Device name"
     }
-    RowLayout {
-        Layout.alignment: Qt.AlignRight
-        Layout.topMargin: 8
-        spacing: 12
-        PrimaryButton {
-            id: primaryButton
-            Layout.preferredWidth: 160
-            Layout.preferredHeight: 42
-            radius: 21
-            fontSize: 15
-            onClicked: editor.primaryClicked()
-        }
-        SecondaryButton {
-            id: secondaryButton
-            Layout.preferredWidth: 120
-            Layout.preferredHeight: 42
-            radius: 21
-            fontSize: 14
-            onClicked: editor.secondaryClicked()
-        }
+    FormButtons {
+        id: buttons
+        onSaveClicked: editor.primaryClicked()
+        onClearClicked: editor.secondaryClicked()
     }
 }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import "Palette.js" as Palette
+import "Keyboard.js" as Keyboard
 
 // The look both side menus share: group captions, outlined entries with the
 // current page's entry filled, and the identity and session status below.
@@ -61,6 +62,14 @@ Rectangle {
                     border.width: 1
                     border.color: Palette.accent
                     color: active ? Palette.accent : "transparent"
+                    activeFocusOnTab: true
+                    Keys.onPressed: function(event) {
+                        if (Keyboard.activates(event)) {
+                            event.accepted = true
+                            menu.entryClicked(modelData)
+                        }
+                    }
+                    FocusRing { radius: 8 }
                     Text {
                         anchors.left: parent.left
                         anchors.leftMargin: 10
