@@ -94,12 +94,9 @@ ScrollForm {
         placeholderText: "seconds"
         // Only limits typing; values() decides.
         validator: editor.restrictSeconds ? decimalOnly : null
-        DoubleValidator {
+        RegularExpressionValidator {
             id: decimalOnly
-            bottom: 0.1
-            top: 300
-            notation: DoubleValidator.ScientificNotation
-            locale: "C"
+            regularExpression: DeviceForm.secondsPattern
         }
     }
     LabeledField {
