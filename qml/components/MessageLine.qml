@@ -16,7 +16,7 @@ Text {
     visible: text.length > 0
 
     onTextChanged: {
-        if (text.length === 0)
+        if (line.text.length === 0)
             return
         for (var p = parent; p; p = p.parent) {
             if (typeof p.reveal === "function") {
