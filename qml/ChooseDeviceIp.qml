@@ -127,6 +127,7 @@ Rectangle {
                 font.pixelSize: 25
                 font.family: qcksnd.name
                 onToggled: if (checked) page.switchMode(modelData === "MQTT")
+                FocusRing { radius: 8 }
                 contentItem: Text {
                     leftPadding: modeButton.indicator.width + modeButton.spacing
                     text: modeButton.text

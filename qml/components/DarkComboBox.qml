@@ -37,7 +37,7 @@ ComboBox {
         radius: 6
         color: Palette.fieldFill
         border.color: control.activeFocus ? Palette.accent : Palette.fieldBorder
-        border.width: 1
+        border.width: control.activeFocus ? 2 : 1
     }
     delegate: ItemDelegate {
         required property int index

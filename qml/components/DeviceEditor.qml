@@ -27,6 +27,11 @@ ScrollForm {
         errText.text = text
     }
 
+    // The form opened from the keyboard starts at its first choice.
+    function focusFirst() {
+        portCombo.box.forceActiveFocus(Qt.TabFocusReason)
+    }
+
     function clear() {
         errText.text = ""
         hexcommandField.text = ""

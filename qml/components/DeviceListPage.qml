@@ -43,6 +43,7 @@ Rectangle {
         editbox.load(record)
         headingtext.text = "Modify RS485 Device"
         editbox.visible = true
+        editbox.focusFirst()
     }
 
     function saveChanges() {
