@@ -51,11 +51,13 @@ Item {
         readTimer.start()
     }
 
-    // A field shows the gateway's value of its key and takes it again after
-    // every read, until the page lets it go (its "Clear").
+    // A field shows the gateway's value of its key as this page reads it and
+    // takes it again after every read, until the page lets it go (its
+    // "Clear"). Until this page's reading arrives it stays empty, for the
+    // reason select() gives.
     function track(field, key) {
         _tracked.push({ field: field, key: key })
-        field.text = mapValue(key)
+        field.text = ""
     }
 
     function untrack(field) {
@@ -204,9 +206,11 @@ Item {
                 readTimer.start()
         }
         function onDataMapChanged() {
+            if (!saver._reading)
+                return
             for (var i = 0; i < saver._tracked.length; ++i)
                 saver._tracked[i].field.text = saver.mapValue(saver._tracked[i].key)
-            if (saver._reading && tcpClient.currentCommand === "GETALL")
+            if (tcpClient.currentCommand === "GETALL")
                 saver.applyReading()
         }
         function onSetAcknowledged(key) {
