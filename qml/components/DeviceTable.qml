@@ -109,6 +109,9 @@ ColumnLayout {
                             font.pixelSize: 20
                             font.family: qcksnd.name
                             activeFocusOnTab: true
+                            // A row reached by Tab scrolls into view.
+                            onActiveFocusChanged: if (activeFocus)
+                                                      deviceRows.positionViewAtIndex(row.index, ListView.Contain)
                             function activate() {
                                 if (index === 0)
                                     table.editClicked(row.index)

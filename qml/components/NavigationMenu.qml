@@ -39,6 +39,7 @@ Rectangle {
             model: menu.entries
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOff }
             delegate: Column {
+                required property int index
                 required property var modelData
                 width: entryList.width
                 spacing: 4
@@ -63,6 +64,8 @@ Rectangle {
                     border.color: Palette.accent
                     color: active ? Palette.accent : "transparent"
                     activeFocusOnTab: true
+                    onActiveFocusChanged: if (activeFocus)
+                                              entryList.positionViewAtIndex(index, ListView.Contain)
                     Keys.onPressed: function(event) {
                         if (Keyboard.activates(event)) {
                             event.accepted = true
