@@ -105,7 +105,7 @@ Rectangle {
     function clearSim() {
         errTextSim = ""
         clearFields([sim1apnField, sim2apnField])
-        simSlotCombo.currentIndex = 0
+        saver.choose(simSlotCombo, 0)
         sim1apntext = ""
         sim2apntext = ""
     }

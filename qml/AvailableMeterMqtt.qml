@@ -6,6 +6,8 @@ import "components"
 // opens.
 DeviceListPage {
     devices: tcpClient.deviceListMqtt
+    incomplete: tcpClient.deviceListMqttIncomplete
+    onReadAgainRequested: listTimer.start()
     subtitle: "Detected meters and communication details from MQTT"
     deviceId: currentDeviceId
 

@@ -7,6 +7,8 @@ import "DirectLink.js" as DirectLink
 DeviceListPage {
     id: page
     devices: tcpClient.deviceList
+    incomplete: tcpClient.deviceListIncomplete
+    onReadAgainRequested: ensureConnection(currentdeviceIP, port)
     subtitle: "Detected meters and communication details"
 
     readonly property int port: 8881

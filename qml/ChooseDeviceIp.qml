@@ -67,6 +67,7 @@ Rectangle {
         tcpClient.clearmterminalLogFromMqtt()
         tcpClient.clearTerminalLog()
         inputField.text = currentdeviceIP
+        inputField.forceActiveFocus()
     }
 
     Connections {
@@ -126,6 +127,7 @@ Rectangle {
                 font.pixelSize: 25
                 font.family: qcksnd.name
                 onToggled: if (checked) page.switchMode(modelData === "MQTT")
+                FocusRing { radius: 8 }
                 contentItem: Text {
                     leftPadding: modeButton.indicator.width + modeButton.spacing
                     text: modeButton.text
@@ -166,24 +168,30 @@ Rectangle {
         id: loginBox
         anchors.centerIn: parent
         width: Math.min(page.width * 0.45, 500)
-        height: Math.min(column.implicitHeight + 60, 420)
+        // The whole form, "Connect" included, as long as the page has room;
+        // on a very small window it scrolls, with its scroll bar showing.
+        height: Math.min(column.implicitHeight + 60,
+                         page.height - 2 * (modeSelector.height + 18) - 16)
         color: "#2C3E50"
         radius: 18
         border.width: 2
         border.color: "#6FE7E7"
 
-        Flickable {
+        ScrollForm {
+            id: loginForm
             anchors.fill: parent
             anchors.topMargin: 30
             anchors.bottomMargin: 30
-            contentHeight: column.implicitHeight
-            clip: true
             interactive: contentHeight > height
+            ScrollBar.vertical: ScrollBar { policy: loginForm.interactive ? ScrollBar.AlwaysOn
+                                                                          : ScrollBar.AlwaysOff }
+            onSubmitted: page.connectPressed()
 
             ColumnLayout {
                 id: column
-                width: loginBox.width * 0.8
-                x: (loginBox.width - width) / 2
+                Layout.preferredWidth: loginBox.width * 0.8
+                Layout.maximumWidth: loginBox.width * 0.8
+                Layout.alignment: Qt.AlignHCenter
                 spacing: 18
 
                 Text {
@@ -220,21 +228,8 @@ Rectangle {
                     property bool picked: false
                     displayText: picked ? currentText : "Select Device ID"
                     popup.implicitHeight: Math.min(popup.contentItem.implicitHeight, 360)
-                    delegate: ItemDelegate {
-                        required property int index
-                        required property var modelData
-                        width: deviceCombo.width
-                        height: 30
-                        contentItem: Text {
-                            text: modelData
-                            color: "white"
-                            font.pixelSize: 14
-                            font.family: qcksnd.name
-                            textFormat: Text.PlainText
-                            verticalAlignment: Text.AlignVCenter
-                        }
-                        background: Rectangle { color: hovered ? "grey" : "#1e2a36" }
-                    }
+                    rowHeight: 30
+                    rowHighlight: "grey"
                     onActivated: function(index) {
                         picked = true
                         inputField.text = textAt(index)
@@ -266,8 +261,9 @@ Rectangle {
                     placeholderText: page.mqttMode ? "Device ID" : "192.168.1.175"
                     placeholderTextColor: "#8090A0"
                     selectByMouse: true
-                    onTextEdited: page.connectionError = ""
-                    onAccepted: page.connectPressed()
+                    // Typed or picked from the saved devices: any change
+                    // makes an earlier refusal stale.
+                    onTextChanged: page.connectionError = ""
                     background: Rectangle {
                         radius: 10
                         color: "#1E2A36"

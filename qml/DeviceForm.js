@@ -20,11 +20,18 @@ var badName = "Name must not contain line breaks or control characters"
 // opens with no choice selected; saving it would have to invent a value.
 var noChoice = "Choose the port and the CRC mode: this device's values are not among the choices"
 
-// The longest decimal number at the start of the text, fraction and
-// exponent included (characters after it are ignored), or NaN.
+// An unsigned decimal number with an optional exponent, as the "Seconds"
+// field takes it: 7.5, 010, .5, 1e1. Nothing else may stand in the text: a
+// comma or a sign would otherwise be dropped with what follows ("10,5" sent
+// as 10) without the operator knowing.
+var unsignedDecimal = "(?:\\d+(?:\\.\\d*)?|\\.\\d+)(?:[eE][+-]?\\d+)?"
+var secondsPattern = new RegExp("^" + unsignedDecimal + "$")
+
+// The number the whole text stands for (white space round it ignored), or
+// NaN when it is not such a number.
 function readSeconds(text) {
-    var match = /^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-]?\d+)?)/.exec(String(text))
-    return match ? Number(match[1]) : NaN
+    var trimmed = String(text).trim()
+    return secondsPattern.test(trimmed) ? Number(trimmed) : NaN
 }
 
 // Checks the typed values; returns { error } for a refusal, or the values as
@@ -69,11 +76,12 @@ function portNumber(portText) {
     return match ? Number(match[1]) : NaN
 }
 
-// The poll interval as the gateway reports it ("10s") back in the form's
-// "Seconds" text ("10"); empty when it holds no number.
+// The poll interval as the gateway reports it ("7.5s") in the form's
+// "Seconds" text: its number as written ("7.5"), so that saving an edit that
+// left it alone sends the same interval; empty when it holds no number.
 function secondsFromPoll(poll) {
-    var value = parseInt(String(poll).replace("s", ""), 10)
-    return isNaN(value) ? "" : String(value)
+    var match = new RegExp("^\\s*(" + unsignedDecimal + ")").exec(String(poll))
+    return match ? match[1] : ""
 }
 
 // The index of the entry whose value equals `value`, or -1.

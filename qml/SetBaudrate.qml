@@ -40,8 +40,8 @@ Rectangle {
         errTextSim = ""
         baud1text = ""
         baud2text = ""
-        port1Combo.currentIndex = 6
-        port2Combo.currentIndex = 6
+        saver.choose(port1Combo, 6)
+        saver.choose(port2Combo, 6)
     }
 
     SettingsSave {

@@ -63,6 +63,9 @@ NavigationMenu {
             verticalAlignment: Text.AlignVCenter
         }
         background: Rectangle { radius: 5; color: Palette.danger }
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+        FocusRing { radius: 8 }
         onClicked: rebootPopup.open()
     }
 

@@ -103,12 +103,13 @@ ApplicationWindow {
         }
     }
 
-    Popup {
+    // Closes by "OK", Escape or a click outside.
+    ModalPopup {
         id: brokerPopup
         objectName: "brokerPopup"
         width: 420
         height: 200
-        modal: true
+        initialFocus: brokerOkButton
         anchors.centerIn: Overlay.overlay
         background: Rectangle {
             color: Palette.page
@@ -133,6 +134,8 @@ ApplicationWindow {
                 textFormat: Text.PlainText
             }
             PrimaryButton {
+                id: brokerOkButton
+                objectName: "brokerOkButton"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.preferredWidth: 130
                 Layout.preferredHeight: 46

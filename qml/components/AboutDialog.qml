@@ -3,13 +3,14 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import "Palette.js" as Palette
 
-// The tool's name and version, opened from the side menus.
-Popup {
+// The tool's name and version, opened from the side menus. Escape, a click
+// outside or "OK" closes it.
+ModalPopup {
     id: dialog
 
     width: 380
     height: 200
-    modal: true
+    initialFocus: okButton
     parent: Overlay.overlay
     anchors.centerIn: parent
     background: Rectangle {
@@ -44,6 +45,7 @@ Popup {
             verticalAlignment: Text.AlignVCenter
         }
         PrimaryButton {
+            id: okButton
             Layout.alignment: Qt.AlignHCenter
             implicitWidth: 100
             implicitHeight: 42

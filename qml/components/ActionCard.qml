@@ -1,4 +1,5 @@
 import QtQuick
+import "Keyboard.js" as Keyboard
 
 // A large clickable card for one gateway action: its icon, title and
 // subtitle in white on a vertical gradient. It grows a little and its border
@@ -17,7 +18,14 @@ Rectangle {
 
     radius: 16
     border.width: 2
-    border.color: hovered ? "white" : "transparent"
+    border.color: hovered || activeFocus ? "white" : "transparent"
+    activeFocusOnTab: true
+    Keys.onPressed: function(event) {
+        if (Keyboard.activates(event)) {
+            event.accepted = true
+            card.clicked()
+        }
+    }
     scale: hovered ? 1.04 : 1.0
     gradient: Gradient {
         GradientStop { position: 0.0; color: card.firstColor }

@@ -4,9 +4,10 @@ import QtQuick.Layouts
 import "Palette.js" as Palette
 
 // A modal yes/no question before an action that interrupts the gateway.
-// Closed only by its own buttons; "Yes" emits accepted() after closing.
+// Closed only by its own buttons; "Yes" emits accepted() after closing. "No"
+// has the focus when it opens, so a stray Enter interrupts nothing.
 // The buttons are named `namePrefix` + "Yes" and + "No".
-Popup {
+ModalPopup {
     id: dialog
 
     property string title
@@ -16,7 +17,7 @@ Popup {
 
     width: 340
     height: 220
-    modal: true
+    initialFocus: noButton
     closePolicy: Popup.NoAutoClose
     parent: Overlay.overlay
     anchors.centerIn: parent
@@ -64,6 +65,7 @@ Popup {
                 }
             }
             SecondaryButton {
+                id: noButton
                 objectName: dialog.namePrefix + "No"
                 implicitWidth: 100
                 implicitHeight: 42

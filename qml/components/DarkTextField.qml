@@ -16,6 +16,7 @@ TextField {
         radius: 6
         color: Palette.fieldFill
         border.color: parent.invalid ? "red" : (parent.activeFocus ? Palette.accent : Palette.fieldBorder)
-        border.width: 1
+        // The focused field stands out for an operator moving with Tab.
+        border.width: parent.activeFocus ? 2 : 1
     }
 }

@@ -4,8 +4,9 @@ import QtQuick.Layouts
 import "Palette.js" as Palette
 
 // Asks the operator to type DELETE before a device is removed from the
-// gateway: a slip of the mouse must not cost a configured meter.
-Popup {
+// gateway: a slip of the mouse must not cost a configured meter. The field
+// has the focus when it opens; Enter there deletes once the word is typed.
+ModalPopup {
     id: dialog
 
     property string deviceName: ""
@@ -19,7 +20,7 @@ Popup {
 
     width: 380
     height: 320
-    modal: true
+    initialFocus: deleteTextField
     closePolicy: Popup.NoAutoClose
     anchors.centerIn: Overlay.overlay
     background: Rectangle {
@@ -56,6 +57,7 @@ Popup {
             objectName: "deleteTextField"
             Layout.fillWidth: true
             placeholderText: "Type DELETE"
+            onAccepted: deleteButton.clicked()
         }
         RowLayout {
             Layout.alignment: Qt.AlignHCenter
@@ -80,6 +82,9 @@ Popup {
                     color: !dialog.armed ? "#555555" : (deleteButton.hovered ? "#c0392b" : "#a93226")
                     border.color: dialog.armed ? "#ff7665" : "#777777"
                 }
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                FocusRing { radius: 11 }
                 HoverHandler { cursorShape: dialog.armed ? Qt.PointingHandCursor : Qt.ArrowCursor }
                 onClicked: {
                     if (!dialog.armed)

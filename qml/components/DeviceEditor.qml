@@ -11,8 +11,8 @@ ScrollForm {
     property alias hexPlaceholder: hexcommandField.placeholderText
     // The add form only lets characters of an unsigned decimal be typed.
     property bool restrictSeconds: false
-    property alias primaryButton: primaryButton
-    property alias secondaryButton: secondaryButton
+    property alias primaryButton: buttons.primaryButton
+    property alias secondaryButton: buttons.secondaryButton
     property alias message: errText.text
     signal primaryClicked()
     signal secondaryClicked()
@@ -25,6 +25,11 @@ ScrollForm {
     function showSuccess(text) {
         errText.success = true
         errText.text = text
+    }
+
+    // The form opened from the keyboard starts at its first choice.
+    function focusFirst() {
+        portCombo.box.forceActiveFocus(Qt.TabFocusReason)
     }
 
     function clear() {
@@ -94,12 +99,9 @@ ScrollForm {
         placeholderText: "seconds"
         // Only limits typing; values() decides.
         validator: editor.restrictSeconds ? decimalOnly : null
-        DoubleValidator {
+        RegularExpressionValidator {
             id: decimalOnly
-            bottom: 0.1
-            top: 300
-            notation: DoubleValidator.ScientificNotation
-            locale: "C"
+            regularExpression: DeviceForm.secondsPattern
         }
     }
     LabeledField {
@@ -109,25 +111,9 @@ ScrollForm {
         caption: "Name"
         placeholderText: "Device name"
     }
-    RowLayout {
-        Layout.alignment: Qt.AlignRight
-        Layout.topMargin: 8
-        spacing: 12
-        PrimaryButton {
-            id: primaryButton
-            Layout.preferredWidth: 160
-            Layout.preferredHeight: 42
-            radius: 21
-            fontSize: 15
-            onClicked: editor.primaryClicked()
-        }
-        SecondaryButton {
-            id: secondaryButton
-            Layout.preferredWidth: 120
-            Layout.preferredHeight: 42
-            radius: 21
-            fontSize: 14
-            onClicked: editor.secondaryClicked()
-        }
+    FormButtons {
+        id: buttons
+        onSaveClicked: editor.primaryClicked()
+        onClearClicked: editor.secondaryClicked()
     }
 }

@@ -13,6 +13,9 @@ Rectangle {
     color: Palette.page
 
     property var devices: []
+    // The gateway's reply held only part of its list; the page says so and
+    // offers to read it again (readAgainRequested()).
+    property bool incomplete: false
     property alias subtitle: subtitleText.text
     property alias deviceId: operation.deviceId
 
@@ -25,6 +28,7 @@ Rectangle {
     property alias listTimer: mytimer
     property alias operation: operation
     readonly property bool editing: editbox.visible
+    signal readAgainRequested()
 
     function showTable() {
         editbox.visible = false
@@ -39,6 +43,7 @@ Rectangle {
         editbox.load(record)
         headingtext.text = "Modify RS485 Device"
         editbox.visible = true
+        editbox.focusFirst()
     }
 
     function saveChanges() {
@@ -129,6 +134,27 @@ Rectangle {
                     font.pixelSize: 15
                     font.family: qcksnd.name
                 }
+            }
+        }
+
+        RowLayout {
+            objectName: "incompleteNotice"
+            Layout.fillWidth: true
+            visible: page.incomplete && !editbox.visible
+            spacing: 12
+            Text {
+                Layout.fillWidth: true
+                text: "The device list is incomplete: the gateway's reply was cut off."
+                color: "#ff7777"
+                font.pixelSize: 15
+                font.family: qcksnd.name
+                wrapMode: Text.WordWrap
+            }
+            SecondaryButton {
+                objectName: "readAgainButton"
+                implicitHeight: 36
+                text: "Read again"
+                onClicked: page.readAgainRequested()
             }
         }
 

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import "Palette.js" as Palette
+import "Keyboard.js" as Keyboard
 
 // The gateway's RS-485 devices as a table, one row per record in list order,
 // each with its "Edit" and "Delete" words; rows are named by list position,
@@ -107,11 +108,34 @@ ColumnLayout {
                             font.bold: true
                             font.pixelSize: 20
                             font.family: qcksnd.name
+                            activeFocusOnTab: true
+                            // A row reached by Tab scrolls into view.
+                            onActiveFocusChanged: if (activeFocus)
+                                                      deviceRows.positionViewAtIndex(row.index, ListView.Contain)
+                            function activate() {
+                                if (index === 0)
+                                    table.editClicked(row.index)
+                                else
+                                    table.deleteClicked(row.index)
+                            }
+                            Keys.onPressed: function(event) {
+                                if (Keyboard.activates(event)) {
+                                    event.accepted = true
+                                    activate()
+                                }
+                            }
+                            FocusRing {
+                                anchors.fill: undefined
+                                x: parent.leftPadding - 6
+                                width: parent.contentWidth + 12
+                                height: parent.contentHeight + 8
+                                anchors.verticalCenter: parent.verticalCenter
+                                anchors.margins: 0
+                            }
                             MouseArea {
                                 anchors.fill: parent
                                 cursorShape: Qt.PointingHandCursor
-                                onClicked: index === 0 ? table.editClicked(row.index)
-                                                       : table.deleteClicked(row.index)
+                                onClicked: parent.activate()
                             }
                         }
                     }

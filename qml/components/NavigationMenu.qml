@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import "Palette.js" as Palette
+import "Keyboard.js" as Keyboard
 
 // The look both side menus share: group captions, outlined entries with the
 // current page's entry filled, and the identity and session status below.
@@ -39,6 +40,7 @@ Rectangle {
             model: menu.entries
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOff }
             delegate: Column {
+                required property int index
                 required property var modelData
                 width: entryList.width
                 spacing: 4
@@ -62,6 +64,16 @@ Rectangle {
                     border.width: 1
                     border.color: Palette.accent
                     color: active ? Palette.accent : "transparent"
+                    activeFocusOnTab: true
+                    onActiveFocusChanged: if (activeFocus)
+                                              entryList.positionViewAtIndex(index, ListView.Contain)
+                    Keys.onPressed: function(event) {
+                        if (Keyboard.activates(event)) {
+                            event.accepted = true
+                            menu.entryClicked(modelData)
+                        }
+                    }
+                    FocusRing { radius: 8 }
                     Text {
                         anchors.left: parent.left
                         anchors.leftMargin: 10

@@ -162,26 +162,12 @@ Rectangle {
                 caption: "Value"
                 placeholderText: page.valuePlaceholder
             }
-            RowLayout {
-                Layout.alignment: Qt.AlignRight
-                Layout.topMargin: 8
-                spacing: 12
-                PrimaryButton {
-                    objectName: "writeButton"
-                    Layout.preferredWidth: 160
-                    Layout.preferredHeight: 42
-                    radius: 21
-                    text: "Write"
-                    onClicked: page.write()
-                }
-                SecondaryButton {
-                    objectName: "clearButton"
-                    Layout.preferredWidth: 160
-                    Layout.preferredHeight: 42
-                    radius: 21
-                    text: "Clear"
-                    onClicked: page.resetForm()
-                }
+            FormButtons {
+                primaryButton.text: "Write"
+                primaryButton.objectName: "writeButton"
+                secondaryButton.objectName: "clearButton"
+                onSaveClicked: page.write()
+                onClearClicked: page.resetForm()
             }
         }
     }

@@ -4,8 +4,8 @@ import QtQuick.Layouts
 import "Palette.js" as Palette
 
 // The modal outcome dialog: a round mark, a title, a message and two buttons.
-// Closed only by its own buttons.
-Popup {
+// Closed only by its own buttons; the primary one has the focus when it opens.
+ModalPopup {
     id: dialog
     property bool success: true
     property string title
@@ -17,7 +17,7 @@ Popup {
 
     width: 380
     height: 280
-    modal: true
+    initialFocus: primaryButton
     closePolicy: Popup.NoAutoClose
     anchors.centerIn: Overlay.overlay
     background: Rectangle { color: Palette.page; radius: 12; border.color: Palette.fieldBorder }
@@ -59,6 +59,7 @@ Popup {
             Layout.alignment: Qt.AlignHCenter
             spacing: 12
             PrimaryButton {
+                id: primaryButton
                 objectName: dialog.objectName + "Primary"
                 text: dialog.primaryText
                 danger: !dialog.success

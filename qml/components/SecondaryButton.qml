@@ -30,5 +30,9 @@ Button {
         radius: control.radius
         color: control.fill
     }
+    // Enter on a focused button clicks it, as Space does.
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
+    FocusRing { radius: control.background.radius + 3 }
     HoverHandler { cursorShape: Qt.PointingHandCursor }
 }

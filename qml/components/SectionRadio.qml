@@ -26,6 +26,7 @@ RadioButton {
             visible: control.checked
         }
     }
+    FocusRing { radius: 8 }
     contentItem: Text {
         leftPadding: control.indicator.width + control.spacing
         text: control.text

@@ -41,17 +41,23 @@ Item {
     property var _steps: []
     property int _next: 0
     property var _tracked: []
+    property var _selections: []
+    // This page's "GETALL" went out: the replies that follow are this
+    // gateway's values as they are now.
+    property bool _reading: false
 
     function ensureConnection() {
         DirectLink.ensure(tcpClient, deviceIP, port)
         readTimer.start()
     }
 
-    // A field shows the gateway's value of its key and takes it again after
-    // every read, until the page lets it go (its "Clear").
+    // A field shows the gateway's value of its key as this page reads it and
+    // takes it again after every read, until the page lets it go (its
+    // "Clear"). Until this page's reading arrives it stays empty, for the
+    // reason select() gives.
     function track(field, key) {
         _tracked.push({ field: field, key: key })
-        field.text = mapValue(key)
+        field.text = ""
     }
 
     function untrack(field) {
@@ -63,19 +69,43 @@ Item {
         return value === undefined || value === null ? "" : String(value)
     }
 
-    // Drop-downs take the gateway's value once: the entry whose whole text
-    // equals it, or none.
+    // A drop-down shows the gateway's value as this page reads it: the entry
+    // whose whole text equals it, or none. Until that reading arrives it
+    // shows none: the map may still hold an earlier reading (another page's,
+    // of another gateway, or from before the value changed), and a save must
+    // not write back a value the operator neither saw read nor chose. Once
+    // the operator picks an entry (or choose() sets one), the drop-down keeps
+    // it.
     function select(combo, key) {
-        var entries = combo.model
-        var wanted = mapValue(key)
-        var index = -1
-        for (var i = 0; i < entries.length; ++i) {
-            if (String(entries[i]) === wanted) {
-                index = i
-                break
-            }
-        }
+        var selection = { combo: combo, key: key, chosen: false }
+        combo.activated.connect(function() { selection.chosen = true })
+        _selections.push(selection)
+        combo.currentIndex = -1
+    }
+
+    function choose(combo, index) {
         combo.currentIndex = index
+        for (var i = 0; i < _selections.length; ++i) {
+            if (_selections[i].combo === combo)
+                _selections[i].chosen = true
+        }
+    }
+
+    function indexOfText(entries, text) {
+        for (var i = 0; i < entries.length; ++i) {
+            if (String(entries[i]) === text)
+                return i
+        }
+        return -1
+    }
+
+    function applyReading() {
+        for (var i = 0; i < _selections.length; ++i) {
+            var selection = _selections[i]
+            if (!selection.chosen)
+                selection.combo.currentIndex = indexOfText(selection.combo.model,
+                                                           mapValue(selection.key))
+        }
     }
 
     function showStatus(message, colour) {
@@ -138,7 +168,10 @@ Item {
     Timer {
         id: readTimer
         interval: 1000
-        onTriggered: tcpClient.sendCommand("GETALL")
+        onTriggered: {
+            saver._reading = true
+            tcpClient.sendCommand("GETALL")
+        }
     }
 
     Timer {
@@ -173,8 +206,12 @@ Item {
                 readTimer.start()
         }
         function onDataMapChanged() {
+            if (!saver._reading)
+                return
             for (var i = 0; i < saver._tracked.length; ++i)
                 saver._tracked[i].field.text = saver.mapValue(saver._tracked[i].key)
+            if (tcpClient.currentCommand === "GETALL")
+                saver.applyReading()
         }
         function onSetAcknowledged(key) {
             if (saver.pendingKey.length === 0 || key !== saver.pendingKey)

@@ -4,8 +4,9 @@ import "Palette.js" as Palette
 
 // The settings pages' save status: the message in a border of its colour
 // (blue while saving, green on success, red on failure), and an "OK" button
-// that stays hidden while the message says it is saving.
-Popup {
+// that stays hidden while the message says it is saving. Escape or a click
+// outside closes it; "OK" takes the focus as soon as it shows.
+ModalPopup {
     id: popup
     property string message
     property color borderColor: Palette.saving
@@ -13,7 +14,7 @@ Popup {
 
     width: 320
     height: 160
-    modal: true
+    initialFocus: okButton
     anchors.centerIn: Overlay.overlay
     background: Rectangle {
         color: Palette.page
@@ -34,6 +35,7 @@ Popup {
         textFormat: Text.PlainText
     }
     PrimaryButton {
+        id: okButton
         objectName: "statusOkButton"
         anchors { horizontalCenter: parent.horizontalCenter; bottom: parent.bottom }
         width: 130
@@ -42,5 +44,7 @@ Popup {
         text: "OK"
         visible: popup.message.indexOf("Saving") < 0
         onClicked: popup.accepted()
+        // The outcome replaces "Saving..." while the popup stays open.
+        onVisibleChanged: if (visible && popup.opened) popup.focusInitial()
     }
 }

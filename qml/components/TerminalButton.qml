@@ -38,6 +38,10 @@ Button {
             }
         }
     }
+    // Enter on a focused button clicks it, as Space does.
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
+    FocusRing { radius: control.background.radius + 3 }
     HoverHandler {
         enabled: control.enabled
         cursorShape: Qt.PointingHandCursor

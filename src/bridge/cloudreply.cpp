@@ -15,6 +15,7 @@ CloudReply CloudReply::read(const QString &text)
     // Acknowledgement words are looked for outside device lines only: a
     // device named "added meter" must not confirm an addition.
     QString acknowledgementText;
+    int announced = 0;
     const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &piece : lines) {
         const QString line = piece.trimmed();
@@ -25,10 +26,13 @@ CloudReply CloudReply::read(const QString &text)
                 reply.devices.append(*device);
             continue;
         }
+        if (const auto count = DeviceRecord::announcedCount(line))
+            announced = *count;
         acknowledgementText += piece;
         acknowledgementText += QLatin1Char('\n');
     }
 
+    reply.listIncomplete = reply.isDeviceList && announced > reply.devices.size();
     reply.deviceAdded = acknowledgementText.contains(QLatin1String("added"));
     reply.deviceModified = acknowledgementText.contains(QLatin1String("modified"));
     reply.deviceDeleted = acknowledgementText.contains(QLatin1String("deleted"));

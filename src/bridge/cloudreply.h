@@ -10,6 +10,8 @@ struct CloudReply
 {
     bool isDeviceList = false;
     QVariantList devices; // the records of a list reply, in order
+    // The list's count line announces more devices than the payload holds.
+    bool listIncomplete = false;
     bool deviceAdded = false;
     bool deviceModified = false;
     bool deviceDeleted = false;

@@ -26,4 +26,13 @@ bool isDeviceLine(const QString &line)
     return line.startsWith(QLatin1String("dev[")) && fromLine(line).has_value();
 }
 
+std::optional<int> announcedCount(const QString &line)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(^rs485DevCnt\D*(\d+))"));
+    const QRegularExpressionMatch match = pattern.match(line);
+    bool ok = false;
+    const int count = match.hasMatch() ? match.captured(1).toInt(&ok) : 0;
+    return ok ? std::optional<int>(count) : std::nullopt;
+}
+
 } // namespace DeviceRecord

@@ -18,4 +18,8 @@ std::optional<QVariantMap> fromLine(const QString &line);
 // whole record can be read from it.
 bool isDeviceLine(const QString &line);
 
+// The number of devices a count line announces ("rs485DevCnt=3" gives 3): the
+// first run of digits after the marker; nothing for any other line.
+std::optional<int> announcedCount(const QString &line);
+
 } // namespace DeviceRecord

@@ -85,6 +85,10 @@ GatewayReply GatewayReply::read(const QString &command, const QString &line)
         // hold a word the header uses.
         if (line.startsWith(QLatin1String("dev[")))
             reply.device = DeviceRecord::fromLine(line);
+        if (!reply.device) {
+            reply.deviceCount = DeviceRecord::announcedCount(line);
+            reply.listEnded = line.contains(QLatin1Char('>'));
+        }
         if (!reply.device && isListDecoration(line)) {
             reply.passedOn = false;
             return reply;

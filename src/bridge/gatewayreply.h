@@ -17,6 +17,8 @@ struct GatewayReply
     bool deviceDeleted = false;
     Save save = Save::None;
     std::optional<QVariantMap> device;                  // a record of "GET rs485list"
+    std::optional<int> deviceCount;                     // the count the list announces
+    bool listEnded = false;                             // the prompt after the list
     std::optional<std::pair<QString, QString>> setting; // a name=value line of "GETALL"
     std::optional<QString> setAcknowledged;             // the key of the pending "SET"
     bool passedOn = true;                               // decoration lines are not

@@ -78,8 +78,10 @@ void TcpBridge::sendCommand(QString cmd)
     }
     // The pages learn of the emptied list or map only when the reply's first
     // read has been handled.
-    if (cmd == listCommand)
+    if (cmd == listCommand) {
         m_deviceList.clear();
+        m_listProgress.restart();
+    }
     if (cmd == getAllCommand)
         m_dataMap.clear();
     m_currentCommand = cmd;
@@ -112,7 +114,13 @@ void TcpBridge::onConnected()
 void TcpBridge::onDisconnected()
 {
     m_connected = false;
+    // A list whose reply had not ended is only part of the gateway's list.
+    const bool listCutOff = m_currentCommand == listCommand;
+    if (listCutOff)
+        m_listProgress.linkDropped();
     m_currentCommand.clear();
+    if (listCutOff)
+        emit deviceListChanged();
     emit connectedChanged();
     emit responseReceived(QStringLiteral("Disconnected from device"));
     appendLine(s_log, QStringLiteral("Disconnected from device"));
@@ -176,6 +184,8 @@ void TcpBridge::handleLine(const QString &line)
         emit notSavedFully();
     if (reply.device)
         m_deviceList.append(*reply.device);
+    if (m_currentCommand == listCommand)
+        m_listProgress.take(reply);
     if (!reply.passedOn)
         return;
     if (reply.setting)
@@ -347,6 +357,7 @@ void TcpBridge::emitdevicelistfrommqtt(QString data)
     const CloudReply reply = CloudReply::read(data);
     if (reply.isDeviceList) {
         m_deviceListMqtt = reply.devices;
+        m_deviceListMqttIncomplete = reply.listIncomplete;
         emit deviceListMqttChanged();
     }
     if (reply.deviceAdded)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clouddeviceregistry.h"
+#include "devicelistprogress.h"
 #include "lineframer.h"
 #include "monitordecoder.h"
 #include "reportedmqttsettings.h"
@@ -29,10 +30,15 @@ class TcpBridge : public QObject
     Q_PROPERTY(QString atLog READ atLog NOTIFY atCmdLogChanged)
     Q_PROPERTY(int currentPort READ currentPort NOTIFY currentPortChanged)
     Q_PROPERTY(QVariantList deviceList READ deviceList NOTIFY deviceListChanged)
+    // The gateway's list reply was cut off or announced more devices than it
+    // held: `deviceList` is not the whole list.
+    Q_PROPERTY(bool deviceListIncomplete READ isDeviceListIncomplete NOTIFY deviceListChanged)
     Q_PROPERTY(
         QString terminalLogFromMqtt READ terminalLogFromMqtt NOTIFY terminalLogFromMqttChanged)
     Q_PROPERTY(QString networkLogFromMqtt READ networkLogFromMqtt NOTIFY networkLogFromMqttChanged)
     Q_PROPERTY(QVariantList deviceListMqtt READ deviceListMqtt NOTIFY deviceListMqttChanged)
+    Q_PROPERTY(
+        bool deviceListMqttIncomplete READ isDeviceListMqttIncomplete NOTIFY deviceListMqttChanged)
     Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
     Q_PROPERTY(QStringList deviceIds READ deviceIds NOTIFY deviceIdsChanged)
 
@@ -52,9 +58,11 @@ public:
     QString atLog() const { return m_atLog; }
     int currentPort() const { return m_currentPort; }
     QVariantList deviceList() const { return m_deviceList; }
+    bool isDeviceListIncomplete() const { return m_listProgress.isIncomplete(m_deviceList.size()); }
     QString terminalLogFromMqtt() const { return m_terminalLogFromMqtt; }
     QString networkLogFromMqtt() const { return m_networkLogFromMqtt; }
     QVariantList deviceListMqtt() const { return m_deviceListMqtt; }
+    bool isDeviceListMqttIncomplete() const { return m_deviceListMqttIncomplete; }
     bool connectedmqtt() const { return m_connectedmqtt; }
     QStringList deviceIds() const { return m_registry.deviceIds(); }
 
@@ -161,6 +169,7 @@ private:
     QVariantMap m_dataMap;
     QString m_currentCommand;
     QVariantList m_deviceList;
+    DeviceListProgress m_listProgress;
     MonitorDecoder m_monitor;
     quint16 m_currentPort = 0;
     QString m_terminalLog;
@@ -168,4 +177,5 @@ private:
     QString m_terminalLogFromMqtt;
     QString m_networkLogFromMqtt;
     QVariantList m_deviceListMqtt;
+    bool m_deviceListMqttIncomplete = false;
 };

@@ -26,6 +26,7 @@ SettingsPageCase {
         tcpClient.sendCommand("GETALL")
         tryVerify(function() { return tcpClient.dataMap[key] === value }, 3000)
         wait(100)
+        gateway.clearReceived()
         window.pageLoader.source = "qrc:/AllSettings.qml"
         page = window.pageLoader.item
         arrival("GETALL", 2500)

@@ -15,6 +15,7 @@ SettingsPageCase {
         tcpClient.sendCommand("GETALL")
         tryVerify(function() { return tcpClient.dataMap["rs485_2_baud"] === port2 }, 3000)
         wait(100)
+        gateway.clearReceived()
         window.pageLoader.source = "qrc:/SetBaudrate.qml"
         page = window.pageLoader.item
         waitForRendering(window.contentItem, 250)

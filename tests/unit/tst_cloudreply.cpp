@@ -25,17 +25,23 @@ void TestCloudReply::readsDeviceLists_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("isList");
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("incomplete"); // fewer records than the count line announced
 
     QTest::newRow("two valid lines and a malformed one")
         << "Device list\r\nrs485DevCnt=3\r\ndev[0] A port1 CRC=1 poll=10s cmd=01\r\n"
            "dev[1] broken\r\n  dev[2] B b port2 CRC=0 poll=5s cmd=0A  \r\n>"
-        << true << QStringList{"A", "B b"};
-    QTest::newRow("no valid line still a list") << "Device list\n>" << true << QStringList{};
-    QTest::newRow("count line opens a list")
-        << "rs485DevCnt=1\ndev[0] A port1 CRC=1 poll=1s cmd=01" << true << QStringList{"A"};
+        << true << QStringList{"A", "B b"} << true;
+    QTest::newRow("no valid line still a list")
+        << "Device list\n>" << true << QStringList{} << false;
+    QTest::newRow("count line opens a list") << "rs485DevCnt=1\ndev[0] A port1 CRC=1 poll=1s cmd=01"
+                                             << true << QStringList{"A"} << false;
+    QTest::newRow("cut after the first of two")
+        << "Device list\nrs485DevCnt=2\ndev[0] A port1 CRC=1 poll=1s cmd=01" << true
+        << QStringList{"A"} << true;
     QTest::newRow("device lines alone are not a list")
-        << "dev[0] A port1 CRC=1 poll=1s cmd=01" << false << QStringList{};
-    QTest::newRow("plain acknowledgement") << "OK: saved to flash" << false << QStringList{};
+        << "dev[0] A port1 CRC=1 poll=1s cmd=01" << false << QStringList{} << false;
+    QTest::newRow("plain acknowledgement")
+        << "OK: saved to flash" << false << QStringList{} << false;
 }
 
 void TestCloudReply::readsDeviceLists()
@@ -43,9 +49,11 @@ void TestCloudReply::readsDeviceLists()
     QFETCH(QString, text);
     QFETCH(bool, isList);
     QFETCH(QStringList, names);
+    QFETCH(bool, incomplete);
 
     const CloudReply reply = CloudReply::read(text);
     QCOMPARE(reply.isDeviceList, isList);
+    QCOMPARE(reply.listIncomplete, incomplete);
     QStringList read;
     for (const QVariant &device : reply.devices)
         read.append(device.toMap().value("name").toString());

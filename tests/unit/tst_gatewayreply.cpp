@@ -1,3 +1,4 @@
+#include "devicelistprogress.h"
 #include "gatewayreply.h"
 
 #include <QtTest>
@@ -13,6 +14,8 @@ private slots:
     void readsGetAllLines();
     void readsListLines_data();
     void readsListLines();
+    void tellsAnIncompleteList_data();
+    void tellsAnIncompleteList();
     void readsAcknowledgements_data();
     void readsAcknowledgements();
     void extractsTheSetKey_data();
@@ -113,6 +116,48 @@ void TestGatewayReply::readsListLines()
     QCOMPARE(reply.passedOn, passedOn);
     QCOMPARE(reply.device.value_or(QVariantMap()), device);
     QVERIFY(!reply.setting);
+}
+
+void TestGatewayReply::tellsAnIncompleteList_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("dropped"); // the link dropped after the lines
+    QTest::addColumn<bool>("incomplete");
+
+    const QString header = "Device list (Type: RS485 Modbus)";
+    const QString a = "dev[0]  A  port1  CRC=1  poll=10s  cmd=01";
+    const QString b = "dev[1]  B  port2  CRC=1  poll=10s  cmd=02";
+    QTest::newRow("whole list") << QStringList{header, "rs485DevCnt=2", a, b, ">"} << false
+                                << false;
+    QTest::newRow("still arriving") << QStringList{header, "rs485DevCnt=2", a} << false << false;
+    QTest::newRow("fewer than announced")
+        << QStringList{header, "rs485DevCnt=2", a, ">"} << false << true;
+    QTest::newRow("dropped mid-list") << QStringList{header, "rs485DevCnt=2", a} << true << true;
+    QTest::newRow("dropped before any count") << QStringList{header} << true << true;
+    QTest::newRow("dropped after the last announced")
+        << QStringList{header, "rs485DevCnt=1", a} << true << false;
+    QTest::newRow("dropped after the prompt") << QStringList{header, a, ">"} << true << false;
+    QTest::newRow("count with a colon")
+        << QStringList{"rs485DevCnt: 3", a, b, ">"} << false << true;
+}
+
+void TestGatewayReply::tellsAnIncompleteList()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, dropped);
+    QFETCH(bool, incomplete);
+
+    DeviceListProgress progress;
+    progress.restart();
+    qsizetype arrived = 0;
+    for (const QString &line : lines) {
+        const GatewayReply reply = GatewayReply::read("GET rs485list", line);
+        arrived += reply.device.has_value();
+        progress.take(reply);
+    }
+    if (dropped)
+        progress.linkDropped();
+    QCOMPARE(progress.isIncomplete(arrived), incomplete);
 }
 
 void TestGatewayReply::readsAcknowledgements_data()

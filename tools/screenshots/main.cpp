@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QTemporaryDir>
@@ -61,8 +62,29 @@ void settle(int ms)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (clock.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        // Outside exec() nothing deletes what deleteLater() left, such as the
+        // page a Loader replaced (and the popups it still shows).
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// The named item under `root`, looked up through the visual tree as well:
+// items a Repeater makes are not the QObject children of the page.
+QObject *child(QObject *root, const char *name)
+{
+    if (QObject *found = root->findChild<QObject *>(QString::fromLatin1(name)))
+        return found;
+    if (auto *item = qobject_cast<QQuickItem *>(root)) {
+        for (QQuickItem *childItem : item->childItems()) {
+            if (childItem->objectName() == QLatin1String(name))
+                return childItem;
+            if (QObject *found = child(childItem, name))
+                return found;
+        }
+    }
+    return nullptr;
 }
 
 bool save(QQuickWindow *window, const QDir &folder, const QString &name)
@@ -116,6 +138,29 @@ int main(int argc, char *argv[])
         ok = save(window, folder, QString::fromLatin1(shot.file)) && ok;
     }
 
+    // The SIM section with its slot list open, and the Topics section after
+    // "Save" with its fields emptied.
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/AllSettings.qml")));
+    window->setProperty("pagehead", QStringLiteral("Wi-Fi/Bluetooth/SIM Settings"));
+    settle(2500);
+    QObject *page = loader->property("item").value<QObject *>();
+    child(page, "simSection")->setProperty("checked", true);
+    settle(300);
+    QMetaObject::invokeMethod(child(page, "simSlotCombo")->property("popup").value<QObject *>(),
+                              "open");
+    settle(500);
+    ok = save(window, folder, QStringLiteral("09-sim-slot-list")) && ok;
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/MqttConfigPage.qml")));
+    window->setProperty("pagehead", QStringLiteral("Gateway - Cloud"));
+    settle(2500);
+    page = loader->property("item").value<QObject *>();
+    child(page, "topicsSection")->setProperty("checked", true);
+    settle(300);
+    QMetaObject::invokeMethod(page, "clearTopics");
+    QMetaObject::invokeMethod(page, "saveTopics");
+    settle(500);
+    ok = save(window, folder, QStringLiteral("10-topics-refused")) && ok;
+
     // Cloud mode: the same gateway joins a local broker, the tool selects it.
     MosquittoBroker broker;
     broker.addUser(cloudUser, cloudPassword);
@@ -159,5 +204,15 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(listPage, "askDelete", Q_ARG(QVariant, 1));
     settle(500);
     ok = save(window, folder, QStringLiteral("19-cloud-delete-confirm")) && ok;
+
+    // The device choice in cloud mode, with a saved device to pick.
+    window->setProperty("idSelected", false);
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/ChooseDeviceIp.qml")));
+    settle(500);
+    QObject *choice = loader->property("item").value<QObject *>();
+    child(choice, "modeMQTT")->setProperty("checked", true);
+    QMetaObject::invokeMethod(choice, "switchMode", Q_ARG(QVariant, true));
+    settle(500);
+    ok = save(window, folder, QStringLiteral("20-choose-device-cloud")) && ok;
     return ok ? 0 : 1;
 }
