@@ -4,6 +4,7 @@
 #include "cloudreply.h"
 #include "gatewayreply.h"
 #include "topicscheme.h"
+#include "trendsampler.h"
 
 #include <QDebug>
 #include <QTcpSocket>
@@ -190,6 +191,7 @@ void TcpBridge::logMonitorLine(const QString &line)
     const QString text = m_monitor.decode(line);
     if (!text.isNull())
         appendLine(m_terminalLog, text);
+    m_trends->add(TrendSampler::fromMonitor(m_monitor));
 }
 
 void TcpBridge::finishRead()

@@ -4,6 +4,7 @@
 #include "lineframer.h"
 #include "monitordecoder.h"
 #include "reportedmqttsettings.h"
+#include "trendstore.h"
 
 #include <QAbstractSocket>
 #include <QObject>
@@ -35,6 +36,7 @@ class TcpBridge : public QObject
     Q_PROPERTY(QVariantList deviceListMqtt READ deviceListMqtt NOTIFY deviceListMqttChanged)
     Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
     Q_PROPERTY(QStringList deviceIds READ deviceIds NOTIFY deviceIdsChanged)
+    Q_PROPERTY(TrendStore *trends READ trends CONSTANT)
 
 public:
     static constexpr quint16 commandPort = 8881;
@@ -57,6 +59,8 @@ public:
     QVariantList deviceListMqtt() const { return m_deviceListMqtt; }
     bool connectedmqtt() const { return m_connectedmqtt; }
     QStringList deviceIds() const { return m_registry.deviceIds(); }
+    // The values seen on the monitor stream and the port topics, over time.
+    TrendStore *trends() const { return m_trends; }
 
     // The broker settings of the selected cloud device, for the MQTT session.
     const BrokerSettings &cloudBroker() const { return m_registry.broker(); }
@@ -168,4 +172,5 @@ private:
     QString m_terminalLogFromMqtt;
     QString m_networkLogFromMqtt;
     QVariantList m_deviceListMqtt;
+    TrendStore *const m_trends = new TrendStore(this);
 };
