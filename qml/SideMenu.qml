@@ -20,7 +20,8 @@ NavigationMenu {
         { caption: "", label: "Device List", page: "qrc:/AvailableMeters.qml", head: "Devices - Device List" },
         { caption: "", label: "Baudrate", page: "qrc:/SetBaudrate.qml", head: "Devices - Device Baudrate" },
         { caption: "SYSTEM", label: "Settings", page: "qrc:/AllSettings.qml", head: "Wi-Fi/Bluetooth/SIM Settings" },
-        { caption: "", label: "Logs", page: "qrc:/Log.qml", head: "System - Logs" }
+        { caption: "", label: "Logs", page: "qrc:/Log.qml", head: "System - Logs" },
+        { caption: "", label: "Trends", page: "qrc:/Trends.qml", head: "System - Trends" }
     ]
     currentHead: pagehead
     linkConnected: tcpClient.connected

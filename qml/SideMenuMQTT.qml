@@ -16,6 +16,7 @@ NavigationMenu {
         { caption: "Write Parameters", label: "Single Register", page: "qrc:/SingleRegister.qml", head: "Registers - Single Register" },
         { caption: "", label: "Multiple Register", page: "qrc:/MultipleRegister.qml", head: "Registers - Multiple Register" },
         { caption: "SYSTEM", label: "Logs", page: "qrc:/LogMqtt.qml", head: "System - Logs" },
+        { caption: "", label: "Trends", page: "qrc:/TrendsMqtt.qml", head: "System - Trends" },
         { caption: "Network", label: "Network Logs", page: "qrc:/NetworkMqtt.qml", head: "Network - Logs" }
     ]
     currentHead: pagehead2

@@ -3,6 +3,7 @@
 #include "mqttclient.h"
 #include "mqttsession.h"
 #include "tcpbridge.h"
+#include "trendplot.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQmlEngine>
 #include <QQuickStyle>
 
 void showStartupFailureBox(const StartupFailure &failure)
@@ -18,11 +20,17 @@ void showStartupFailureBox(const StartupFailure &failure)
                           QMessageBox::NoButton);
 }
 
+void registerInterfaceTypes()
+{
+    qmlRegisterType<TrendPlot>("Kestrelvane", 1, 0, "TrendPlot");
+}
+
 int runApplication(int &argc, char **argv, const QUrl &mainUrl,
                    const StartupFailurePresenter &presentFailure)
 {
     QApplication app(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    registerInterfaceTypes();
 
     // The backend is built before the engine and destroyed after it, so no
     // page ever outlives tcpClient.

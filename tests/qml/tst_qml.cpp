@@ -3,6 +3,7 @@
 // as `gateway` and a broker with the gateway's cloud side as `cloud`. Each
 // suite gets its own loopback block (KV_LOOPBACK_SUITE) and its own settings
 // folder.
+#include "application.h"
 #include "cloudfixture.h"
 #include "gatewayfixture.h"
 #include "mqttclient.h"
@@ -26,6 +27,7 @@ public:
     {
         qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
         QQuickStyle::setStyle(QStringLiteral("Basic"));
+        registerInterfaceTypes();
     }
 
 public slots:
