@@ -6,7 +6,7 @@ import QtQuick.Layouts
 Item {
     id: root
 
-    property alias logSource: logView.source
+    property alias logLines: logView.lines
     readonly property alias logView: logView
     default property alias controls: column.data
 

@@ -2,6 +2,7 @@
 
 #include "clouddeviceregistry.h"
 #include "lineframer.h"
+#include "logstore.h"
 #include "monitordecoder.h"
 #include "reportedmqttsettings.h"
 #include "trendstore.h"
@@ -36,6 +37,12 @@ class TcpBridge : public QObject
     Q_PROPERTY(QVariantList deviceListMqtt READ deviceListMqtt NOTIFY deviceListMqttChanged)
     Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
     Q_PROPERTY(QStringList deviceIds READ deviceIds NOTIFY deviceIdsChanged)
+    // The same logs as lines, for the views: see LogStore.
+    Q_PROPERTY(LogStore *logLines READ logLines CONSTANT)
+    Q_PROPERTY(LogStore *terminalLogLines READ terminalLogLines CONSTANT)
+    Q_PROPERTY(LogStore *atLogLines READ atLogLines CONSTANT)
+    Q_PROPERTY(LogStore *terminalLogFromMqttLines READ terminalLogFromMqttLines CONSTANT)
+    Q_PROPERTY(LogStore *networkLogFromMqttLines READ networkLogFromMqttLines CONSTANT)
     Q_PROPERTY(TrendStore *trends READ trends CONSTANT)
 
 public:
@@ -47,18 +54,25 @@ public:
     ~TcpBridge() override;
 
     bool isConnected() const { return m_connected; }
-    QString log() const { return s_log; }
+    // The log texts are built from their stores when read: nothing binds to
+    // them in the pages, which show the stores' lines instead.
+    QString log() const { return m_log.text(); }
     QVariantMap dataMap() const { return m_dataMap; }
     QString currentCommand() const { return m_currentCommand; }
-    QString terminalLog() const { return m_terminalLog; }
-    QString atLog() const { return m_atLog; }
+    QString terminalLog() const { return m_terminalLog.text(); }
+    QString atLog() const { return m_atLog.text(); }
     int currentPort() const { return m_currentPort; }
     QVariantList deviceList() const { return m_deviceList; }
-    QString terminalLogFromMqtt() const { return m_terminalLogFromMqtt; }
-    QString networkLogFromMqtt() const { return m_networkLogFromMqtt; }
+    QString terminalLogFromMqtt() const { return m_terminalLogFromMqtt.text(); }
+    QString networkLogFromMqtt() const { return m_networkLogFromMqtt.text(); }
     QVariantList deviceListMqtt() const { return m_deviceListMqtt; }
     bool connectedmqtt() const { return m_connectedmqtt; }
     QStringList deviceIds() const { return m_registry.deviceIds(); }
+    LogStore *logLines() { return &m_log; }
+    LogStore *terminalLogLines() { return &m_terminalLog; }
+    LogStore *atLogLines() { return &m_atLog; }
+    LogStore *terminalLogFromMqttLines() { return &m_terminalLogFromMqtt; }
+    LogStore *networkLogFromMqttLines() { return &m_networkLogFromMqtt; }
     // The values seen on the monitor stream and the port topics, over time.
     TrendStore *trends() const { return m_trends; }
 
@@ -152,10 +166,14 @@ private:
     void logMonitorLine(const QString &line);
     void finishRead();
     void sendIfComposed(const QString &command);
-    static void appendLine(QString &log, const QString &line);
 
-    static QString s_log;
-
+    // Bounded, unlike the unlimited texts these logs once were: a log no page
+    // empties keeps its newest mebibyte.
+    LogStore m_log;
+    LogStore m_terminalLog;
+    LogStore m_atLog;
+    LogStore m_terminalLogFromMqtt;
+    LogStore m_networkLogFromMqtt;
     LineFramer m_framer;
     ReportedMqttSettings m_reported;
     CloudDeviceRegistry m_registry;
@@ -167,10 +185,6 @@ private:
     QVariantList m_deviceList;
     MonitorDecoder m_monitor;
     quint16 m_currentPort = 0;
-    QString m_terminalLog;
-    QString m_atLog;
-    QString m_terminalLogFromMqtt;
-    QString m_networkLogFromMqtt;
     QVariantList m_deviceListMqtt;
     TrendStore *const m_trends = new TrendStore(this);
 };

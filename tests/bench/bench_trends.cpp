@@ -165,11 +165,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     TcpBridge bridge;
-    // As the pages do, the monitor's text log is kept bounded.
-    QObject::connect(&bridge, &TcpBridge::terminalLogChanged, [&bridge] {
-        if (bridge.terminalLog().size() > 64 * 1024)
-            bridge.clearTerminalLog();
-    });
     bridge.connectToDevice(address.toString(), TcpBridge::monitorPort);
 
     QQuickView view;
