@@ -7,7 +7,7 @@ import "Palette.js" as Palette
 PageCard {
     id: root
 
-    property alias lines: view.lines
+    property alias lines: tools.lines
     property alias placeholderText: view.placeholderText
     // The log is to be emptied once its text splits into this many pieces at
     // its line feeds (0: never). Each line ends with a line feed, so n lines
@@ -30,8 +30,16 @@ PageCard {
         anchors.fill: parent
         spacing: 12
 
+        LogTools {
+            id: tools
+            objectName: "logTools"
+            Layout.fillWidth: true
+        }
+
         LogView {
             id: view
+            lines: tools.shownLines
+            showTime: tools.showTime
             objectName: "logView"
             Layout.fillWidth: true
             Layout.fillHeight: true

@@ -17,6 +17,8 @@ Rectangle {
     property color areaColor: Palette.card
     property color textColor: "white"
     property int fontSize: 24
+    // Shows each line's arrival time before it.
+    property bool showTime: false
     readonly property alias listView: list
     // False while the operator looks at older lines.
     readonly property alias following: list.following
@@ -92,7 +94,8 @@ Rectangle {
 
             delegate: TextEdit {
                 width: ListView.view.width
-                text: model.text
+                text: root.showTime ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
+                                    : model.text
                 readOnly: true
                 selectByMouse: true
                 textFormat: TextEdit.PlainText

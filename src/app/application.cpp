@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "logrecorder.h"
+#include "logviewmodel.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
 #include "tcpbridge.h"
@@ -23,6 +25,8 @@ void showStartupFailureBox(const StartupFailure &failure)
 void registerInterfaceTypes()
 {
     qmlRegisterType<TrendPlot>("Kestrelvane", 1, 0, "TrendPlot");
+    qmlRegisterType<LogViewModel>("Kestrelvane", 1, 0, "LogViewModel");
+    qmlRegisterType<LogRecorder>("Kestrelvane", 1, 0, "LogRecorder");
 }
 
 int runApplication(int &argc, char **argv, const QUrl &mainUrl,
