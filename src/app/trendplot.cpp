@@ -122,17 +122,21 @@ QColor TrendPlot::colorAt(int index)
 // vertices.
 void TrendPlot::updatePolish()
 {
-    m_lines.assign(std::size_t(m_series.size()), {});
-    const int columns = int(width());
-    if (!m_store || columns <= 0) {
+    const int width = int(this->width());
+    const qsizetype shown = m_series.size();
+    m_lines.assign(std::size_t(shown), {});
+    if (!m_store || width <= 0) {
+        m_columns.clear();
         update();
         return;
     }
     const qint64 end = endTime();
     const qint64 from = end - spanMs();
-    const double msPerColumn = double(spanMs()) / columns;
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
+    const double msPerColumn = double(spanMs()) / width;
+    if (msPerColumn != m_msPerColumn || m_columns.size() != std::size_t(shown)) {
+        m_columns.assign(std::size_t(shown), {});
+        m_msPerColumn = msPerColumn;
+    }
 
     // Columns are fixed in time (multiples of their width since the epoch),
     // not to the moving left edge: a sample stays in its column from frame
@@ -142,47 +146,64 @@ void TrendPlot::updatePolish()
     };
     const qint64 firstColumn = columnOf(from);
     const double offset = (double(firstColumn) * msPerColumn - double(from)) / msPerColumn;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
 
-    for (qsizetype s = 0; s < m_series.size(); ++s) {
+    for (qsizetype s = 0; s < shown; ++s) {
+        SeriesColumns &known = m_columns[std::size_t(s)];
         const TrendSeries *series = m_store->series(m_series[s]);
+        // A store emptied and filled again may hand out a new series at the
+        // old one's address; it cannot have had as many samples yet.
+        if (series != known.series || (series && known.next > series->appended()))
+            known = {series, 0, {}};
         if (!series)
             continue;
+        takeNewSamples(known, from, end, msPerColumn);
+        while (!known.columns.empty() && known.columns.front().index < firstColumn)
+            known.columns.pop_front();
+
         std::vector<Point> &line = m_lines[std::size_t(s)];
-        qint64 column = -1;
-        double first = 0, least = 0, most = 0, last = 0;
-        const auto flush = [&] {
-            if (column < 0)
-                return;
-            const float x = float(double(column - firstColumn) + offset + 0.5);
-            line.push_back({x, first});
-            if (least != most) {
-                line.push_back({x, first == least ? most : least});
-                line.push_back({x, first == least ? least : most});
-            }
-            if (last != line.back().value)
-                line.push_back({x, last});
-            low = qMin(low, least);
-            high = qMax(high, most);
-        };
-        for (qsizetype i = series->lowerBound(from); i < series->size(); ++i) {
-            const TrendSeries::Sample &sample = series->at(i);
-            if (sample.time > end)
-                break;
-            const qint64 at = columnOf(sample.time);
-            if (at != column) {
-                flush();
-                column = at;
-                first = least = most = sample.value;
-            }
-            least = qMin(least, sample.value);
-            most = qMax(most, sample.value);
-            last = sample.value;
+        line.reserve(known.columns.size() * 2);
+        for (const Column &column : known.columns) {
+            const float x = float(double(column.index - firstColumn) + offset + 0.5);
+            line.push_back({x, column.leastFirst ? column.least : column.most});
+            if (column.least != column.most)
+                line.push_back({x, column.leastFirst ? column.most : column.least});
+            low = qMin(low, column.least);
+            high = qMax(high, column.most);
         }
-        flush();
     }
     if (low <= high)
         setRange(low, high);
     update();
+}
+
+void TrendPlot::takeNewSamples(SeriesColumns &known, qint64 from, qint64 end,
+                               double msPerColumn) const
+{
+    const TrendSeries &series = *known.series;
+    const qint64 firstHeld = series.appended() - series.size();
+    qsizetype i =
+        known.next > firstHeld ? qsizetype(known.next - firstHeld) : series.lowerBound(from);
+    for (; i < series.size(); ++i) {
+        const TrendSeries::Sample &sample = series.at(i);
+        if (sample.time > end) // paused: later samples wait for the resume
+            break;
+        const qint64 index = qint64(std::floor(double(sample.time) / msPerColumn));
+        if (known.columns.empty() || known.columns.back().index != index) {
+            known.columns.push_back({index, sample.value, sample.value, true});
+            continue;
+        }
+        Column &column = known.columns.back();
+        if (sample.value < column.least) {
+            column.least = sample.value;
+            column.leastFirst = false;
+        } else if (sample.value > column.most) {
+            column.most = sample.value;
+            column.leastFirst = true;
+        }
+    }
+    known.next = firstHeld + i;
 }
 
 void TrendPlot::setRange(double low, double high)
@@ -216,7 +237,7 @@ QSGNode *TrendPlot::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         auto *node = new QSGGeometryNode;
         auto *geometry = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(), 0);
         geometry->setDrawingMode(QSGGeometry::DrawLineStrip);
-        geometry->setLineWidth(1.5f);
+        geometry->setLineWidth(1.0f);
         node->setGeometry(geometry);
         node->setMaterial(new QSGFlatColorMaterial);
         node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
@@ -274,7 +295,7 @@ QVariantList TrendPlot::valuesAt(qreal x) const
                     nearest = i;
             }
             if (nearest >= 0 && std::abs(series->at(nearest).time - time) <= reach)
-                text = TrendCsv::formatValue(series->at(nearest).value);
+                text = QString::number(series->at(nearest).value, 'g', 7);
         }
         values.append(QVariantMap{{QStringLiteral("name"), m_series[s]},
                                   {QStringLiteral("value"), text},

@@ -9,14 +9,16 @@
 #include <QTimer>
 #include <QVariantList>
 
+#include <deque>
 #include <vector>
 
 // Draws some series of a TrendStore as lines over one time axis that ends
 // now (or where it was paused) and spans `spanSeconds`, scaled to the values
-// shown. Each series is reduced to at most four points per pixel column
-// (first, lowest, highest, last), so the cost of a frame follows the width
-// of the item, not the number of samples; the lines are scene-graph line
-// strips. While live it redraws at a steady rate so the axis scrolls.
+// shown. Each series is reduced to its lowest and highest value per pixel
+// column; columns are fixed in time, so a frame only adds the samples that
+// came since the last one and its cost follows the width of the item, not
+// the number of samples. The lines are scene-graph line strips. While live
+// it redraws at a steady rate so the axis scrolls.
 class TrendPlot : public QQuickItem
 {
     Q_OBJECT
@@ -76,11 +78,28 @@ private:
         float x;
         double value;
     };
+    // The samples of one time column of one series.
+    struct Column
+    {
+        qint64 index; // since the epoch, in column widths
+        double least;
+        double most;
+        bool leastFirst;
+    };
+    // What is known of one shown series: its columns so far, and the
+    // sequence number (TrendSeries::appended) of its next sample to take.
+    struct SeriesColumns
+    {
+        const TrendSeries *series = nullptr;
+        qint64 next = 0;
+        std::deque<Column> columns;
+    };
 
     qint64 endTime() const;
     qint64 spanMs() const { return qint64(m_spanSeconds) * 1000; }
     void updateTimer();
     void setRange(double low, double high);
+    void takeNewSamples(SeriesColumns &known, qint64 from, qint64 end, double msPerColumn) const;
 
     QPointer<TrendStore> m_store;
     QStringList m_series;
@@ -91,6 +110,8 @@ private:
     double m_maximum = 1;
     QVariantList m_ticks;
     QTimer m_frameTimer;
+    std::vector<SeriesColumns> m_columns;
+    double m_msPerColumn = 0;
     // Reduced points per shown series, from the last polish.
     std::vector<std::vector<Point>> m_lines;
 };

@@ -8,6 +8,7 @@ void TrendSeries::append(qint64 time, double value)
 {
     if (!m_samples.empty())
         time = qMax(time, at(size() - 1).time);
+    ++m_appended;
     if (size() < m_capacity) {
         m_samples.push_back({time, value});
         return;

@@ -24,6 +24,9 @@ public:
     void append(qint64 time, double value);
 
     qsizetype size() const { return qsizetype(m_samples.size()); }
+    // Samples appended since the series began: the sample at `index` is the
+    // (appended() - size() + index)-th, whatever the ring dropped since.
+    qint64 appended() const { return m_appended; }
     qsizetype capacity() const { return m_capacity; }
     // 0 is the oldest sample still held.
     const Sample &at(qsizetype index) const
@@ -36,5 +39,6 @@ public:
 private:
     qsizetype m_capacity;
     qsizetype m_oldest = 0;
+    qint64 m_appended = 0;
     std::vector<Sample> m_samples;
 };
