@@ -60,16 +60,18 @@ PageCard {
                     width: ListView.view.width
                     checked: position >= 0
                     onClicked: root.toggle(name)
+                    // The swatch in the series' colour is the check mark.
+                    indicator: null
                     contentItem: Row {
                         spacing: 8
                         Rectangle {
                             anchors.verticalCenter: parent.verticalCenter
                             width: 12; height: 12; radius: 6
                             color: entry.position >= 0 ? plot.colorAt(entry.position) : "transparent"
-                            border.color: Palette.fieldBorder
+                            border.color: entry.position >= 0 ? color : Palette.caption
                         }
                         Text {
-                            width: entry.width - 70
+                            width: entry.width - 40
                             text: entry.name
                             color: "white"
                             elide: Text.ElideMiddle
