@@ -4,6 +4,7 @@
 // with the page closed, and the difference. Run it in a real window
 // (xvfb-run, or a desktop); the offscreen platform has no OpenGL.
 #include "application.h"
+#include "median.h"
 #include "tcpbridge.h"
 
 #include <QApplication>
@@ -165,12 +166,6 @@ Phase measure(QQuickView &view)
     return {frames / seconds, percent(cpuMicroseconds() - cpuBefore),
             percent(after.interface - before.interface), percent(after.render - before.render),
             percent(after.rasterizer - before.rasterizer)};
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
