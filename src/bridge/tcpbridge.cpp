@@ -4,7 +4,6 @@
 #include "cloudreply.h"
 #include "gatewayreply.h"
 #include "topicscheme.h"
-#include "trendsampler.h"
 
 #include <QDebug>
 #include <QTcpSocket>
@@ -189,7 +188,7 @@ void TcpBridge::logMonitorLine(const QString &line)
     const QString text = m_monitor.decode(line);
     if (!text.isNull())
         m_terminalLog.appendLine(text);
-    m_trends->add(TrendSampler::fromMonitor(m_monitor));
+    m_trends->add(m_monitorSamples.samplesOf(m_monitor));
 }
 
 void TcpBridge::finishRead()

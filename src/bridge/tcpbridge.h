@@ -4,6 +4,7 @@
 #include "lineframer.h"
 #include "logstore.h"
 #include "monitordecoder.h"
+#include "monitorsampler.h"
 #include "reportedmqttsettings.h"
 #include "trendstore.h"
 
@@ -184,6 +185,7 @@ private:
     QString m_currentCommand;
     QVariantList m_deviceList;
     MonitorDecoder m_monitor;
+    MonitorSampler m_monitorSamples;
     quint16 m_currentPort = 0;
     QVariantList m_deviceListMqtt;
     TrendStore *const m_trends = new TrendStore(this);

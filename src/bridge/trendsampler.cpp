@@ -1,7 +1,5 @@
 #include "trendsampler.h"
 
-#include "monitordecoder.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -50,16 +48,14 @@ void collect(const QString &prefix, const QJsonValue &value, int depth, TrendSam
 
 } // namespace
 
-TrendSamples fromMonitor(const MonitorDecoder &decoder)
+QStringList monitorSeries(const QString &device, const QString &address, qsizetype pairs)
 {
-    TrendSamples samples;
-    const QList<float> &values = decoder.pairValues();
-    samples.reserve(values.size());
-    const QString device =
-        decoder.deviceName().isEmpty() ? QString() : decoder.deviceName() + QLatin1Char(' ');
-    for (qsizetype i = 0; i < values.size(); ++i)
-        samples.append({device + registerLabel(decoder.address(), int(2 * i)), values[i]});
-    return samples;
+    const QString prefix = device.isEmpty() ? QString() : device + QLatin1Char(' ');
+    QStringList names;
+    names.reserve(pairs);
+    for (qsizetype i = 0; i < pairs; ++i)
+        names.append(prefix + registerLabel(address, int(2 * i)));
+    return names;
 }
 
 TrendSamples fromPayload(const QString &topic, const QString &payload)

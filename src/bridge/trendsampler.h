@@ -2,16 +2,16 @@
 
 #include "trendsample.h"
 
-class MonitorDecoder;
+#include <QStringList>
 
 // Where the trends come from: the register pairs of the RS-485 monitor
 // stream (direct mode) and the numeric members of the JSON payloads on the
 // gateway's port topics (cloud mode).
 namespace TrendSampler {
 
-// One sample per register pair of the line the decoder read last, named
-// after the device and the pair's first register ("Main meter 0x0012").
-TrendSamples fromMonitor(const MonitorDecoder &decoder);
+// The series names of the register pairs of a monitor line: the device and
+// each pair's first register ("Main meter 0x0012").
+QStringList monitorSeries(const QString &device, const QString &address, qsizetype pairs);
 
 // One sample per number in a JSON object payload, named after the topic and
 // the member; members of nested objects are joined with "." and array items

@@ -1,4 +1,5 @@
 #include "monitordecoder.h"
+#include "monitorsampler.h"
 #include "trendcsv.h"
 #include "trendsampler.h"
 #include "trendstore.h"
@@ -85,6 +86,9 @@ void TestTrends::samplesFromMonitorLines_data()
     QTest::newRow("address that is not hexadecimal")
         << QStringList{"[RS485] OK 'M'", "[0xZZ] 16256 0 16256 0"}
         << Named{{"M 0xZZ", 1.0}, {"M 0xZZ+2", 1.0}};
+    QTest::newRow("more pairs at an address seen before")
+        << QStringList{"[RS485] OK 'M'", "[0x0000] 16256 0", "[0x0000] 0 0 16256 0"}
+        << Named{{"M 0x0000", 0.0}, {"M 0x0002", 1.0}};
     QTest::newRow("header line gives none")
         << QStringList{"[0x0000] 16256 0", "[RS485] OK 'M'"} << Named{};
     QTest::newRow("free text gives none") << QStringList{"poll timeout"} << Named{};
@@ -96,9 +100,12 @@ void TestTrends::samplesFromMonitorLines()
     QFETCH(QStringList, lines);
     QFETCH(Named, samples);
     MonitorDecoder decoder;
-    for (const QString &line : lines)
+    MonitorSampler sampler;
+    for (const QString &line : lines) {
         decoder.decode(line);
-    QCOMPARE(named(TrendSampler::fromMonitor(decoder)), samples);
+        sampler.samplesOf(decoder);
+    }
+    QCOMPARE(named(sampler.samplesOf(decoder)), samples);
 }
 
 void TestTrends::samplesFromPayloads_data()
