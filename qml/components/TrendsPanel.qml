@@ -227,13 +227,30 @@ PageCard {
                         radius: 6
                         color: "#e0243447"
                         border.color: Palette.fieldBorder
-                        // Refreshed as the pointer moves and as frames pass.
-                        property var values: visible ? (pointer.mouseX, plot.ticks, plot.valuesAt(pointer.mouseX)) : []
+                        // Refreshed as the pointer moves and as the plot scrolls under it.
+                        property var values: []
+                        property string time: ""
+                        // Assigned only when it differs: the rows are made anew on each assignment.
+                        function refresh() {
+                            time = visible ? plot.timeAt(pointer.mouseX) : ""
+                            var now = visible ? plot.valuesAt(pointer.mouseX) : []
+                            if (JSON.stringify(now) !== JSON.stringify(values))
+                                values = now
+                        }
+                        onVisibleChanged: refresh()
+                        Connections {
+                            target: pointer
+                            function onMouseXChanged() { readout.refresh() }
+                        }
+                        Connections {
+                            target: plot
+                            function onDrawn() { readout.refresh() }
+                        }
                         Column {
                             id: readoutColumn
                             x: 8; y: 6
                             Text {
-                                text: readout.visible ? plot.timeAt(pointer.mouseX) : ""
+                                text: readout.time
                                 color: "white"
                                 font.pixelSize: 12
                             }

@@ -176,6 +176,7 @@ void TrendPlot::updatePolish()
     if (low <= high)
         setRange(low, high);
     update();
+    emit drawn();
 }
 
 void TrendPlot::takeNewSamples(SeriesColumns &known, qint64 from, qint64 end,

@@ -65,6 +65,8 @@ signals:
     void spanSecondsChanged();
     void pausedChanged();
     void rangeChanged();
+    // The lines were brought up to date (each frame while live).
+    void drawn();
 
 protected:
     void updatePolish() override;

@@ -56,6 +56,12 @@ LogPageCase {
         // The axis scales to the picked series' value.
         tryVerify(function() { return plot.minimum < data.value && data.value < plot.maximum }, 2000,
                   "axis " + plot.minimum + " to " + plot.maximum)
+        // The value under the pointer, at the newest sample.
+        mouseMove(plot, plot.width - 1, plot.height / 2)
+        var readout = named("trendReadout")
+        tryVerify(function() { return readout.visible && readout.values.length === 1 }, 2000, "no readout")
+        compare(readout.values[0].value, String(data.value))
+
         click("pauseTrends")
         verify(plot.paused)
         compare(named("pauseTrends").text, "Resume")
