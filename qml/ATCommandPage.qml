@@ -17,7 +17,7 @@ Item {
 
     TerminalFrame {
         anchors.fill: parent
-        logSource: tcpClient.atLog
+        logLines: tcpClient.atLogLines
 
         // View 1: free command lines to the console.
         ColumnLayout {

@@ -2,48 +2,34 @@ import QtQuick
 import "components"
 import "DirectLink.js" as DirectLink
 import "components/Palette.js" as Palette
-import "LogText.js" as LogText
 
 // What the gateway reports on its RS-485 monitor port, live, over the page's
-// own monitor connection. The backend's terminal log grows without bound, so
-// the page has it emptied once it reaches the limit.
+// own monitor connection. The page has the backend's terminal log emptied
+// once it reaches the limit.
 Rectangle {
     id: page
     color: Palette.page
 
     readonly property int port: 8880
-    // Pieces of the text split at its line feeds; 499 complete lines make 500.
-    readonly property int maxPieces: 500
-
-    function ensureConnection(ip, wantedPort) {
-        DirectLink.ensure(tcpClient, ip, wantedPort)
-    }
-
-    // Checked on the backend's own notification rather than from the view's
-    // binding: a clear issued while that binding is still being updated
-    // would not reach the view.
-    function keepBounded() {
-        if (LogText.reachesLimit(tcpClient.terminalLog, maxPieces))
-            tcpClient.clearTerminalLog()
-    }
 
     Connections {
         target: tcpClient
-        function onTerminalLogChanged() { page.keepBounded() }
+        function onTerminalLogChanged() { card.keepBounded() }
     }
 
     LogCard {
+        id: card
         anchors.fill: parent
         title: "Event Logs"
-        source: tcpClient.terminalLog
+        lines: tcpClient.terminalLogLines
+        pieceLimit: 500
         placeholderText: "Event logs will appear here"
         onClearRequested: tcpClient.clearTerminalLog()
     }
 
     Component.onCompleted: {
-        keepBounded()
         if (ipSelected)
-            ensureConnection(currentdeviceIP, port)
+            DirectLink.ensure(tcpClient, currentdeviceIP, port)
     }
     Component.onDestruction: {
         if (ipSelected)

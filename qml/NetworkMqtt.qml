@@ -11,7 +11,7 @@ Rectangle {
     LogCard {
         anchors.fill: parent
         title: "Network Logs"
-        source: tcpClient.networkLogFromMqtt
+        lines: tcpClient.networkLogFromMqttLines
         placeholderText: "Network logs will appear here"
         onClearRequested: tcpClient.clearnetworkLogFromMqtt()
     }

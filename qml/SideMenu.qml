@@ -21,6 +21,7 @@ NavigationMenu {
         { caption: "", label: "Baudrate", page: "qrc:/SetBaudrate.qml", head: "Devices - Device Baudrate" },
         { caption: "SYSTEM", label: "Settings", page: "qrc:/AllSettings.qml", head: "Wi-Fi/Bluetooth/SIM Settings" },
         { caption: "", label: "Logs", page: "qrc:/Log.qml", head: "System - Logs" },
+        { caption: "", label: "Trends", page: "qrc:/Trends.qml", head: "System - Trends" },
         { caption: "", label: "Backup", page: "qrc:/Backup.qml", head: "System - Backup" },
         { caption: "", label: "About", about: true }
     ]

@@ -16,6 +16,7 @@ NavigationMenu {
         { caption: "Write Parameters", label: "Single Register", page: "qrc:/SingleRegister.qml", head: "Registers - Single Register" },
         { caption: "", label: "Multiple Register", page: "qrc:/MultipleRegister.qml", head: "Registers - Multiple Register" },
         { caption: "SYSTEM", label: "Logs", page: "qrc:/LogMqtt.qml", head: "System - Logs" },
+        { caption: "", label: "Trends", page: "qrc:/TrendsMqtt.qml", head: "System - Trends" },
         { caption: "", label: "Backup", page: "qrc:/Backup.qml", head: "System - Backup" },
         { caption: "", label: "About", about: true },
         { caption: "Network", label: "Network Logs", page: "qrc:/NetworkMqtt.qml", head: "Network - Logs" }

@@ -26,7 +26,7 @@ Item {
 
     TerminalFrame {
         anchors.fill: parent
-        logSource: tcpClient.log
+        logLines: tcpClient.logLines
 
         // View 1: the connection.
         ColumnLayout {

@@ -7,18 +7,39 @@ import "Palette.js" as Palette
 PageCard {
     id: root
 
-    property alias source: view.source
+    property alias lines: tools.lines
     property alias placeholderText: view.placeholderText
+    // The log is to be emptied once its text splits into this many pieces at
+    // its line feeds (0: never). Each line ends with a line feed, so n lines
+    // make n + 1 pieces.
+    property int pieceLimit: 0
     readonly property alias view: view
 
     signal clearRequested()
+
+    // Called on the backend's notification of each change; reads only the
+    // count of lines, never the text.
+    function keepBounded() {
+        if (pieceLimit > 0 && lines && lines.count + 1 >= pieceLimit)
+            clearRequested()
+    }
+
+    Component.onCompleted: keepBounded()
 
     ColumnLayout {
         anchors.fill: parent
         spacing: 12
 
+        LogTools {
+            id: tools
+            objectName: "logTools"
+            Layout.fillWidth: true
+        }
+
         LogView {
             id: view
+            lines: tools.shownLines
+            showTime: tools.showTime
             objectName: "logView"
             Layout.fillWidth: true
             Layout.fillHeight: true

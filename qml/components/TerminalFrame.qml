@@ -6,7 +6,7 @@ import QtQuick.Layouts
 Item {
     id: root
 
-    property alias logSource: logView.source
+    property alias logLines: tools.lines
     readonly property alias logView: logView
     default property alias controls: column.data
 
@@ -28,16 +28,36 @@ Item {
             }
         }
 
-        LogView {
-            id: logView
-            objectName: "terminalLog"
+        Rectangle {
             Layout.fillWidth: true
             Layout.fillHeight: true
             Layout.preferredWidth: 1
-            radius: 0
             color: "#1E2F45"
-            areaColor: "#1E2F45"
-            fontSize: 14
+
+            ColumnLayout {
+                anchors.fill: parent
+                spacing: 0
+
+                LogTools {
+                    id: tools
+                    objectName: "logTools"
+                    Layout.fillWidth: true
+                    Layout.margins: 6
+                    fontSize: 12
+                }
+                LogView {
+                    id: logView
+                    objectName: "terminalLog"
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    lines: tools.shownLines
+                    showTime: tools.showTime
+                    radius: 0
+                    color: "#1E2F45"
+                    areaColor: "#1E2F45"
+                    fontSize: 14
+                }
+            }
         }
     }
 }

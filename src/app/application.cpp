@@ -1,9 +1,12 @@
 #include "application.h"
 
 #include "fleetqmltypes.h"
+#include "logrecorder.h"
+#include "logviewmodel.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
 #include "tcpbridge.h"
+#include "trendplot.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -11,6 +14,7 @@
 #include <QMessageBox>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQmlEngine>
 #include <QQuickStyle>
 
 void showStartupFailureBox(const StartupFailure &failure)
@@ -19,12 +23,21 @@ void showStartupFailureBox(const StartupFailure &failure)
                           QMessageBox::NoButton);
 }
 
+void registerInterfaceTypes()
+{
+    qmlRegisterType<TrendPlot>("Kestrelvane", 1, 0, "TrendPlot");
+    qmlRegisterType<LogViewModel>("Kestrelvane", 1, 0, "LogViewModel");
+    qmlRegisterType<LogRecorder>("Kestrelvane", 1, 0, "LogRecorder");
+    registerFleetQmlTypes();
+}
+
 int runApplication(int &argc, char **argv, const QUrl &mainUrl,
                    const StartupFailurePresenter &presentFailure)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KV_VERSION));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    registerInterfaceTypes();
 
     // The backend is built before the engine and destroyed after it, so no
     // page ever outlives tcpClient.
@@ -38,7 +51,6 @@ int runApplication(int &argc, char **argv, const QUrl &mainUrl,
     MqttSession session(&bridge, &client);
 
     engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
-    registerFleetQmlTypes();
     engine.load(mainUrl);
     if (engine.rootObjects().isEmpty()) {
         qWarning().noquote() << "Failed to load qrc:/main.qml."

@@ -17,6 +17,9 @@ using StartupFailurePresenter = std::function<void(const StartupFailure &)>;
 // Shows the failure in a modal critical message box with a single OK button.
 void showStartupFailureBox(const StartupFailure &failure);
 
+// Makes the interface's own C++ items known to QML ("import Kestrelvane").
+void registerInterfaceTypes();
+
 // Builds the running system on its own stack, loads the interface and runs
 // the event loop. Returns the event loop's exit code, or -1 when the
 // interface failed to load. The URL and presenter are parameters so the

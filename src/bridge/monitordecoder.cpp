@@ -67,6 +67,7 @@ void appendFixed2(QString &out, float value)
 
 QString MonitorDecoder::decode(const QString &line)
 {
+    m_pairValues.clear();
     if (line.contains(QLatin1String("[RS485] OK"))
         || line.contains(QLatin1String("[RS485] DATA"))) {
         readHeader(line);
@@ -94,6 +95,7 @@ QString MonitorDecoder::decodeRegisters(const QString &line)
         return {};
 
     m_registers.clear();
+    m_address = line.mid(1, close - 1);
     const QStringView values = QStringView(line).mid(close + 1);
     qsizetype pos = 0;
     while (pos < values.size()) {
@@ -114,11 +116,14 @@ QString MonitorDecoder::decodeRegisters(const QString &line)
         const quint16 first = m_registers[i];
         const quint16 second = m_registers[i + 1];
         if (first == 0 && second == 0) {
+            m_pairValues.append(0.0f);
             out += QLatin1String("0.00   ");
             continue;
         }
-        appendFixed2(out, m_lowWordFirst ? floatFromWords(second, first)
-                                         : floatFromWords(first, second));
+        const float value =
+            m_lowWordFirst ? floatFromWords(second, first) : floatFromWords(first, second);
+        m_pairValues.append(value);
+        appendFixed2(out, value);
         out += QLatin1String("   ");
     }
     return out;

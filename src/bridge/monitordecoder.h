@@ -16,6 +16,11 @@ public:
 
     QString deviceName() const { return m_deviceName; }
     QList<quint16> registers() const { return m_registers; }
+    // The values of the register pairs of the line decoded last, in register
+    // order; empty when that line was not a register line.
+    const QList<float> &pairValues() const { return m_pairValues; }
+    // The register address text between "[" and "]" of that line ("0x0010").
+    const QString &address() const { return m_address; }
 
 private:
     void readHeader(const QString &line);
@@ -24,4 +29,6 @@ private:
     QString m_deviceName;
     bool m_lowWordFirst = false;
     QList<quint16> m_registers;
+    QList<float> m_pairValues;
+    QString m_address;
 };

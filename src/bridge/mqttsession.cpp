@@ -4,6 +4,7 @@
 #include "mqttmessage.h"
 #include "tcpbridge.h"
 #include "topicscheme.h"
+#include "trendsampler.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -121,6 +122,7 @@ void MqttSession::route(const QMQTT::Message &message)
     if (route.portData) {
         m_bridge->emitLogFromMqtt(text, topic);
         m_bridge->emitWriteFromMqtt(text);
+        m_bridge->trends()->add(TrendSampler::fromPayload(topic, text));
     }
     if (route.errorsLog)
         m_bridge->emitLogFromMqtt(text, topic);

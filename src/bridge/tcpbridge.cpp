@@ -8,8 +8,6 @@
 #include <QDebug>
 #include <QTcpSocket>
 
-QString TcpBridge::s_log;
-
 namespace {
 
 const QString getAllCommand = QStringLiteral("GETALL");
@@ -43,7 +41,7 @@ void TcpBridge::connectToDevice(QString ip, int port)
 {
     if (port < 1 || port > 65535) {
         const QString error = QStringLiteral("Invalid port %1").arg(port);
-        appendLine(s_log, QStringLiteral("ERROR: ") + error);
+        m_log.appendLine(QStringLiteral("ERROR: ") + error);
         emit logChanged();
         emit errorOccurred(error);
         return;
@@ -107,7 +105,7 @@ void TcpBridge::onConnected()
     m_connected = true;
     emit connectedChanged();
     emit responseReceived(QStringLiteral("Connected to device"));
-    appendLine(s_log, QStringLiteral("Connected to device"));
+    m_log.appendLine(QStringLiteral("Connected to device"));
     emit logChanged();
 }
 
@@ -123,7 +121,7 @@ void TcpBridge::onDisconnected()
         emit deviceListChanged();
     emit connectedChanged();
     emit responseReceived(QStringLiteral("Disconnected from device"));
-    appendLine(s_log, QStringLiteral("Disconnected from device"));
+    m_log.appendLine(QStringLiteral("Disconnected from device"));
     emit logChanged();
     m_currentPort = 0;
     emit currentPortChanged();
@@ -134,7 +132,7 @@ void TcpBridge::onErrorOccurred(QAbstractSocket::SocketError socketError)
     Q_UNUSED(socketError);
     const QString error = m_socket->errorString();
     emit errorOccurred(error);
-    appendLine(s_log, QStringLiteral("ERROR: ") + error);
+    m_log.appendLine(QStringLiteral("ERROR: ") + error);
     emit errorOccurred(error);
     emit logChanged();
 }
@@ -143,9 +141,9 @@ void TcpBridge::onReadyRead()
 {
     m_framer.append(m_socket->readAll());
     if (m_framer.takeOverflow()) {
-        appendLine(s_log, QStringLiteral("ERROR: dropped a line of more than %1 bytes without a "
-                                         "line feed")
-                              .arg(LineFramer::defaultMaxPending));
+        m_log.appendLine(QStringLiteral("ERROR: dropped a line of more than %1 bytes without a "
+                                        "line feed")
+                             .arg(LineFramer::defaultMaxPending));
         emit logChanged();
     }
     QString line;
@@ -164,10 +162,10 @@ void TcpBridge::handleLine(const QString &line)
         logMonitorLine(line);
         break;
     case atConsolePort:
-        appendLine(m_atLog, line);
+        m_atLog.appendLine(line);
         break;
     default:
-        appendLine(s_log, line);
+        m_log.appendLine(line);
         break;
     }
 
@@ -199,7 +197,8 @@ void TcpBridge::logMonitorLine(const QString &line)
 {
     const QString text = m_monitor.decode(line);
     if (!text.isNull())
-        appendLine(m_terminalLog, text);
+        m_terminalLog.appendLine(text);
+    m_trends->add(m_monitorSamples.samplesOf(m_monitor));
 }
 
 void TcpBridge::finishRead()
@@ -231,15 +230,9 @@ void TcpBridge::finishRead()
 
 // --- Logs -------------------------------------------------------------------
 
-void TcpBridge::appendLine(QString &log, const QString &line)
-{
-    log += line;
-    log += QLatin1Char('\n');
-}
-
 void TcpBridge::clearLog()
 {
-    s_log.clear();
+    m_log.clear();
     emit logChanged();
 }
 
@@ -263,7 +256,7 @@ void TcpBridge::clearmterminalLogFromMqtt()
 
 void TcpBridge::emitLogFromMqtt(QString data, QString topic)
 {
-    appendLine(m_terminalLogFromMqtt, mqttLogLine(topic, data));
+    m_terminalLogFromMqtt.appendLine(mqttLogLine(topic, data));
     emit terminalLogFromMqttChanged();
 }
 
@@ -275,7 +268,7 @@ void TcpBridge::clearnetworkLogFromMqtt()
 
 void TcpBridge::emitnetworkLogFromMqtt(QString data, QString topic)
 {
-    appendLine(m_networkLogFromMqtt, mqttLogLine(topic, data));
+    m_networkLogFromMqtt.appendLine(mqttLogLine(topic, data));
     emit networkLogFromMqttChanged();
 }
 

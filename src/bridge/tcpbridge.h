@@ -3,8 +3,11 @@
 #include "clouddeviceregistry.h"
 #include "devicelistprogress.h"
 #include "lineframer.h"
+#include "logstore.h"
 #include "monitordecoder.h"
+#include "monitorsampler.h"
 #include "reportedmqttsettings.h"
+#include "trendstore.h"
 
 #include <QAbstractSocket>
 #include <QObject>
@@ -41,6 +44,13 @@ class TcpBridge : public QObject
         bool deviceListMqttIncomplete READ isDeviceListMqttIncomplete NOTIFY deviceListMqttChanged)
     Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
     Q_PROPERTY(QStringList deviceIds READ deviceIds NOTIFY deviceIdsChanged)
+    // The same logs as lines, for the views: see LogStore.
+    Q_PROPERTY(LogStore *logLines READ logLines CONSTANT)
+    Q_PROPERTY(LogStore *terminalLogLines READ terminalLogLines CONSTANT)
+    Q_PROPERTY(LogStore *atLogLines READ atLogLines CONSTANT)
+    Q_PROPERTY(LogStore *terminalLogFromMqttLines READ terminalLogFromMqttLines CONSTANT)
+    Q_PROPERTY(LogStore *networkLogFromMqttLines READ networkLogFromMqttLines CONSTANT)
+    Q_PROPERTY(TrendStore *trends READ trends CONSTANT)
 
 public:
     static constexpr quint16 commandPort = 8881;
@@ -51,20 +61,29 @@ public:
     ~TcpBridge() override;
 
     bool isConnected() const { return m_connected; }
-    QString log() const { return s_log; }
+    // The log texts are built from their stores when read: nothing binds to
+    // them in the pages, which show the stores' lines instead.
+    QString log() const { return m_log.text(); }
     QVariantMap dataMap() const { return m_dataMap; }
     QString currentCommand() const { return m_currentCommand; }
-    QString terminalLog() const { return m_terminalLog; }
-    QString atLog() const { return m_atLog; }
+    QString terminalLog() const { return m_terminalLog.text(); }
+    QString atLog() const { return m_atLog.text(); }
     int currentPort() const { return m_currentPort; }
     QVariantList deviceList() const { return m_deviceList; }
     bool isDeviceListIncomplete() const { return m_listProgress.isIncomplete(m_deviceList.size()); }
-    QString terminalLogFromMqtt() const { return m_terminalLogFromMqtt; }
-    QString networkLogFromMqtt() const { return m_networkLogFromMqtt; }
+    QString terminalLogFromMqtt() const { return m_terminalLogFromMqtt.text(); }
+    QString networkLogFromMqtt() const { return m_networkLogFromMqtt.text(); }
     QVariantList deviceListMqtt() const { return m_deviceListMqtt; }
     bool isDeviceListMqttIncomplete() const { return m_deviceListMqttIncomplete; }
     bool connectedmqtt() const { return m_connectedmqtt; }
     QStringList deviceIds() const { return m_registry.deviceIds(); }
+    LogStore *logLines() { return &m_log; }
+    LogStore *terminalLogLines() { return &m_terminalLog; }
+    LogStore *atLogLines() { return &m_atLog; }
+    LogStore *terminalLogFromMqttLines() { return &m_terminalLogFromMqtt; }
+    LogStore *networkLogFromMqttLines() { return &m_networkLogFromMqtt; }
+    // The values seen on the monitor stream and the port topics, over time.
+    TrendStore *trends() const { return m_trends; }
 
     // The broker settings of the selected cloud device, for the MQTT session.
     const BrokerSettings &cloudBroker() const { return m_registry.broker(); }
@@ -156,10 +175,14 @@ private:
     void logMonitorLine(const QString &line);
     void finishRead();
     void sendIfComposed(const QString &command);
-    static void appendLine(QString &log, const QString &line);
 
-    static QString s_log;
-
+    // Bounded, unlike the unlimited texts these logs once were: a log no page
+    // empties keeps its newest mebibyte.
+    LogStore m_log;
+    LogStore m_terminalLog;
+    LogStore m_atLog;
+    LogStore m_terminalLogFromMqtt;
+    LogStore m_networkLogFromMqtt;
     LineFramer m_framer;
     ReportedMqttSettings m_reported;
     CloudDeviceRegistry m_registry;
@@ -171,11 +194,9 @@ private:
     QVariantList m_deviceList;
     DeviceListProgress m_listProgress;
     MonitorDecoder m_monitor;
+    MonitorSampler m_monitorSamples;
     quint16 m_currentPort = 0;
-    QString m_terminalLog;
-    QString m_atLog;
-    QString m_terminalLogFromMqtt;
-    QString m_networkLogFromMqtt;
     QVariantList m_deviceListMqtt;
     bool m_deviceListMqttIncomplete = false;
+    TrendStore *const m_trends = new TrendStore(this);
 };

@@ -1,161 +1,188 @@
 import QtQuick
 import QtTest
 
-// The direct-mode log page on the simulator's RS-485 monitor stream: its own
-// connection to 8880, the 500-piece rule and the clearing rules.
+// The two event log pages: the direct one on the simulator's RS-485 monitor
+// stream over its own link to 8880, the cloud one on the gateway's port and
+// error topics through the broker.
 LogPageCase {
     name: "Log"
 
+    readonly property string placeholder: "Event logs will appear here"
     property string address
 
-    function openLog(connectFirstOn, monitorRate) {
+    function openDirect(before, chosen) {
         address = gateway.start()
         verify(address.length > 0)
-        gateway.setMonitorRate(monitorRate === undefined ? -1 : monitorRate)
-        if (connectFirstOn) {
-            tcpClient.connectToDevice(address, connectFirstOn)
+        gateway.setMonitorRate(-1)
+        if (before) {
+            tcpClient.connectToDevice(address, before)
             tryCompare(tcpClient, "connected", true)
         }
         openWindow()
         window.currentdeviceIP = address
-        window.ipSelected = true
+        window.ipSelected = chosen !== false
         loadPage("qrc:/Log.qml")
-        tryCompare(tcpClient, "connected", true)
+        if (chosen === false)
+            return
         tryCompare(tcpClient, "currentPort", 8880)
-        tryVerify(function() { return gateway.connectionCount(1) === 1 }, 3000, "no monitor link")
+        tryCompare(tcpClient, "connected", true)
+        tryVerify(function() { return monitorLinks() === 1 }, 3000, "no monitor link")
+    }
+
+    function openCloudLog() {
+        openCloud()
+        tcpClient.clearmterminalLogFromMqtt()
+        loadPage("qrc:/LogMqtt.qml")
     }
 
     function monitorLinks() { return gateway.connectionCount(1) }
+
+    function pages_data() {
+        return [ { tag: "Log", direct: true }, { tag: "LogMqtt", direct: false } ]
+    }
+
+    function open(data) { data.direct ? openDirect(0) : openCloudLog() }
+    function held(data) { return data.direct ? tcpClient.terminalLog : tcpClient.terminalLogFromMqtt }
+
+    // Sends `body` (lines without the last line feed) as the gateway does and
+    // returns the log text it makes: one monitor line each, or one message.
+    function send(data, body) {
+        if (data.direct) {
+            gateway.sendRaw(1, body + "\n")
+            return body + "\n"
+        }
+        cloud.publishPortData(1, body)
+        return "[" + topic("pub/port1") + "] " + body + "\n"
+    }
+
+    function expectHeld(data, text) {
+        tryVerify(function() { return held(data) === text }, 5000,
+                  "log holds " + JSON.stringify(held(data).slice(-80)))
+        expectShown(logView(), text, placeholder)
+    }
 
     function cleanup() {
         window = null
         page = null
         tcpClient.disconnectFromDevice()
         tcpClient.clearTerminalLog()
+        tcpClient.clearmterminalLogFromMqtt()
         gateway.stop()
+    }
+
+    function test_emptiesTheLogAt500PiecesAndShowsPlainText_data() { return pages_data() }
+
+    function test_emptiesTheLogAt500PiecesAndShowsPlainText(data) {
+        open(data)
+        expectShown(logView(), "", placeholder)
+        var body = []
+        for (var i = 1; i <= 498; ++i)
+            body.push("<b>line " + i + "</b> &amp; <img src=\"x\">")
+        // 498 lines make 499 pieces: they stay.
+        expectHeld(data, send(data, body.join("\n")))
+        // The next line makes 500: the log is emptied entirely.
+        send(data, "one more")
+        expectHeld(data, "")
+        expectHeld(data, send(data, "<i>afresh</i>"))
+    }
+
+    function test_clearAllEmptiesTheLogAtOnce_data() { return pages_data() }
+
+    function test_clearAllEmptiesTheLogAtOnce(data) {
+        open(data)
+        expectHeld(data, send(data, "one\ntwo"))
+        click("clearLogButton")
+        compare(held(data), "")
+        expectShown(logView(), "", placeholder)
+        click("clearLogButton")
+        expectShown(logView(), "", placeholder)
+        if (data.direct)
+            compare(tcpClient.currentPort, 8880) // the monitor link stays
+    }
+
+    function test_followsTheNewestLineUnlessScrolledUp() {
+        openCloudLog()
+        var view = logView()
+        var list = view.listView
+        for (var i = 0; i < 200; ++i)
+            tcpClient.emitLogFromMqtt("reading " + i, topic("pub/port1"))
+        expectShown(view, tcpClient.terminalLogFromMqtt, placeholder)
+
+        mouseWheel(list, list.width / 2, list.height / 2, 0, 1200)
+        tryVerify(function() { return !list.moving })
+        compare(view.following, false)
+        var topLine = function() { return list.indexAt(10, list.contentY + 10) }
+        var reading = topLine()
+        verify(!list.atYEnd)
+        tcpClient.emitLogFromMqtt("while reading", topic("pub/port1"))
+        tryCompare(list, "count", 201)
+        compare(topLine(), reading)
+
+        for (var k = 0; k < 50 && !list.atYEnd; ++k) {
+            mouseWheel(list, list.width / 2, list.height / 2, 0, -1200)
+            tryVerify(function() { return !list.moving })
+        }
+        tryCompare(view, "following", true)
+        tcpClient.emitLogFromMqtt("newest", topic("pub/port1"))
+        expectShown(view, tcpClient.terminalLogFromMqtt, placeholder)
     }
 
     function test_opensItsOwnMonitorLink_data() {
         return [
             { tag: "with no link yet", before: 0 },
             { tag: "after a settings page's 8881 link", before: 8881 },
-            { tag: "already on 8880", before: 8880 }
+            { tag: "already on 8880", before: 8880 },
+            { tag: "no link without a chosen address", before: 0, chosen: false }
         ]
     }
 
     function test_opensItsOwnMonitorLink(data) {
-        openLog(data.before)
-        tryVerify(function() { return monitorLinks() === 1 }, 3000)
+        openDirect(data.before, data.chosen)
+        if (data.chosen === false) {
+            wait(300)
+            compare(tcpClient.connected, false)
+            compare(monitorLinks(), 0)
+            return
+        }
         tryVerify(function() { return gateway.connectionCount(0) === 0 }, 3000,
                   "the command link was not dropped")
     }
 
-    function test_connectsOnlyWithAChosenAddress() {
-        address = gateway.start()
-        openWindow()
-        window.currentdeviceIP = address
-        loadPage("qrc:/Log.qml")
-        wait(300)
-        compare(tcpClient.connected, false)
-        compare(monitorLinks(), 0)
-    }
-
-    function test_showsTheMonitorStreamAsItGrows() {
-        openLog(0, 40)
-        var view = logView()
-        tryVerify(function() { return lineCount(tcpClient.terminalLog) >= 6 }, 5000)
-        compare(view.shownText, tcpClient.terminalLog)
-        compare(view.textArea.cursorPosition, view.textArea.length)
-        expectAtEnd(view)
-    }
-
-    // Counts complete lines.
-    function lineCount(text) { return text.split("\n").length - 1 }
-
-    function test_showsMarkupFromTheGatewayAsText() {
-        openLog(0)
-        var text = "<b>[RS485] DATA 'Meter <i>A</i>'</b>\n"
-        gateway.sendRaw(1, text)
-        tryCompare(tcpClient, "terminalLog", text)
-        expectShown(logView(), text, "Event logs will appear here")
-    }
-
-    function test_emptiesTheLogWhenItReaches500Pieces_data() {
-        return [
-            { tag: "498 lines stay", first: 498, then: 0, left: 498 },
-            { tag: "the 499th line empties it", first: 498, then: 1, left: 0 },
-            { tag: "lines after emptying start afresh", first: 498, then: 3, left: 2 }
-        ]
-    }
-
-    function test_emptiesTheLogWhenItReaches500Pieces(data) {
-        openLog(0)
-        var view = logView()
-        gateway.sendRaw(1, lines(data.first))
-        tryVerify(function() { return lineCount(tcpClient.terminalLog) === data.first }, 5000,
-                  "got " + lineCount(tcpClient.terminalLog) + " lines")
-        expectShown(view, lines(data.first), "Event logs will appear here")
-        for (var i = 0; i < data.then; ++i) {
-            var before = lineCount(tcpClient.terminalLog)
-            gateway.sendRaw(1, "more " + i + "\n")
-            tryVerify(function() { return lineCount(tcpClient.terminalLog) !== before }, 3000)
-        }
-        compare(lineCount(tcpClient.terminalLog), data.left)
-        expectShown(view, tcpClient.terminalLog, "Event logs will appear here")
-    }
-
-    function test_clearAll_data() {
-        return [
-            { tag: "with lines", text: "one\ntwo\n" },
-            { tag: "already empty", text: "" }
-        ]
-    }
-
-    function test_clearAll(data) {
-        openLog(0)
-        if (data.text.length > 0) {
-            gateway.sendRaw(1, data.text)
-            tryCompare(tcpClient, "terminalLog", data.text)
-        }
-        click("clearLogButton")
-        compare(tcpClient.terminalLog, "")
-        expectShown(logView(), "", "Event logs will appear here")
-        // The monitor link stays.
-        compare(tcpClient.currentPort, 8880)
-    }
-
-    function test_leavingDropsTheMonitorLinkAndItsLog() {
-        openLog(0)
-        gateway.sendRaw(1, "kept until leaving\n")
-        tryCompare(tcpClient, "terminalLog", "kept until leaving\n")
+    function test_leavingDropsTheMonitorLinkAndItsLogAndComingBackReconnects() {
+        openDirect(0)
+        expectHeld({ direct: true }, send({ direct: true }, "kept until leaving"))
         loadPage("qrc:/NetworkPage.qml")
         compare(tcpClient.terminalLog, "")
         tryCompare(tcpClient, "currentPort", 8881)
         tryVerify(function() { return monitorLinks() === 0 }, 3000)
         tryVerify(function() { return gateway.connectionCount(0) === 1 }, 3000)
-    }
 
-    function test_reenteringReconnects() {
-        openLog(0)
-        loadPage("qrc:/NetworkPage.qml")
-        tryCompare(tcpClient, "currentPort", 8881)
         loadPage("qrc:/Log.qml")
         tryCompare(tcpClient, "currentPort", 8880)
         tryVerify(function() { return monitorLinks() === 1 }, 3000)
-        gateway.sendRaw(1, "after coming back\n")
-        tryCompare(tcpClient, "terminalLog", "after coming back\n")
-        expectShown(logView(), "after coming back\n", "Event logs will appear here")
+        expectHeld({ direct: true }, send({ direct: true }, "after coming back"))
     }
 
-    function test_aRefusedLinkLeavesThePlaceholder() {
-        address = gateway.start()
-        gateway.stop()
-        openWindow()
-        window.currentdeviceIP = address
-        window.ipSelected = true
-        loadPage("qrc:/Log.qml")
-        tryVerify(function() { return tcpClient.log.indexOf("ERROR: ") >= 0 }, 5000)
-        compare(tcpClient.connected, false)
-        expectShown(logView(), "", "Event logs will appear here")
+    function test_cloudLogLeftEmptiedAndWhatCameWhileAwayShownOnReturn_data() {
+        return [
+            { tag: "a few messages", messages: 3, shown: true },
+            { tag: "more than 500 pieces are emptied on opening", messages: 600, shown: false }
+        ]
+    }
+
+    function test_cloudLogLeftEmptiedAndWhatCameWhileAwayShownOnReturn(data) {
+        openCloudLog()
+        expectHeld({ direct: false }, send({ direct: false }, "before leaving"))
+        loadPage("qrc:/NetworkMqtt.qml")
+        compare(tcpClient.terminalLogFromMqtt, "")
+        var expected = ""
+        for (var i = 0; i < data.messages; ++i) {
+            tcpClient.emitLogFromMqtt("away " + i, topic("pub/port2"))
+            expected += "[" + topic("pub/port2") + "] away " + i + "\n"
+        }
+        expected += send({ direct: false }, "last")
+        tryCompare(tcpClient, "terminalLogFromMqtt", expected, 5000)
+        loadPage("qrc:/LogMqtt.qml")
+        expectHeld({ direct: false }, data.shown ? expected : "")
     }
 }

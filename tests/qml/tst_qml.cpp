@@ -3,8 +3,8 @@
 // as `gateway` and a broker with the gateway's cloud side as `cloud`. Each
 // suite gets its own loopback block (KV_LOOPBACK_SUITE) and its own settings
 // folder.
+#include "application.h"
 #include "cloudfixture.h"
-#include "fleetqmltypes.h"
 #include "gatewayfixture.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
@@ -27,7 +27,7 @@ public:
     {
         qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
         QQuickStyle::setStyle(QStringLiteral("Basic"));
-        registerFleetQmlTypes();
+        registerInterfaceTypes();
     }
 
 public slots:

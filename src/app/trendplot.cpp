@@ -1,0 +1,319 @@
+#include "trendplot.h"
+
+#include "trendcsv.h"
+#include "trendstore.h"
+
+#include <QDateTime>
+#include <QSaveFile>
+#include <QSGFlatColorMaterial>
+#include <QSGGeometryNode>
+#include <QUrl>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A step of 1, 2 or 5 times a power of ten that cuts the span into about
+// five parts, so the axis labels read well and stay put while values move
+// within them.
+double niceStep(double span)
+{
+    const double raw = span / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double normalized = raw / magnitude;
+    const double factor = normalized <= 1 ? 1 : normalized <= 2 ? 2 : normalized <= 5 ? 5 : 10;
+    return factor * magnitude;
+}
+
+} // namespace
+
+TrendPlot::TrendPlot(QQuickItem *parent)
+    : QQuickItem(parent)
+{
+    setFlag(ItemHasContents);
+    m_frameTimer.setInterval(frameIntervalMs);
+    connect(&m_frameTimer, &QTimer::timeout, this, &QQuickItem::polish);
+    setRange(0, 1);
+}
+
+void TrendPlot::setStore(TrendStore *store)
+{
+    if (m_store == store)
+        return;
+    m_store = store;
+    emit storeChanged();
+    updateTimer();
+    polish();
+}
+
+void TrendPlot::setSeries(const QStringList &series)
+{
+    if (m_series == series)
+        return;
+    m_series = series;
+    emit seriesChanged();
+    updateTimer();
+    polish();
+}
+
+void TrendPlot::setSpanSeconds(int seconds)
+{
+    seconds = qMax(1, seconds);
+    if (m_spanSeconds == seconds)
+        return;
+    m_spanSeconds = seconds;
+    emit spanSecondsChanged();
+    polish();
+}
+
+void TrendPlot::setPaused(bool paused)
+{
+    if (m_paused == paused)
+        return;
+    if (paused)
+        m_pausedAt = endTime();
+    m_paused = paused;
+    emit pausedChanged();
+    updateTimer();
+    polish();
+}
+
+qint64 TrendPlot::endTime() const
+{
+    if (m_paused)
+        return m_pausedAt;
+    return m_store ? m_store->now() : QDateTime::currentMSecsSinceEpoch();
+}
+
+void TrendPlot::updateTimer()
+{
+    const bool live = !m_paused && m_store && !m_series.isEmpty() && isVisible() && window();
+    if (live && !m_frameTimer.isActive())
+        m_frameTimer.start();
+    else if (!live)
+        m_frameTimer.stop();
+}
+
+void TrendPlot::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size())
+        polish();
+}
+
+void TrendPlot::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    QQuickItem::itemChange(change, value);
+    if (change == ItemVisibleHasChanged || change == ItemSceneChange)
+        updateTimer();
+}
+
+QColor TrendPlot::colorAt(int index)
+{
+    static const QColor colors[] = {"#6FE7E7", "#f6e599", "#e67e22", "#a8e6a8", "#e74c3c",
+                                    "#9b59b6", "#3498db", "#f1c40f", "#1abc9c", "#ecf0f1"};
+    constexpr int count = int(std::size(colors));
+    return colors[((index % count) + count) % count];
+}
+
+// Reduces the shown series to pixel columns here, on the interface thread,
+// where the store lives; the render thread only turns the points into
+// vertices.
+void TrendPlot::updatePolish()
+{
+    const int width = int(this->width());
+    const qsizetype shown = m_series.size();
+    m_lines.assign(std::size_t(shown), {});
+    if (!m_store || width <= 0) {
+        m_columns.clear();
+        update();
+        return;
+    }
+    const qint64 end = endTime();
+    const qint64 from = end - spanMs();
+    const double msPerColumn = double(spanMs()) / width;
+    if (msPerColumn != m_msPerColumn || m_columns.size() != std::size_t(shown)) {
+        m_columns.assign(std::size_t(shown), {});
+        m_msPerColumn = msPerColumn;
+    }
+
+    // Columns are fixed in time (multiples of their width since the epoch),
+    // not to the moving left edge: a sample stays in its column from frame
+    // to frame, so the lines glide instead of flickering.
+    const auto columnOf = [msPerColumn](qint64 time) {
+        return qint64(std::floor(double(time) / msPerColumn));
+    };
+    const qint64 firstColumn = columnOf(from);
+    const double offset = (double(firstColumn) * msPerColumn - double(from)) / msPerColumn;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+
+    for (qsizetype s = 0; s < shown; ++s) {
+        SeriesColumns &known = m_columns[std::size_t(s)];
+        const TrendSeries *series = m_store->series(m_series[s]);
+        // A store emptied and filled again may hand out a new series at the
+        // old one's address; it cannot have had as many samples yet.
+        if (series != known.series || (series && known.next > series->appended()))
+            known = {series, 0, {}};
+        if (!series)
+            continue;
+        takeNewSamples(known, from, end, msPerColumn);
+        while (!known.columns.empty() && known.columns.front().index < firstColumn)
+            known.columns.pop_front();
+
+        std::vector<Point> &line = m_lines[std::size_t(s)];
+        line.reserve(known.columns.size() * 2);
+        for (const Column &column : known.columns) {
+            const float x = float(double(column.index - firstColumn) + offset + 0.5);
+            line.push_back({x, column.leastFirst ? column.least : column.most});
+            if (column.least != column.most)
+                line.push_back({x, column.leastFirst ? column.most : column.least});
+            low = qMin(low, column.least);
+            high = qMax(high, column.most);
+        }
+    }
+    if (low <= high)
+        setRange(low, high);
+    update();
+    emit drawn();
+}
+
+void TrendPlot::takeNewSamples(SeriesColumns &known, qint64 from, qint64 end,
+                               double msPerColumn) const
+{
+    const TrendSeries &series = *known.series;
+    const qint64 firstHeld = series.appended() - series.size();
+    qsizetype i =
+        known.next > firstHeld ? qsizetype(known.next - firstHeld) : series.lowerBound(from);
+    for (; i < series.size(); ++i) {
+        const TrendSeries::Sample &sample = series.at(i);
+        if (sample.time > end) // paused: later samples wait for the resume
+            break;
+        const qint64 index = qint64(std::floor(double(sample.time) / msPerColumn));
+        if (known.columns.empty() || known.columns.back().index != index) {
+            known.columns.push_back({index, sample.value, sample.value, true});
+            continue;
+        }
+        Column &column = known.columns.back();
+        if (sample.value < column.least) {
+            column.least = sample.value;
+            column.leastFirst = false;
+        } else if (sample.value > column.most) {
+            column.most = sample.value;
+            column.leastFirst = true;
+        }
+    }
+    known.next = firstHeld + i;
+}
+
+void TrendPlot::setRange(double low, double high)
+{
+    double step = high > low ? niceStep(high - low) : (low != 0 ? niceStep(std::abs(low)) : 0.25);
+    double minimum = std::floor(low / step) * step;
+    double maximum = std::ceil(high / step) * step;
+    if (maximum <= minimum) {
+        minimum -= step;
+        maximum += step;
+    }
+    if (minimum == m_minimum && maximum == m_maximum && !m_ticks.isEmpty())
+        return;
+    m_minimum = minimum;
+    m_maximum = maximum;
+    m_ticks.clear();
+    for (int i = 0; i <= 20 && minimum + i * step <= maximum + step / 2; ++i)
+        m_ticks.append(minimum + i * step);
+    emit rangeChanged();
+}
+
+QSGNode *TrendPlot::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    QSGNode *root = oldNode ? oldNode : new QSGNode;
+    while (root->childCount() > int(m_lines.size())) {
+        QSGNode *child = root->lastChild();
+        root->removeChildNode(child);
+        delete child;
+    }
+    while (root->childCount() < int(m_lines.size())) {
+        auto *node = new QSGGeometryNode;
+        auto *geometry = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(), 0);
+        geometry->setDrawingMode(QSGGeometry::DrawLineStrip);
+        geometry->setLineWidth(1.0f);
+        node->setGeometry(geometry);
+        node->setMaterial(new QSGFlatColorMaterial);
+        node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
+        root->appendChildNode(node);
+    }
+
+    const double h = height();
+    const double scale = h / (m_maximum - m_minimum);
+    auto *node = static_cast<QSGGeometryNode *>(root->firstChild());
+    for (std::size_t s = 0; s < m_lines.size(); ++s) {
+        const std::vector<Point> &line = m_lines[s];
+        QSGGeometry *geometry = node->geometry();
+        geometry->allocate(int(line.size()));
+        QSGGeometry::Point2D *vertices = geometry->vertexDataAsPoint2D();
+        for (std::size_t i = 0; i < line.size(); ++i)
+            vertices[i].set(line[i].x, float(h - (line[i].value - m_minimum) * scale));
+        auto *material = static_cast<QSGFlatColorMaterial *>(node->material());
+        if (material->color() != colorAt(int(s))) {
+            material->setColor(colorAt(int(s)));
+            node->markDirty(QSGNode::DirtyMaterial);
+        }
+        node->markDirty(QSGNode::DirtyGeometry);
+        node = static_cast<QSGGeometryNode *>(node->nextSibling());
+    }
+    return root;
+}
+
+QString TrendPlot::timeAt(qreal x) const
+{
+    if (width() <= 0)
+        return {};
+    const qint64 time = endTime() - spanMs() + qint64(x / width() * spanMs());
+    return QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+QVariantList TrendPlot::valuesAt(qreal x) const
+{
+    QVariantList values;
+    if (!m_store || width() <= 0)
+        return values;
+    const qint64 time = endTime() - spanMs() + qint64(x / width() * spanMs());
+    // Close enough: three pixel columns, or a second on the short spans.
+    const qint64 reach = qMax<qint64>(1000, qint64(3 * spanMs() / width()));
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        QString text;
+        if (const TrendSeries *series = m_store->series(m_series[s])) {
+            const qsizetype next = series->lowerBound(time);
+            qsizetype nearest = -1;
+            for (const qsizetype i : {next - 1, next}) {
+                if (i < 0 || i >= series->size())
+                    continue;
+                if (nearest < 0
+                    || std::abs(series->at(i).time - time)
+                           < std::abs(series->at(nearest).time - time))
+                    nearest = i;
+            }
+            if (nearest >= 0 && std::abs(series->at(nearest).time - time) <= reach)
+                text = QString::number(series->at(nearest).value, 'g', 7);
+        }
+        values.append(QVariantMap{{QStringLiteral("name"), m_series[s]},
+                                  {QStringLiteral("value"), text},
+                                  {QStringLiteral("color"), colorAt(int(s))}});
+    }
+    return values;
+}
+
+QString TrendPlot::exportCsv(const QUrl &file) const
+{
+    if (!m_store)
+        return tr("Nothing to export.");
+    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
+    const qint64 end = endTime();
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)
+        || out.write(TrendCsv::write(*m_store, m_series, end - spanMs(), end)) < 0 || !out.commit())
+        return tr("Could not write %1: %2").arg(path, out.errorString());
+    return {};
+}

@@ -1,0 +1,41 @@
+#include "logfilewriter.h"
+
+#include <QDir>
+
+void LogFileWriter::open(const QString &path, int recording)
+{
+    m_recording = recording;
+    m_file.close();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+        fail(tr("Could not open %1 for recording: %2")
+                 .arg(QDir::toNativeSeparators(path), m_file.errorString()));
+}
+
+void LogFileWriter::write(const QByteArray &text, int lines)
+{
+    if (!m_file.isOpen())
+        return;
+    const QString path = QDir::toNativeSeparators(m_file.fileName());
+    if (m_file.write(text) != text.size() || !m_file.flush()) {
+        fail(tr("Recording stopped: could not write to %1 (%2). What was recorded before is kept.")
+                 .arg(path, m_file.errorString()));
+        return;
+    }
+    if (!QFile::exists(m_file.fileName())) {
+        fail(tr("Recording stopped: %1 was removed or moved.").arg(path));
+        return;
+    }
+    emit written(m_recording, lines, text.size());
+}
+
+void LogFileWriter::close()
+{
+    m_file.close();
+}
+
+void LogFileWriter::fail(const QString &message)
+{
+    m_file.close();
+    emit failed(m_recording, message);
+}
