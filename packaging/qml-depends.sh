@@ -4,7 +4,7 @@
 # modules import in turn (their qmldir files' "import", "default import" and
 # "depends" lines; optional imports such as the other styles are left out).
 # dpkg-shlibdeps cannot see them: the engine loads them by name. The
-# Kestrelvane.* modules are the program's own, registered from C++.
+# Kestrelvane modules are the program's own, registered from C++.
 # Usage: qml-depends.sh QML_SOURCE_DIR QT_QML_DIR
 set -euo pipefail
 sources=$1
@@ -15,7 +15,7 @@ qt_qml=$2
 declare -A compiled_in=([QtQml]="QtQml.Models QtQml.WorkerScript" [QtQml.Models]="")
 
 mapfile -t queue < <(grep -rhoE --include='*.qml' '^[[:space:]]*import[[:space:]]+[A-Za-z][A-Za-z0-9_.]*' \
-    "$sources" | awk '{ print $2 }' | grep -v '^Kestrelvane\.' | sort -u)
+    "$sources" | awk '{ print $2 }' | grep -Ev '^Kestrelvane(\.|$)' | sort -u)
 declare -A seen=()
 packages=()
 while ((${#queue[@]})); do

@@ -44,7 +44,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 has_depend() { grep -qE "(^|, )$1( |,|$)" <<<"$depends"; }
 has_depend libqt6core6 || fail "no shared-library Depends: $depends"
 modules=$(grep -rhoE --include='*.qml' '^[[:space:]]*import[[:space:]]+[A-Za-z][A-Za-z0-9_.]*' \
-    "$source/qml" | awk '{ print $2 }' | grep -v '^Kestrelvane\.' | sort -u)
+    "$source/qml" | awk '{ print $2 }' | grep -Ev '^Kestrelvane(\.|$)' | sort -u)
 for module in $modules; do
     qmldir=$qt_qml/${module//.//}/qmldir
     [[ -f $qmldir ]] || fail "no qmldir for QML module $module"
