@@ -81,13 +81,12 @@ Rectangle {
             MessageLine { Layout.fillWidth: true; text: page.errText }
 
             Caption { text: page.cloudMode ? "Back up the device list" : "Back up settings and devices" }
-            CheckBox {
+            DarkCheckBox {
                 id: withPasswords
                 objectName: "withPasswords"
                 visible: !page.cloudMode
                 text: "Include passwords (Wi-Fi, broker, Bluetooth PIN)"
                 Layout.fillWidth: true
-                contentItem: Label { text: withPasswords.text; color: "white"; leftPadding: withPasswords.indicator.width + 6; verticalAlignment: Text.AlignVCenter; wrapMode: Text.WordWrap }
             }
             PrimaryButton {
                 objectName: "saveBackupButton"
@@ -97,13 +96,12 @@ Rectangle {
             }
 
             Caption { text: "Restore or clone from a backup"; Layout.topMargin: 12 }
-            CheckBox {
+            DarkCheckBox {
                 id: keepIdentity
                 objectName: "keepIdentity"
                 visible: !page.cloudMode
                 text: "Keep the file's topics and static IP (a replacement unit)"
                 Layout.fillWidth: true
-                contentItem: Label { text: keepIdentity.text; color: "white"; leftPadding: keepIdentity.indicator.width + 6; verticalAlignment: Text.AlignVCenter; wrapMode: Text.WordWrap }
             }
             PrimaryButton {
                 objectName: "openBackupButton"
@@ -118,27 +116,18 @@ Rectangle {
                 text: session.fileSummary + (session.planLines.length === 0
                       ? ": the gateway already matches it." : ". Untick what should stay as it is:")
                 color: Palette.caption
+                font.family: qcksnd.name
                 wrapMode: Text.WordWrap
             }
             Repeater {
                 model: session.hasPlan ? session.planLines : []
-                delegate: CheckBox {
-                    id: line
+                delegate: DarkCheckBox {
                     objectName: "planLine" + index
                     Layout.fillWidth: true
-                    // With a text the indicator stands at the left, not centred.
-                    text: modelData.text
+                    text: modelData.text + (modelData.note.length > 0 ? "  (" + modelData.note + ")" : "")
                     checked: modelData.ticked
                     enabled: !session.busy
                     onToggled: session.setTicked(index, checked)
-                    contentItem: Label {
-                        leftPadding: line.indicator.width + 6
-                        text: line.text + (modelData.note.length > 0 ? "  (" + modelData.note + ")" : "")
-                        color: "white"
-                        font.pixelSize: 14
-                        wrapMode: Text.Wrap
-                        verticalAlignment: Text.AlignVCenter
-                    }
                 }
             }
             RowLayout {
@@ -166,6 +155,7 @@ Rectangle {
                 text: page.report
                 color: Palette.caption
                 font.pixelSize: 13
+                font.family: qcksnd.name
                 wrapMode: Text.Wrap
                 textFormat: Text.PlainText
             }
@@ -185,6 +175,7 @@ Rectangle {
                 visible: session.busy
                 text: session.stepText
                 color: "white"
+                font.family: qcksnd.name
                 elide: Text.ElideRight
             }
         }
@@ -195,6 +186,7 @@ Rectangle {
         color: Palette.accent
         font.bold: true
         font.pixelSize: 16
+        font.family: qcksnd.name
     }
 
     BusyOverlay { visible: session.busy }

@@ -4,7 +4,7 @@
 // each page visited through the window's own navigation state.
 //
 //   screenshots <output folder>     (run under Xvfb or with -platform offscreen)
-#include "fleetqmltypes.h"
+#include "application.h"
 #include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
 #include "mosquittobroker.h"
@@ -41,6 +41,7 @@ const Shot shots[] = {
     {"06-baudrate", "qrc:/SetBaudrate.qml", "Devices - Device Baudrate"},
     {"07-settings", "qrc:/AllSettings.qml", "Wi-Fi/Bluetooth/SIM Settings"},
     {"08-logs", "qrc:/Log.qml", "System - Logs"},
+    {"08-trends", "qrc:/Trends.qml", "System - Trends"},
     {"09-backup", "qrc:/Backup.qml", "System - Backup"},
 };
 
@@ -52,6 +53,7 @@ const Shot cloudShots[] = {
     {"15-cloud-multiple-register", "qrc:/MultipleRegister.qml", "Registers - Multiple Register"},
     {"16-cloud-logs", "qrc:/LogMqtt.qml", "System - Logs"},
     {"16-cloud-backup", "qrc:/Backup.qml", "System - Backup"},
+    {"16-cloud-trends", "qrc:/TrendsMqtt.qml", "System - Trends"},
     {"17-cloud-network-logs", "qrc:/NetworkMqtt.qml", "Network - Logs"},
 };
 
@@ -119,7 +121,7 @@ int main(int argc, char *argv[])
     QMQTT::Client client(QHostAddress(QHostAddress::LocalHost), 1883);
     MqttSession session(&bridge, &client);
     engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
-    registerFleetQmlTypes();
+    registerInterfaceTypes();
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     if (engine.rootObjects().isEmpty())
         return 1;
@@ -160,6 +162,31 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(page, "saveTopics");
     settle(500);
     ok = save(window, folder, QStringLiteral("10-topics-refused")) && ok;
+
+    // Two series picked on the trends page, and the difference a restore
+    // shows once the gateway no longer matches its backup.
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/Trends.qml")));
+    window->setProperty("pagehead", QStringLiteral("System - Trends"));
+    settle(3000);
+    page = loader->property("item").value<QObject *>();
+    for (const char *name : {"Main meter 0x000A", "Tank level 0x0014"})
+        QMetaObject::invokeMethod(child(page, "trendsPanel"), "toggle",
+                                  Q_ARG(QVariant, QString::fromLatin1(name)));
+    settle(2000);
+    ok = save(window, folder, QStringLiteral("08-trends-picked")) && ok;
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/Backup.qml")));
+    window->setProperty("pagehead", QStringLiteral("System - Backup"));
+    settle(1500);
+    page = loader->property("item").value<QObject *>();
+    const QString backupFile = configHome.filePath(QStringLiteral("backup.json"));
+    QMetaObject::invokeMethod(page, "saveTo", Q_ARG(QVariant, backupFile));
+    settle(3000);
+    QMetaObject::invokeMethod(child(page, "outcomeDialog"), "close");
+    simulator.model().setSetting(QStringLiteral("apnSim1"), QStringLiteral("changed.apn"));
+    simulator.model().setSetting(QStringLiteral("rs485_2_baud"), QStringLiteral("19200"));
+    QMetaObject::invokeMethod(page, "openFrom", Q_ARG(QVariant, backupFile));
+    settle(4000);
+    ok = save(window, folder, QStringLiteral("09-backup-difference")) && ok;
 
     // Cloud mode: the same gateway joins a local broker, the tool selects it.
     MosquittoBroker broker;
