@@ -14,19 +14,15 @@ private slots:
     void cleanup();
 
     void placesTheFileInTheUsersConfigurationFolder();
-    void recreatesADeletedFolder();
     void createsTheFileOwnerOnly();
     void scramblesLikeTheStoredForm_data();
     void scramblesLikeTheStoredForm();
     void survivesAStoreAndLoad_data();
     void survivesAStoreAndLoad();
-    void replacesAGroupWholeAndLeavesOthers();
-    void keepsDeviceIdsInInsertionOrder();
     void normalisesAddedDeviceIds_data();
     void normalisesAddedDeviceIds();
     void registersOnlyCompleteReportedSettings_data();
     void registersOnlyCompleteReportedSettings();
-    void selectingAnUnknownDeviceLeavesEmptySettings();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -53,14 +49,6 @@ void TestSettingsStore::placesTheFileInTheUsersConfigurationFolder()
     QVERIFY(!QFileInfo::exists(folder + "/meridax.ini")); // only a write creates it
     QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/C:"));
     QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
-}
-
-void TestSettingsStore::recreatesADeletedFolder()
-{
-    SettingsStore::writeDeviceIds({"A"});
-    QVERIFY(QDir(m_home->path() + "/Kestrelvane_configTool").removeRecursively());
-    SettingsStore::writeDeviceIds({"B"});
-    QCOMPARE(SettingsStore::readDeviceIds(), QStringList{"B"});
 }
 
 void TestSettingsStore::createsTheFileOwnerOnly()
@@ -117,28 +105,6 @@ void TestSettingsStore::survivesAStoreAndLoad()
     if (!password.isEmpty())
         QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists()
                 || !raw.value("KV-7/mqttPass").toString().contains(password));
-}
-
-void TestSettingsStore::replacesAGroupWholeAndLeavesOthers()
-{
-    SettingsStore::writeBrokerSettings("A", {"h1", "1", "u1", "p1"});
-    SettingsStore::writeBrokerSettings("B", {"h2", "2", "u2", "p2"});
-    SettingsStore::writeBrokerSettings("A", {"h3", "3", "u3", ""});
-    QCOMPARE(SettingsStore::readBrokerSettings("A"), (BrokerSettings{"h3", "3", "u3", ""}));
-    QCOMPARE(SettingsStore::readBrokerSettings("B"), (BrokerSettings{"h2", "2", "u2", "p2"}));
-}
-
-void TestSettingsStore::keepsDeviceIdsInInsertionOrder()
-{
-    CloudDeviceRegistry first;
-    first.load();
-    QVERIFY(first.addDeviceId("zeta"));
-    QVERIFY(first.addDeviceId("alpha"));
-    QVERIFY(first.addDeviceId("mid"));
-
-    CloudDeviceRegistry restarted;
-    restarted.load();
-    QCOMPARE(restarted.deviceIds(), (QStringList{"zeta", "alpha", "mid"}));
 }
 
 void TestSettingsStore::normalisesAddedDeviceIds_data()
@@ -215,16 +181,6 @@ void TestSettingsStore::registersOnlyCompleteReportedSettings()
         QCOMPARE(registry.registerReported(reported).deviceIdAdded, false);
         QCOMPARE(registry.deviceIds(), ids);
     }
-}
-
-void TestSettingsStore::selectingAnUnknownDeviceLeavesEmptySettings()
-{
-    CloudDeviceRegistry registry;
-    SettingsStore::writeBrokerSettings("known", {"h", "1", "u", "p"});
-    QVERIFY(registry.select("known"));
-    QVERIFY(!registry.select("never-seen"));
-    QCOMPARE(registry.selectedDeviceId(), QString("never-seen"));
-    QCOMPARE(registry.broker(), BrokerSettings());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
