@@ -1,6 +1,5 @@
 #include "bridgefixture.h"
 #include "gatewaycloudlink.h"
-#include "lineframer.h"
 #include "mosquittobroker.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
@@ -77,8 +76,6 @@ private slots:
     void linkDroppedMidSave();
     void overlongLineStaysBounded_data();
     void overlongLineStaysBounded();
-    void framerPendingNeverExceedsItsCap_data();
-    void framerPendingNeverExceedsItsCap();
     void invalidUtf8IsReplacedNotTrusted_data();
     void invalidUtf8IsReplacedNotTrusted();
     void invalidUtf8PasswordRoundTrips();
@@ -302,68 +299,6 @@ void TestFaults::overlongLineStaysBounded()
     f.bridge->sendCommand("GETALL");
     QVERIFY(configReceived.wait(10000));
     QCOMPARE(f.bridge->dataMap().value("wifiSSID").toString(), QString("plant-floor"));
-}
-
-void TestFaults::framerPendingNeverExceedsItsCap_data()
-{
-    QTest::addColumn<int>("chunk");
-    QTest::addColumn<int>("lineLength"); // 0: no line feed at all
-    QTest::newRow("1 MiB reads, no line feed") << 1024 * 1024 << 0;
-    QTest::newRow("odd reads, lines just under the cap") << 9973 << 64 * 1024 - 1;
-    QTest::newRow("odd reads, lines just over the cap") << 9973 << 64 * 1024 + 1;
-    QTest::newRow("odd reads, lines over twice the cap") << 9973 << 128 * 1024 + 1;
-}
-
-void TestFaults::framerPendingNeverExceedsItsCap()
-{
-    QFETCH(int, chunk);
-    QFETCH(int, lineLength);
-    constexpr qsizetype total = 10 * 1024 * 1024;
-    QByteArray stream(total, 'a');
-    if (lineLength > 0) {
-        for (qsizetype i = lineLength; i < total; i += lineLength + 1)
-            stream[i] = '\n';
-    }
-
-    LineFramer framer;
-    qsizetype maxPending = 0;
-    int lines = 0;
-    int overflows = 0;
-    QString line;
-    for (qsizetype offset = 0; offset < total; offset += chunk) {
-        framer.append(stream.mid(offset, chunk));
-        overflows += framer.takeOverflow();
-        while (framer.nextLine(line)) {
-            QCOMPARE(line.size(), lineLength);
-            ++lines;
-        }
-        maxPending = std::max(maxPending, framer.pendingSize());
-    }
-    QVERIFY2(maxPending <= LineFramer::defaultMaxPending, qPrintable(QString::number(maxPending)));
-    if (lineLength == 0) {
-        QCOMPARE(lines, 0);
-        QCOMPARE(overflows, 1);
-    } else if (lineLength > 2 * LineFramer::defaultMaxPending) {
-        QCOMPARE(lines, 0);
-        QVERIFY(overflows >= 1);
-    } else if (lineLength > LineFramer::defaultMaxPending) {
-        // The cap bounds what waits for a line feed, not a line: one a little
-        // over it passes when its line feed comes soon enough. None is ever
-        // cut into pieces (checked above).
-        QVERIFY(lines <= int(total / (lineLength + 1)));
-    } else {
-        QCOMPARE(lines, int(total / (lineLength + 1)));
-        QCOMPARE(overflows, 0);
-    }
-    // Whatever was pending, the framer goes on reading lines after it.
-    framer.append("\nafter\n");
-    framer.takeOverflow();
-    QStringList rest;
-    while (framer.nextLine(line))
-        rest.append(line);
-    QVERIFY(!rest.isEmpty());
-    QCOMPARE(rest.last(), QString("after"));
-    QVERIFY(rest.first().size() <= LineFramer::defaultMaxPending);
 }
 
 void TestFaults::invalidUtf8IsReplacedNotTrusted_data()

@@ -87,6 +87,10 @@ void TestLineFramer::boundsAnOverlongLineAndResumesAfterItsLineFeed()
         QCOMPARE(feed(framer, {QByteArray(1000, 'c')}), QStringList{});
     QCOMPARE(framer.pendingSize(), 0);
     QCOMPARE(feed(framer, {"tail\nOK\n"}), QStringList{"OK"});
+    // A line just under the cap, split over reads, passes whole.
+    QCOMPARE(feed(framer, {QByteArray(9, 'd'), QByteArray(6, 'd') + "\n"}),
+             QStringList{QString(15, 'd')});
+    QVERIFY(!framer.takeOverflow());
 }
 
 void TestLineFramer::keepsCompleteLinesBeforeAnOverlongTail()
