@@ -306,23 +306,17 @@ void TestFaults::invalidUtf8IsReplacedNotTrusted_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("kept"); // the valid part, which must survive
     QTest::addColumn<QString>("absent");
-    QTest::newRow("lone continuation bytes") << QByteArray("\x80\xbf tail") << " tail"
-                                             << "";
-    QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf"
-                                                  "b")
-                                    << "b"
-                                    << "/";
-    QTest::newRow("overlong NUL") << QByteArray("a\xc0\x80"
-                                                "b")
-                                  << "b" << QString(QChar(0));
-    QTest::newRow("surrogate half") << QByteArray("x\xed\xa0\x80y") << "y"
-                                    << "";
-    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80z") << "z"
-                                     << "";
-    QTest::newRow("cut sequence at line end") << QByteArray("abc\xe2\x82") << "abc"
-                                              << "";
-    QTest::newRow("bytes FE FF") << QByteArray("\xfe\xff ok") << " ok"
-                                 << "";
+    const auto row = [](const char *tag, const QByteArray &bytes, const char *kept,
+                        const QString &absent = QString()) {
+        QTest::newRow(tag) << bytes << QString(kept) << absent;
+    };
+    row("lone continuation bytes", "\x80\xbf tail", " tail");
+    row("overlong slash", "a\xc0\xaf\x62", "b", "/");
+    row("overlong NUL", QByteArray("a\xc0\x80\x62", 4), "b", QString(QChar(0)));
+    row("surrogate half", "x\xed\xa0\x80y", "y");
+    row("beyond U+10FFFF", "\xf4\x90\x80\x80z", "z");
+    row("cut sequence at line end", "abc\xe2\x82", "abc");
+    row("bytes FE FF", "\xfe\xff ok", " ok");
 }
 
 void TestFaults::invalidUtf8IsReplacedNotTrusted()

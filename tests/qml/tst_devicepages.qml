@@ -87,21 +87,20 @@ PageCase {
             compare(seenOn(topic("config"), 1), ["GET rs485list"])
             verify(!tcpClient.connected)
         } else {
-            openDirect(directList)
+            // Over the monitor link an earlier page left.
+            openDirect(directList, 8880)
             arrival("GET rs485list")
             compare(gateway.receivedBytes(), "GET rs485list\r\n")
+            compare([gateway.connectionCount(0), gateway.connectionCount(1)], [1, 0])
         }
         var after = Date.now() - t0
         verify(after >= 900 && after < 2500, "list asked for after " + after + " ms")
         tryCompare(named("totalChip"), "text", "Total : 2")
         compare([cellText(1, 1), cellText(1, 2), cellText(1, 3), cellText(1, 4)],
                 ["port2", "0", "5s", "0103000A0004A5CB"])
-    }
-
-    function test_gatewayTextIsPlainText() {
-        openList(false)
-        compare(named("cell_2_0").textFormat, Text.PlainText)
-        compare(cellText(2, 3), "7s")
+        // Leaving drops the page's own link.
+        window.pageLoader.source = ""
+        tryCompare(tcpClient, "connected", false)
     }
 
     function test_totalFollowsTheBackendList() {
@@ -113,6 +112,8 @@ PageCase {
 
     function test_editFillsTheFormAndBackSendsNothing() {
         openList(false)
+        compare(named("cell_2_0").textFormat, Text.PlainText)
+        compare(cellText(2, 3), "7s")
         click("editButton_2")
         verify(!named("avilTable").visible)
         compare([named("secondsIdField").text, named("portCombo").currentText, named("crcCode").currentText,
@@ -374,7 +375,7 @@ PageCase {
         if (data.url === cloudAdd)
             openCloud(cloudAdd)
         else
-            openDirect(directAdd)
+            openDirect(directAdd, 8880)
         fill({ hexcommandField: "01 0G", secondsIdField: "10", nameIdField: "n" })
         click("addDeviceButton")
         expectLine(DeviceForm.badHex, "#ff0000")
@@ -382,18 +383,9 @@ PageCase {
         wait(1300) // past the moment a list page would have asked
         compare(commands(), [])
         compare(cloud.messages(topic("config")), [])
-    }
-
-    // Each direct page takes the command link over and drops it on leaving;
-    // cloud pages open none.
-    function test_directPagesOwnTheirLink_data() {
-        return [ { tag: "list", url: directList }, { tag: "add", url: directAdd } ]
-    }
-
-    function test_directPagesOwnTheirLink(data) {
-        openDirect(data.url, 8880)
-        tryVerify(function() { return gateway.connectionCount(1) === 0 && gateway.connectionCount(0) === 1 })
-        compare(tcpClient.currentPort, 8881)
+        // Direct pages take the command link over and drop it on leaving.
+        compare(gateway.connectionCount(1), 0)
+        compare(tcpClient.connected, data.url === directAdd)
         window.pageLoader.source = ""
         tryCompare(tcpClient, "connected", false)
     }
