@@ -79,6 +79,7 @@ PageCase {
         return [
             { tag: "single, no slave", url: single, form: form(0, "", "6", "100", "1000"), message: "Enter all values" },
             { tag: "single, no value", url: single, form: form(0, "1", "6", "100", ""), message: "Enter all values" },
+            { tag: "single, no function code", url: single, form: form(0, "1", "", "100", "1"), message: "Enter all values" },
             { tag: "multiple, no address", url: multiple, form: form(0, "1", "16", "", "1,2"), message: "Enter all values" },
             { tag: "multiple, space inside", url: multiple, form: form(0, "1", "16", "0", "100, 40"), message: list },
             { tag: "multiple, trailing comma", url: multiple, form: form(0, "1", "16", "0", "100,40,"), message: list }

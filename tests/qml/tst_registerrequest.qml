@@ -40,6 +40,9 @@ TestCase {
             { tag: "empty group", text: "100,,40", values: null },
             { tag: "trailing comma", text: "100,40,", values: null },
             { tag: "sign", text: "-5", values: null },
+            { tag: "leading comma", text: ",100", values: null },
+            { tag: "decimal point", text: "1.5,2", values: null },
+            { tag: "hex prefix", text: "0x10", values: null },
             { tag: "empty", text: "", values: null }
         ]
     }
