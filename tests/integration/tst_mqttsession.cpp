@@ -287,12 +287,12 @@ void TestMqttSession::retriesOncePerDropUntilTheBrokerReturns()
     m_broker->kill();
     QVERIFY(disconnected.wait(5000));
     QVERIFY(!m_bridge->connectedmqtt());
-    // One attempt 3 s after the drop, no storm: it fails and ends in the
-    // next disconnected().
+    // One attempt 3 s after the drop (a coarse timer: up to 5 % early), no
+    // storm: it fails and ends in the next disconnected().
     QElapsedTimer sinceDrop;
     sinceDrop.start();
     QVERIFY(disconnected.wait(5000));
-    QVERIFY2(sinceDrop.elapsed() >= 2900 && sinceDrop.elapsed() < 4000,
+    QVERIFY2(sinceDrop.elapsed() >= 2700 && sinceDrop.elapsed() < 4000,
              qPrintable(QString::number(sinceDrop.elapsed())));
     QCOMPARE(disconnected.count(), 2);
     QVERIFY(m_broker->restart());

@@ -75,6 +75,7 @@ TestCase {
         tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
                                return true }, 3000)
         wait(100)
+        gateway.clearReceived()
         load(url)
         arrival("GETALL", 2500)
         wait(300)

@@ -31,7 +31,6 @@ PageCase {
               error: "", command: "rs485add 1,1,10,0103000aC40B,M, east" },
             { tag: "shortest decimal", hex: "0103", seconds: "7.50", name: "x", error: "", command: "rs485add 1,1,7.5,0103,x" },
             { tag: "exponent", hex: "0103", seconds: " 2.5e1", name: "x", error: "", command: "rs485add 1,1,25,0103,x" },
-            { tag: "longest decimal prefix", hex: "0103", seconds: "12abc", name: "x", error: "", command: "rs485add 1,1,12,0103,x" },
             { tag: "leading zero, upper bound", hex: "0103", seconds: "0300", name: "x", error: "",
               command: "rs485add 1,1,300,0103,x" }
         ]
