@@ -129,14 +129,11 @@ void TestMqttSession::ignoresUnusableSettings_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("port");
-    QTest::newRow("port beyond 16 bits") << "127.0.0.1"
-                                         << "65536";
-    QTest::newRow("port not a number") << "127.0.0.1"
-                                       << "abc";
-    QTest::newRow("port zero") << "127.0.0.1"
-                               << "0";
-    QTest::newRow("host of white space") << "   "
-                                         << "1883";
+    for (const auto &[tag, host, port] : {std::tuple{"port beyond 16 bits", "127.0.0.1", "65536"},
+                                          {"port not a number", "127.0.0.1", "abc"},
+                                          {"port zero", "127.0.0.1", "0"},
+                                          {"host of white space", "   ", "1883"}})
+        QTest::newRow(tag) << QString(host) << QString(port);
 }
 
 void TestMqttSession::ignoresUnusableSettings()

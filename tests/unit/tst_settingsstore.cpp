@@ -72,8 +72,7 @@ void TestSettingsStore::scramblesLikeTheStoredForm_data()
     QTest::addColumn<QString>("stored");
     // "abc" ^ 0xA7 = C6 C5 C4
     QTest::newRow("ascii") << "abc" << QString::fromLatin1(QByteArray("\xC6\xC5\xC4").toBase64());
-    QTest::newRow("empty") << ""
-                           << "";
+    QTest::newRow("empty") << QString("") << QString("");
 }
 
 void TestSettingsStore::scramblesLikeTheStoredForm()
@@ -139,17 +138,16 @@ void TestSettingsStore::registersOnlyCompleteReportedSettings_data()
     QTest::addColumn<bool>("complete");
     QTest::addColumn<QStringList>("ids");
 
-    QTest::newRow("complete") << ""
-                              << "Kestrelvane/KV-9/pub/port1" << true << QStringList{"KV-9"};
-    QTest::newRow("no password") << "password"
-                                 << "Kestrelvane/KV-9/pub/port1" << false << QStringList{};
-    QTest::newRow("no server") << "server"
-                               << "Kestrelvane/KV-9/pub/port1" << false << QStringList{};
-    QTest::newRow("client id not needed")
-        << "clientId"
-        << "Kestrelvane/KV-9/pub/port1" << true << QStringList{"KV-9"};
-    QTest::newRow("topic off the scheme") << ""
-                                          << "plant/port1" << true << QStringList{};
+    const QString scheme = "Kestrelvane/KV-9/pub/port1";
+    const auto row = [](const char *tag, const char *emptied, const QString &topic, bool complete,
+                        const QStringList &ids) {
+        QTest::newRow(tag) << QString(emptied) << topic << complete << ids;
+    };
+    row("complete", "", scheme, true, {"KV-9"});
+    row("no password", "password", scheme, false, {});
+    row("no server", "server", scheme, false, {});
+    row("client id not needed", "clientId", scheme, true, {"KV-9"});
+    row("topic off the scheme", "", "plant/port1", true, {});
 }
 
 void TestSettingsStore::registersOnlyCompleteReportedSettings()
