@@ -1,6 +1,3 @@
-#include "gatewaycloudlink.h"
-#include "gatewaysimulator.h"
-#include "loopback.h"
 #include "mosquittobroker.h"
 #include "mqttclient.h"
 #include "mqttmessage.h"
@@ -39,7 +36,6 @@ private slots:
     void retriesWhenTheBrokerIsUnreachableAtStart();
     void publishesExactBytes();
     void routesEveryTopic();
-    void walksTheOperatorsWholeRoad();
 
 private:
     void storeDevice(const QString &id, const QString &port, const QString &deviceUser = user,
@@ -53,7 +49,6 @@ private:
     std::unique_ptr<QMQTT::Client> m_client;
     std::unique_ptr<MqttSession> m_session;
     std::unique_ptr<QMQTT::Client> m_observer;
-    LoopbackAddresses m_addresses{2};
 };
 
 void TestMqttSession::initTestCase()
@@ -134,14 +129,11 @@ void TestMqttSession::ignoresUnusableSettings_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("port");
-    QTest::newRow("port beyond 16 bits") << "127.0.0.1"
-                                         << "65536";
-    QTest::newRow("port not a number") << "127.0.0.1"
-                                       << "abc";
-    QTest::newRow("port zero") << "127.0.0.1"
-                               << "0";
-    QTest::newRow("host of white space") << "   "
-                                         << "1883";
+    for (const auto &[tag, host, port] : {std::tuple{"port beyond 16 bits", "127.0.0.1", "65536"},
+                                          {"port not a number", "127.0.0.1", "abc"},
+                                          {"port zero", "127.0.0.1", "0"},
+                                          {"host of white space", "   ", "1883"}})
+        QTest::newRow(tag) << QString(host) << QString(port);
 }
 
 void TestMqttSession::ignoresUnusableSettings()
@@ -292,11 +284,14 @@ void TestMqttSession::retriesOncePerDropUntilTheBrokerReturns()
     m_broker->kill();
     QVERIFY(disconnected.wait(5000));
     QVERIFY(!m_bridge->connectedmqtt());
-    // Down for about 7 s: the drop and the attempts at 3 s and 6 s each end
-    // in one disconnected(), so one attempt per drop, no storm.
-    QTest::qWait(7000);
-    QVERIFY2(disconnected.count() >= 2 && disconnected.count() <= 4,
-             qPrintable(QString::number(disconnected.count())));
+    // One attempt 3 s after the drop (a coarse timer: up to 5 % early), no
+    // storm: it fails and ends in the next disconnected().
+    QElapsedTimer sinceDrop;
+    sinceDrop.start();
+    QVERIFY(disconnected.wait(5000));
+    QVERIFY2(sinceDrop.elapsed() >= 2700 && sinceDrop.elapsed() < 4000,
+             qPrintable(QString::number(sinceDrop.elapsed())));
+    QCOMPARE(disconnected.count(), 2);
     QVERIFY(m_broker->restart());
     QVERIFY(connected.wait(8000));
     QVERIFY(m_bridge->connectedmqtt());
@@ -327,24 +322,15 @@ void TestMqttSession::publishesExactBytes()
     QVERIFY(QSignalSpy(peer, &QMQTT::Client::subscribed).wait(3000));
 
     m_bridge->sendConfigRequest("rs485add 1,1,10,010300000002C40B,Main meter", "KV-1");
-    m_bridge->sendSubRequest({{"port", 1},
-                              {"slave", 1},
-                              {"key", "Kestrelvane"},
-                              {"fc", 6},
-                              {"addr", 100},
-                              {"value", 1000}},
-                             "KV-1");
+    // The page suites check full requests; an empty one is still an object.
     m_bridge->sendSubRequest({}, "KV-1");
-    QTRY_COMPARE(seen.count(), 3);
+    QTRY_COMPARE(seen.count(), 2);
 
     const auto message = [&](int i) { return seen.at(i).first().value<QMQTT::Message>(); };
     QCOMPARE(message(0).topic(), QString("Kestrelvane/KV-1/config"));
     QCOMPARE(message(0).payload(), QByteArray("rs485add 1,1,10,010300000002C40B,Main meter"));
     QCOMPARE(message(1).topic(), QString("Kestrelvane/KV-1/sub"));
-    QCOMPARE(
-        message(1).payload(),
-        QByteArray(R"({"addr":100,"fc":6,"key":"Kestrelvane","port":1,"slave":1,"value":1000})"));
-    QCOMPARE(message(2).payload(), QByteArray("{}"));
+    QCOMPARE(message(1).payload(), QByteArray("{}"));
     QCOMPARE(message(0).qos(), quint8(0));
     QVERIFY(!message(0).retain());
 }
@@ -377,39 +363,6 @@ void TestMqttSession::routesEveryTopic()
     QCOMPARE(written.first().first().toString(), QString("written"));
     QCOMPARE(listChanged.count(), 1);
     QCOMPARE(m_bridge->deviceListMqtt().size(), 1);
-}
-
-// Direct mode reads the gateway and learns its broker; cloud mode then
-// reaches the same gateway through that broker.
-void TestMqttSession::walksTheOperatorsWholeRoad()
-{
-    GatewaySimulator simulator;
-    simulator.model().setBroker(m_broker->host(), m_broker->port(), user, password);
-    simulator.model().setDeviceId("KV-ROAD");
-    QVERIFY(simulator.start(m_addresses.next()));
-    GatewayCloudLink cloud(simulator.model());
-    QSignalSpy cloudUp(&cloud, &GatewayCloudLink::connected);
-    cloud.start();
-    QVERIFY(cloudUp.wait(5000));
-
-    QSignalSpy tcpConnected(m_bridge.get(), &TcpBridge::connectedChanged);
-    m_bridge->connectToDevice(simulator.address().toString(), TcpBridge::commandPort);
-    QVERIFY(tcpConnected.wait(5000));
-    QSignalSpy configReceived(m_bridge.get(), &TcpBridge::mqttConfigReceived);
-    m_bridge->sendCommand("GETALL");
-    QVERIFY(configReceived.wait(5000));
-    QVERIFY(!m_client->isConnectedToHost()); // a direct read alone points at no broker
-    QCOMPARE(m_bridge->deviceIds(), QStringList{"KV-ROAD"});
-
-    QSignalSpy subscribed(m_client.get(), &QMQTT::Client::subscribed);
-    QVERIFY(selectAndConnect("KV-ROAD"));
-    QSignalSpy listChanged(m_bridge.get(), &TcpBridge::deviceListMqttChanged);
-    QTRY_COMPARE(subscribed.count(), 5);
-    m_bridge->sendConfigRequest("GET rs485list", "KV-ROAD");
-    QVERIFY(listChanged.wait(5000));
-    QCOMPARE(m_bridge->deviceListMqtt().size(), simulator.model().devices().size());
-    QCOMPARE(m_bridge->deviceListMqtt().first().toMap().value("name").toString(),
-             simulator.model().devices().first().name);
 }
 
 QTEST_MAIN(TestMqttSession)

@@ -99,16 +99,6 @@ void CloudFixture::joinObserver()
     m_observer->connectToHost();
 }
 
-bool CloudFixture::gatewayOnline() const
-{
-    return m_link && m_link->isConnected();
-}
-
-bool CloudFixture::observerReady() const
-{
-    return m_observerReady;
-}
-
 bool CloudFixture::toolSubscribed(const QString &deviceId) const
 {
     for (const QString &suffix : toolTopicSuffixes) {
@@ -116,16 +106,6 @@ bool CloudFixture::toolSubscribed(const QString &deviceId) const
             return false;
     }
     return true;
-}
-
-QString CloudFixture::brokerHost() const
-{
-    return m_broker ? m_broker->host() : QString();
-}
-
-int CloudFixture::brokerPort() const
-{
-    return m_broker ? m_broker->port() : 0;
 }
 
 QString CloudFixture::user() const

@@ -5,11 +5,12 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include "gatewaycloudlink.h"
+#include "mosquittobroker.h"
+
 #include <memory>
 
-class GatewayCloudLink;
 class GatewayFixture;
-class MosquittoBroker;
 namespace QMQTT {
 class Client;
 } // namespace QMQTT
@@ -35,13 +36,13 @@ public:
                               bool storeSettings = true);
     Q_INVOKABLE void stop();
 
-    Q_INVOKABLE bool gatewayOnline() const;
-    Q_INVOKABLE bool observerReady() const;
+    Q_INVOKABLE bool gatewayOnline() const { return m_link && m_link->isConnected(); }
+    Q_INVOKABLE bool observerReady() const { return m_observerReady; }
     // True once the tool's client holds all five topics of the identifier.
     Q_INVOKABLE bool toolSubscribed(const QString &deviceId) const;
 
-    Q_INVOKABLE QString brokerHost() const;
-    Q_INVOKABLE int brokerPort() const;
+    Q_INVOKABLE QString brokerHost() const { return m_broker ? m_broker->host() : QString(); }
+    Q_INVOKABLE int brokerPort() const { return m_broker ? m_broker->port() : 0; }
     Q_INVOKABLE QString user() const;
     Q_INVOKABLE QString password() const;
 

@@ -1,16 +1,14 @@
 import QtQuick
 import QtTest
 
-// The start/stop page against a real broker and the simulated gateway: each
+// The start/stop page against the broker and the simulated gateway: each
 // action's command and confirmation, the restart question, the 5 s guard,
 // the 2 s close, and a new action that keeps its box up.
-CloudCommandCase {
+PageCase {
     name: "StartOrStop"
 
-    readonly property string responseTopic: "Kestrelvane/KV-0001/response"
-
     function init() {
-        openPage("qrc:/StartOrStop.qml", "Device - Start/Stop")
+        openCloud("qrc:/StartOrStop.qml", "Device - Start/Stop")
     }
 
     function overlay() { return named("statusOverlay") }
@@ -20,176 +18,127 @@ CloudCommandCase {
         compare(named("statusMessage").text, message)
         compare(String(page.busyColor), String(Qt.color(colour)))
         compare(page.busyRunning, running)
-        compare(named("statusIndicator").visible, running)
         verify(overlay().visible, "status box hidden")
     }
 
-    // Starts the action as the operator would; the restart through its
-    // confirmation.
+    // The restart goes through its confirmation.
     function act(action) {
+        click(action + "Card")
         if (action === "restart") {
-            click("restartCard")
-            tryCompare(named("rebootPopup"), "opened", true)
+            waitOpened("rebootPopup")
             wait(100)
             mouseClick(named("rebootYes"))
-        } else {
-            click(action + "Card")
         }
     }
 
     // Milliseconds until the box is hidden, counted from `since`.
-    function hiddenAfter(since, timeout) {
-        tryCompare(overlay(), "visible", false, timeout)
+    function hiddenAfter(since) {
+        tryCompare(overlay(), "visible", false, 3000)
         return Date.now() - since
     }
 
-    function actionRows() {
+    function test_actionConfirmedByTheGateway_data() {
         return [
-            { tag: "start", command: "config:rs485/start", waiting: "Starting...",
-              confirmed: "✔ Data Started", colour: "#4CAF50" },
-            { tag: "stop", command: "config:rs485/stop", waiting: "Stopping...",
-              confirmed: "Data Stopped", colour: "#F39C12" },
-            { tag: "restart", command: "gateway:restart", waiting: "Restarting...",
-              confirmed: "Device Restarting", colour: "#42A5F5" }
+            { tag: "start", command: "config:rs485/start", waiting: "Starting...", confirmed: "✔ Data Started",
+              colour: "#4CAF50" },
+            { tag: "stop", command: "config:rs485/stop", waiting: "Stopping...", confirmed: "Data Stopped",
+              colour: "#F39C12" },
+            { tag: "restart", command: "gateway:restart", waiting: "Restarting...", confirmed: "Device Restarting",
+              colour: "#42A5F5" }
         ]
     }
 
-    function test_actionConfirmedByTheGateway_data() { return actionRows() }
-
     function test_actionConfirmedByTheGateway(data) {
-        verify(!overlay().visible)
         act(data.tag)
         // Before any answer can have come back.
         compare(page.busyMessage, data.waiting)
-        compare(String(page.busyColor), String(Qt.color("white")))
-        verify(page.busyRunning)
-        verify(page.busyVisible)
-        verify(page.timeoutTimer.running)
-        compare(seenOn(configTopic, 1), [data.command])
+        verify(page.busyRunning && page.busyVisible && page.timeoutTimer.running)
+        compare(seenOn(topic("config"), 1), [data.command])
         expectBox(data.confirmed, data.colour, false)
         var confirmedAt = Date.now()
         verify(!page.timeoutTimer.running)
         compare(cloud.gatewayCommands(), [data.command])
-        var closed = hiddenAfter(confirmedAt, 3000)
+        var closed = hiddenAfter(confirmedAt)
         verify(closed >= 1800 && closed < 2600, "closed " + closed + " ms after the outcome")
-        verify(!named("rebootPopup").opened)
     }
 
-    function test_noAnswerTimesOut_data() { return actionRows() }
-
-    function test_noAnswerTimesOut(data) {
+    function test_noAnswerTimesOutAfterFiveSeconds() {
         silenceGateway()
-        var t0 = Date.now()
-        act(data.tag)
-        compare(seenOn(configTopic, 1), [data.command])
+        t0 = Date.now()
+        act("stop")
+        compare(seenOn(topic("config"), 1), ["config:rs485/stop"])
         wait(4500)
-        expectBox(data.waiting, "white", true)
+        expectBox("Stopping...", "white", true)
         expectBox("⚠ Try again later", "#EF5350", false)
         var timedOut = Date.now()
-        verify(timedOut - t0 >= 4900 && timedOut - t0 < 6000,
-               "timed out after " + (timedOut - t0) + " ms")
-        var closed = hiddenAfter(timedOut, 3000)
-        verify(closed >= 1800 && closed < 2600, "closed " + closed + " ms after the time-out")
-        // Nothing is sent again.
-        compare(cloud.messages(configTopic), [data.command])
+        verify(timedOut - t0 >= 4900 && timedOut - t0 < 6000, "timed out after " + (timedOut - t0) + " ms")
+        verify(hiddenAfter(timedOut) >= 1800)
+        compare(cloud.messages(topic("config")), ["config:rs485/stop"])
     }
 
     function test_restartNeedsConfirmation() {
         click("restartCard")
-        var popup = named("rebootPopup")
-        tryCompare(popup, "opened", true)
+        var popup = waitOpened("rebootPopup")
         verify(!page.busyVisible)
         wait(100)
         mouseClick(named("rebootNo"))
         tryCompare(popup, "opened", false)
-        wait(800)
-        compare(cloud.messages(configTopic), [])
-        verify(!page.busyVisible)
-        verify(!page.timeoutTimer.running)
+        wait(300)
+        compare(cloud.messages(topic("config")), [])
+        verify(!page.busyVisible && !page.timeoutTimer.running)
     }
 
-    // The overlay catches no clicks: a second action goes through and its
-    // guard counts from the second click.
-    function test_secondActionRestartsTheGuard() {
+    // The page takes any status as it comes, whatever it sent, late or not.
+    function test_statusTexts_data() {
+        return [
+            { tag: "late, after the time-out", action: "start", late: true, status: "OK:RS485/start",
+              shown: "✔ Data Started", colour: "#4CAF50" },
+            { tag: "another action's", action: "start", status: "OK:RS485/stop", shown: "Data Stopped",
+              colour: "#F39C12" },
+            { tag: "unknown keeps the waiting text", action: "stop", status: "paused", call: true, shown: "Stopping...",
+              colour: "white" },
+            { tag: "while hidden", status: "OK:RS485/stop", shown: "Data Stopped" }
+        ]
+    }
+
+    function test_statusTexts(data) {
         silenceGateway()
-        var t0 = Date.now()
+        if (data.action) {
+            act(data.action)
+            seenOn(topic("config"), 1)
+        }
+        if (data.late)
+            expectBox("⚠ Try again later", "#EF5350", false)
+        if (data.call)
+            tcpClient.sendStrtStopStatus(data.status)
+        else
+            cloud.publish(topic("response"), data.status)
+        if (!data.action) {
+            tryCompare(page, "busyMessage", data.shown, 5000)
+            wait(300)
+            verify(!overlay().visible)
+            return
+        }
+        tryVerify(function() { return !page.busyRunning }, 5000)
+        expectBox(data.shown, data.colour, false)
+        verify(!page.timeoutTimer.running)
+        verify(hiddenAfter(Date.now()) >= 1700)
+    }
+
+    // The overlay catches no clicks: a second action goes through, its guard
+    // counts from the second click, and the earlier close delay is stopped.
+    function test_secondActionRestartsTheGuardAndKeepsTheBox() {
         act("start")
-        seenOn(configTopic, 1)
-        wait(3000)
+        expectBox("✔ Data Started", "#4CAF50", false)
+        silenceGateway()
         act("stop")
         var second = Date.now()
-        compare(seenOn(configTopic, 2), ["config:rs485/start", "config:rs485/stop"])
-        expectBox("Stopping...", "white", true)
-        wait(2500)
+        verify(!page.closeTimer.running)
+        compare(seenOn(topic("config"), 2), ["config:rs485/start", "config:rs485/stop"])
+        wait(3000)
         expectBox("Stopping...", "white", true)
         expectBox("⚠ Try again later", "#EF5350", false)
         var elapsed = Date.now() - second
         verify(elapsed >= 4900 && elapsed < 6000, "guard fired " + elapsed + " ms after the second click")
-    }
-
-    function test_statusReplacesTheTimeoutText() {
-        silenceGateway()
-        act("start")
-        expectBox("⚠ Try again later", "#EF5350", false)
-        wait(1000)
-        cloud.publish(responseTopic, "OK:RS485/start")
-        expectBox("✔ Data Started", "#4CAF50", false)
-        var arrived = Date.now()
-        var closed = hiddenAfter(arrived, 3000)
-        verify(closed >= 1700 && closed < 2600, "closed " + closed + " ms after the late status")
-    }
-
-    // The page takes any of the three words as it comes, whatever it sent.
-    function test_anyConfirmationShowsItsOwnText() {
-        silenceGateway()
-        act("start")
-        seenOn(configTopic, 1)
-        cloud.publish(responseTopic, "OK:RS485/stop")
-        expectBox("Data Stopped", "#F39C12", false)
-    }
-
-    function test_unknownStatusKeepsTheWaitingText() {
-        silenceGateway()
-        act("stop")
-        seenOn(configTopic, 1)
-        tcpClient.sendStrtStopStatus("paused")
-        compare(page.busyRunning, false)
-        verify(!page.timeoutTimer.running)
-        expectBox("Stopping...", "white", false)
-        var closed = hiddenAfter(Date.now(), 3000)
-        verify(closed >= 1700, "closed after " + closed + " ms")
-        compare(page.busyMessage, "Stopping...")
-    }
-
-    function test_statusWhileHiddenShowsNothing() {
-        verify(!page.busyVisible)
-        cloud.publish(responseTopic, "OK:RS485/stop")
-        tryCompare(page, "busyMessage", "Data Stopped", 5000)
-        verify(!overlay().visible)
-        wait(2500)
-        verify(!overlay().visible)
-    }
-
-    // An action less than 2 s after an earlier outcome keeps its box until
-    // its own outcome, and then shows that outcome for the full 2 s.
-    function test_newActionStopsTheEarlierCloseDelay() {
-        act("start")
-        expectBox("✔ Data Started", "#4CAF50", false)
-        var firstOutcome = Date.now()
-        silenceGateway()
-        act("stop")
-        var stopAt = Date.now()
-        verify(stopAt - firstOutcome < 2000, "too slow to act within the close delay")
-        verify(!page.closeTimer.running)
-        // Past the moment the earlier delay would have hidden the box.
-        wait(Math.max(0, firstOutcome + 2600 - Date.now()))
-        expectBox("Stopping...", "white", true)
-        expectBox("⚠ Try again later", "#EF5350", false)
-        var timedOut = Date.now()
-        verify(timedOut - stopAt >= 4900, "timed out " + (timedOut - stopAt) + " ms after STOP")
-        wait(1500)
-        expectBox("⚠ Try again later", "#EF5350", false)
-        var closed = hiddenAfter(timedOut, 2000)
-        verify(closed >= 1800, "closed " + closed + " ms after its own outcome")
     }
 }

@@ -3,119 +3,122 @@
 
 #include <QtTest>
 
-using Save = GatewayReply::Save;
+namespace {
+
+// Everything a reply line means, in one text a row can state.
+QString meaning(const GatewayReply &reply)
+{
+    QStringList parts;
+    if (!reply.passedOn)
+        parts << "dropped";
+    if (reply.deviceAdded)
+        parts << "added";
+    if (reply.deviceModified)
+        parts << "modified";
+    if (reply.deviceDeleted)
+        parts << "deleted";
+    if (reply.save != GatewayReply::Save::None)
+        parts << (reply.save == GatewayReply::Save::Completed ? "saved" : "not saved");
+    if (reply.setAcknowledged)
+        parts << "ack " + *reply.setAcknowledged;
+    if (reply.setting)
+        parts << QString("[%1]=[%2]").arg(reply.setting->first, reply.setting->second);
+    if (reply.device) {
+        const QVariantMap &d = *reply.device;
+        parts << QString("dev %1 [%2] %3 crc %4 %5 %6")
+                     .arg(d["id"].toInt())
+                     .arg(d["name"].toString(), d["port"].toString())
+                     .arg(d["autoCRC"].toInt())
+                     .arg(d["poll"].toString(), d["cmdHex"].toString());
+    }
+    return parts.join(", ");
+}
+
+} // namespace
 
 class TestGatewayReply : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void readsGetAllLines_data();
-    void readsGetAllLines();
-    void readsListLines_data();
-    void readsListLines();
+    void readsReplyLines_data();
+    void readsReplyLines();
+    void extractsTheSetKey();
     void tellsAnIncompleteList_data();
     void tellsAnIncompleteList();
-    void readsAcknowledgements_data();
-    void readsAcknowledgements();
-    void extractsTheSetKey_data();
-    void extractsTheSetKey();
 };
 
-void TestGatewayReply::readsGetAllLines_data()
+void TestGatewayReply::readsReplyLines_data()
 {
+    QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("passedOn");
-    QTest::addColumn<QString>("key"); // null: no setting
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("meaning");
 
-    QTest::newRow("plain setting") << "wifiSSID=plant" << true << "wifiSSID"
-                                   << "plant";
-    QTest::newRow("only the first = separates") << "apnSim1=net=1" << true << "apnSim1"
-                                                << "net=1";
-    QTest::newRow("spaces around = trimmed") << "subnet = 255.0.0.0 " << true << "subnet"
-                                             << "255.0.0.0";
-    QTest::newRow("empty value") << "mqttPass=" << true << "mqttPass"
-                                 << "";
-    QTest::newRow("password with +") << "mqttPass=s3cret+pass" << true << "mqttPass"
-                                     << "s3cret+pass";
-    QTest::newRow("value with -- > and Type") << "wifiPass=a--b>c Type" << true << "wifiPass"
-                                              << "a--b>c Type";
-    QTest::newRow("value with broken bar")
-        << QStringLiteral("bleName=x\u00A6y") << true << "bleName" << QStringLiteral("x\u00A6y");
-    QTest::newRow("value naming a Device") << "bleName=Device 7" << true << "bleName"
-                                           << "Device 7";
-    QTest::newRow("table border") << "+-----+------+" << false << QString() << QString();
-    QTest::newRow("prompt") << ">" << false << QString() << QString();
-    QTest::newRow("header row") << "| Device settings | Type: KV |" << false << QString()
-                                << QString();
-    QTest::newRow("key with a space and a marker stays decoration")
-        << "Device Type=KV-4G" << false << QString() << QString();
-    QTest::newRow("key with a marker stays decoration")
-        << "a+b=1" << false << QString() << QString();
-    QTest::newRow("key with a space but no marker is still a setting")
-        << "my key=1" << true << "my key"
-        << "1";
-    QTest::newRow("empty key allowed") << "=orphan" << true << ""
-                                       << "orphan";
-    QTest::newRow("free text passes on") << "Gateway ready" << true << QString() << QString();
-}
-
-void TestGatewayReply::readsGetAllLines()
-{
-    QFETCH(QString, line);
-    QFETCH(bool, passedOn);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-
-    const GatewayReply reply = GatewayReply::read("GETALL", line);
-    QCOMPARE(reply.passedOn, passedOn);
-    QCOMPARE(reply.setting.has_value(), !key.isNull());
-    if (reply.setting) {
-        QCOMPARE(reply.setting->first, key);
-        QCOMPARE(reply.setting->second, value);
-    }
-}
-
-void TestGatewayReply::readsListLines_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("passedOn");
-    QTest::addColumn<QVariantMap>("device"); // empty: no record
-
-    const auto record = [](int id, const QString &name, const QString &port, int crc,
-                           const QString &poll, const QString &cmd) {
-        return QVariantMap{{"id", id},       {"name", name}, {"port", port},
-                           {"autoCRC", crc}, {"poll", poll}, {"cmdHex", cmd}};
+    const char *list = "GET rs485list";
+    const struct
+    {
+        const char *tag, *command, *line, *meaning;
+    } rows[] = {
+        {"setting", "GETALL", "wifiSSID=plant", "[wifiSSID]=[plant]"},
+        {"only the first = separates", "GETALL", "apnSim1=net=1", "[apnSim1]=[net=1]"},
+        {"spaces around = trimmed", "GETALL", "subnet = 255.0.0.0 ", "[subnet]=[255.0.0.0]"},
+        {"empty value", "GETALL", "mqttPass=", "[mqttPass]=[]"},
+        {"value with + -- > and Type", "GETALL", "wifiPass=a+b--c>d Type",
+         "[wifiPass]=[a+b--c>d Type]"},
+        {"value naming a Device", "GETALL", "bleName=Device 7", "[bleName]=[Device 7]"},
+        {"table border", "GETALL", "+-----+------+", "dropped"},
+        {"prompt", "GETALL", ">", "dropped"},
+        {"header row", "GETALL", "| Device settings | Type: KV |", "dropped"},
+        {"key with a space and a marker", "GETALL", "Device Type=KV-4G", "dropped"},
+        {"key with a marker", "GETALL", "a+b=1", "dropped"},
+        {"key with a space but no marker", "GETALL", "my key=1", "[my key]=[1]"},
+        {"empty key", "GETALL", "=orphan", "[]=[orphan]"},
+        {"free text", "GETALL", "Gateway ready", ""},
+        {"two-word name", list, "dev[3]  Main meter  port2  CRC=1  poll=10s  cmd=0102C40B",
+         "dev 3 [Main meter] port2 crc 1 10s 0102C40B"},
+        {"name holding Device", list, "dev[0] Device 7 port1 CRC=0 poll=5s cmd=0A0b",
+         "dev 0 [Device 7] port1 crc 0 5s 0A0b"},
+        {"name holding Type and >", list, "dev[1] Type>B port1 CRC=1 poll=1s cmd=FF",
+         "dev 1 [Type>B] port1 crc 1 1s FF"},
+        {"index beyond int", list, "dev[99999999999] m port1 CRC=1 poll=1s cmd=01",
+         "dev 0 [m] port1 crc 1 1s 01"},
+        {"malformed device line", list, "dev[2] broken line", ""},
+        {"device line not at line start", list, "x dev[2] m port1 CRC=1 poll=1s cmd=01", ""},
+        {"list header", list, "Device list (Type: RS485)", "dropped"},
+        {"count line", list, "rs485DevCnt=2", "dropped"},
+        {"list prompt", list, ">", "dropped"},
+        {"add", "rs485add 1,1,10,0103,m", "added (saved+synced)", "added"},
+        {"add refused", "rs485add 1", "ERROR: bad arguments", ""},
+        {"modify", "rs485mod 0,1,1,10,0103,m", "modified (saved+synced)", "modified"},
+        {"delete", "rs485del 0", "deleted (saved+synced)", "deleted"},
+        {"words of another command", "rs485del 0", "added modified", ""},
+        {"save done", "SAVE", "OK: saved to flash", "saved"},
+        {"save echo", "SAVE", "SAVE", "not saved"},
+        {"save refusal", "SAVE", "ERROR: flash write failed", "not saved"},
+        {"set OK", "SET staticIP 10.0.0.2", "OK", "ack staticIP"},
+        {"set echo naming the key", "SET wifiSSID my net", "wifiSSID -> my net", "ack wifiSSID"},
+        {"set unrelated reply", "SET wifiSSID x", "ERROR: busy", ""},
+        {"no command", "", "OK", ""},
     };
-    QTest::newRow("two-word name")
-        << "dev[3]  Main meter  port2  CRC=1  poll=10s  cmd=010300000002C40B" << true
-        << record(3, "Main meter", "port2", 1, "10s", "010300000002C40B");
-    QTest::newRow("name holding Device") << "dev[0] Device 7 port1 CRC=0 poll=5s cmd=0A0b" << true
-                                         << record(0, "Device 7", "port1", 0, "5s", "0A0b");
-    QTest::newRow("name holding Type and >") << "dev[1] Type>B port1 CRC=1 poll=1s cmd=FF" << true
-                                             << record(1, "Type>B", "port1", 1, "1s", "FF");
-    QTest::newRow("index beyond int gives 0") << "dev[99999999999] m port1 CRC=1 poll=1s cmd=01"
-                                              << true << record(0, "m", "port1", 1, "1s", "01");
-    QTest::newRow("malformed device line passes on without a record")
-        << "dev[2] broken line" << true << QVariantMap();
-    QTest::newRow("not at line start")
-        << "x dev[2] m port1 CRC=1 poll=1s cmd=01" << true << QVariantMap();
-    QTest::newRow("header") << "Device list (Type: RS485)" << false << QVariantMap();
-    QTest::newRow("count line") << "rs485DevCnt=2" << false << QVariantMap();
-    QTest::newRow("prompt") << ">" << false << QVariantMap();
+    for (const auto &row : rows)
+        QTest::newRow(row.tag) << row.command << QString::fromUtf8(row.line) << row.meaning;
+    QTest::newRow("broken bar") << "GETALL" << QStringLiteral("bleName=x\u00A6y")
+                                << QStringLiteral("[bleName]=[x\u00A6y]");
 }
 
-void TestGatewayReply::readsListLines()
+void TestGatewayReply::readsReplyLines()
 {
+    QFETCH(QString, command);
     QFETCH(QString, line);
-    QFETCH(bool, passedOn);
-    QFETCH(QVariantMap, device);
+    QFETCH(QString, meaning);
+    QCOMPARE(::meaning(GatewayReply::read(command, line)), meaning);
+}
 
-    const GatewayReply reply = GatewayReply::read("GET rs485list", line);
-    QCOMPARE(reply.passedOn, passedOn);
-    QCOMPARE(reply.device.value_or(QVariantMap()), device);
-    QVERIFY(!reply.setting);
+void TestGatewayReply::extractsTheSetKey()
+{
+    QCOMPARE(GatewayReply::setCommandKey("SET subnet 255.255.255.0"), QString("subnet"));
+    QCOMPARE(GatewayReply::setCommandKey("SET simSlot 1  (SIM1)"), QString("simSlot"));
+    QCOMPARE(GatewayReply::setCommandKey("SET mqttPass"), QString("mqttPass"));
 }
 
 void TestGatewayReply::tellsAnIncompleteList_data()
@@ -158,93 +161,6 @@ void TestGatewayReply::tellsAnIncompleteList()
     if (dropped)
         progress.linkDropped();
     QCOMPARE(progress.isIncomplete(arrived), incomplete);
-}
-
-void TestGatewayReply::readsAcknowledgements_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("added");
-    QTest::addColumn<bool>("modified");
-    QTest::addColumn<bool>("deleted");
-    QTest::addColumn<int>("save");
-    QTest::addColumn<QString>("setKey"); // null: no acknowledgement
-
-    const int none = int(Save::None);
-    const int done = int(Save::Completed);
-    const int notSaved = int(Save::NotSavedFully);
-    QTest::newRow("add") << "rs485add 1,1,10,0103,m"
-                         << "added (saved+synced)" << true << false << false << none << QString();
-    QTest::newRow("add refused") << "rs485add 1"
-                                 << "ERROR: bad arguments" << false << false << false << none
-                                 << QString();
-    QTest::newRow("modify") << "rs485mod 0,1,1,10,0103,m"
-                            << "modified (saved+synced)" << false << true << false << none
-                            << QString();
-    QTest::newRow("delete") << "rs485del 0"
-                            << "deleted (saved+synced)" << false << false << true << none
-                            << QString();
-    QTest::newRow("words of another command ignored")
-        << "rs485del 0"
-        << "added modified" << false << false << false << none << QString();
-    QTest::newRow("save done") << "SAVE"
-                               << "OK: saved to flash" << false << false << false << done
-                               << QString();
-    QTest::newRow("save echo is not a success")
-        << "SAVE"
-        << "SAVE" << false << false << false << notSaved << QString();
-    QTest::newRow("save refusal") << "SAVE"
-                                  << "ERROR: flash write failed" << false << false << false
-                                  << notSaved << QString();
-    QTest::newRow("set OK") << "SET staticIP 10.0.0.2"
-                            << "OK" << false << false << false << none << "staticIP";
-    QTest::newRow("set echo naming the key")
-        << "SET wifiSSID my net"
-        << "wifiSSID -> my net" << false << false << false << none << "wifiSSID";
-    QTest::newRow("set unrelated reply")
-        << "SET wifiSSID x"
-        << "ERROR: busy" << false << false << false << none << QString();
-    QTest::newRow("no command") << ""
-                                << "OK" << false << false << false << none << QString();
-}
-
-void TestGatewayReply::readsAcknowledgements()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, line);
-    QFETCH(bool, added);
-    QFETCH(bool, modified);
-    QFETCH(bool, deleted);
-    QFETCH(int, save);
-    QFETCH(QString, setKey);
-
-    const GatewayReply reply = GatewayReply::read(command, line);
-    QCOMPARE(reply.deviceAdded, added);
-    QCOMPARE(reply.deviceModified, modified);
-    QCOMPARE(reply.deviceDeleted, deleted);
-    QCOMPARE(int(reply.save), save);
-    QCOMPARE(reply.setAcknowledged.value_or(QString()), setKey);
-    QCOMPARE(reply.setAcknowledged.has_value(), !setKey.isNull());
-    QVERIFY(reply.passedOn);
-}
-
-void TestGatewayReply::extractsTheSetKey_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("key and value") << "SET subnet 255.255.255.0"
-                                   << "subnet";
-    QTest::newRow("value with spaces") << "SET simSlot 1  (SIM1)"
-                                       << "simSlot";
-    QTest::newRow("no value") << "SET mqttPass"
-                              << "mqttPass";
-}
-
-void TestGatewayReply::extractsTheSetKey()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, key);
-    QCOMPARE(GatewayReply::setCommandKey(command), key);
 }
 
 QTEST_GUILESS_MAIN(TestGatewayReply)

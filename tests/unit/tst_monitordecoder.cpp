@@ -24,40 +24,33 @@ void TestMonitorDecoder::decodesRegisterLines_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("logged"); // null: nothing logged
 
-    const QString elmeasure = "[RS485] DATA port1 'elMeasure LG+1119'";
-    const QString other = "[RS485] DATA port2 'Main meter'";
-    QTest::newRow("ELMEASURE: second register is the high half") << elmeasure << "[0x0000] 0 16256"
-                                                                 << "[0x0000]  =>  1.00   ";
-    QTest::newRow("other meters: first register is the high half") << other << "[0x0000] 0 16256"
-                                                                   << "[0x0000]  =>  0.00   ";
-    QTest::newRow("first-high pair") << other << "[0x0000] 16256 0"
-                                     << "[0x0000]  =>  1.00   ";
-    QTest::newRow("both zero") << elmeasure << "[0x0002] 0 0"
-                               << "[0x0002]  =>  0.00   ";
-    QTest::newRow("several pairs, odd last ignored") << other << "[0x0010] 17096 0 49864 0 7"
-                                                     << "[0x0010]  =>  100.00   -100.00   ";
-    QTest::newRow("rounding to two decimals") << other << "[0x0000] 16268 52429"
-                                              << "[0x0000]  =>  1.10   ";
-    QTest::newRow("single value logs the address part only") << other << "[0x0004] 123"
-                                                             << "[0x0004]  =>  ";
-    QTest::newRow("no values") << other << "[0x0004]"
-                               << "[0x0004]  =>  ";
-    QTest::newRow("runs of white space") << other << "[0x0000]   16256 \t  0  "
-                                         << "[0x0000]  =>  1.00   ";
-    QTest::newRow("not a number counts as 0") << other << "[0x0000] abc 16256"
-                                              << "[0x0000]  =>  0.00   ";
-    QTest::newRow("only the low 16 bits count") << other << "[0x0000] 81792 0"
-                                                << "[0x0000]  =>  1.00   ";
-    QTest::newRow("beyond 32 bits counts as 0") << other << "[0x0000] 4294967296 16256"
-                                                << "[0x0000]  =>  0.00   ";
-    QTest::newRow("NaN pattern") << other << "[0x0000] 32704 0"
-                                 << "[0x0000]  =>  nan   ";
-    QTest::newRow("infinity") << other << "[0x0000] 32640 0"
-                              << "[0x0000]  =>  inf   ";
-    QTest::newRow("no closing bracket logs nothing") << other << "[0x0000 1 2" << QString();
-    QTest::newRow("header is logged as it is") << QString() << other << other;
-    QTest::newRow("free text is logged as it is") << QString() << "poll timeout on port1"
-                                                  << "poll timeout on port1";
+    const char *elmeasure = "[RS485] DATA port1 'elMeasure LG+1119'";
+    const char *other = "[RS485] DATA port2 'Main meter'";
+    const struct
+    {
+        const char *tag, *header, *line, *logged;
+    } rows[] = {
+        {"ELMEASURE: second register high", elmeasure, "[0x0000] 0 16256", "[0x0000]  =>  1.00   "},
+        {"other meters: first register high", other, "[0x0000] 0 16256", "[0x0000]  =>  0.00   "},
+        {"first-high pair", other, "[0x0000] 16256 0", "[0x0000]  =>  1.00   "},
+        {"both zero", elmeasure, "[0x0002] 0 0", "[0x0002]  =>  0.00   "},
+        {"several pairs, odd last ignored", other, "[0x0010] 17096 0 49864 0 7",
+         "[0x0010]  =>  100.00   -100.00   "},
+        {"rounding to two decimals", other, "[0x0000] 16268 52429", "[0x0000]  =>  1.10   "},
+        {"single value", other, "[0x0004] 123", "[0x0004]  =>  "},
+        {"no values", other, "[0x0004]", "[0x0004]  =>  "},
+        {"runs of white space", other, "[0x0000]   16256 \t  0  ", "[0x0000]  =>  1.00   "},
+        {"not a number counts as 0", other, "[0x0000] abc 16256", "[0x0000]  =>  0.00   "},
+        {"only the low 16 bits count", other, "[0x0000] 81792 0", "[0x0000]  =>  1.00   "},
+        {"beyond 32 bits counts as 0", other, "[0x0000] 4294967296 16256", "[0x0000]  =>  0.00   "},
+        {"NaN pattern", other, "[0x0000] 32704 0", "[0x0000]  =>  nan   "},
+        {"infinity", other, "[0x0000] 32640 0", "[0x0000]  =>  inf   "},
+        {"no closing bracket logs nothing", other, "[0x0000 1 2", nullptr},
+        {"header logged as it is", nullptr, other, other},
+        {"free text logged as it is", nullptr, "poll timeout on port1", "poll timeout on port1"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.tag) << QString(row.header) << QString(row.line) << QString(row.logged);
 }
 
 void TestMonitorDecoder::decodesRegisterLines()

@@ -14,19 +14,15 @@ private slots:
     void cleanup();
 
     void placesTheFileInTheUsersConfigurationFolder();
-    void recreatesADeletedFolder();
     void createsTheFileOwnerOnly();
     void scramblesLikeTheStoredForm_data();
     void scramblesLikeTheStoredForm();
     void survivesAStoreAndLoad_data();
     void survivesAStoreAndLoad();
-    void replacesAGroupWholeAndLeavesOthers();
-    void keepsDeviceIdsInInsertionOrder();
     void normalisesAddedDeviceIds_data();
     void normalisesAddedDeviceIds();
     void registersOnlyCompleteReportedSettings_data();
     void registersOnlyCompleteReportedSettings();
-    void selectingAnUnknownDeviceLeavesEmptySettings();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -55,14 +51,6 @@ void TestSettingsStore::placesTheFileInTheUsersConfigurationFolder()
     QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
 }
 
-void TestSettingsStore::recreatesADeletedFolder()
-{
-    SettingsStore::writeDeviceIds({"A"});
-    QVERIFY(QDir(m_home->path() + "/Kestrelvane_configTool").removeRecursively());
-    SettingsStore::writeDeviceIds({"B"});
-    QCOMPARE(SettingsStore::readDeviceIds(), QStringList{"B"});
-}
-
 void TestSettingsStore::createsTheFileOwnerOnly()
 {
     SettingsStore::writeBrokerSettings("KV-1", {"h", "1883", "u", "p"});
@@ -84,8 +72,7 @@ void TestSettingsStore::scramblesLikeTheStoredForm_data()
     QTest::addColumn<QString>("stored");
     // "abc" ^ 0xA7 = C6 C5 C4
     QTest::newRow("ascii") << "abc" << QString::fromLatin1(QByteArray("\xC6\xC5\xC4").toBase64());
-    QTest::newRow("empty") << ""
-                           << "";
+    QTest::newRow("empty") << QString("") << QString("");
 }
 
 void TestSettingsStore::scramblesLikeTheStoredForm()
@@ -117,28 +104,6 @@ void TestSettingsStore::survivesAStoreAndLoad()
     if (!password.isEmpty())
         QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists()
                 || !raw.value("KV-7/mqttPass").toString().contains(password));
-}
-
-void TestSettingsStore::replacesAGroupWholeAndLeavesOthers()
-{
-    SettingsStore::writeBrokerSettings("A", {"h1", "1", "u1", "p1"});
-    SettingsStore::writeBrokerSettings("B", {"h2", "2", "u2", "p2"});
-    SettingsStore::writeBrokerSettings("A", {"h3", "3", "u3", ""});
-    QCOMPARE(SettingsStore::readBrokerSettings("A"), (BrokerSettings{"h3", "3", "u3", ""}));
-    QCOMPARE(SettingsStore::readBrokerSettings("B"), (BrokerSettings{"h2", "2", "u2", "p2"}));
-}
-
-void TestSettingsStore::keepsDeviceIdsInInsertionOrder()
-{
-    CloudDeviceRegistry first;
-    first.load();
-    QVERIFY(first.addDeviceId("zeta"));
-    QVERIFY(first.addDeviceId("alpha"));
-    QVERIFY(first.addDeviceId("mid"));
-
-    CloudDeviceRegistry restarted;
-    restarted.load();
-    QCOMPARE(restarted.deviceIds(), (QStringList{"zeta", "alpha", "mid"}));
 }
 
 void TestSettingsStore::normalisesAddedDeviceIds_data()
@@ -173,17 +138,16 @@ void TestSettingsStore::registersOnlyCompleteReportedSettings_data()
     QTest::addColumn<bool>("complete");
     QTest::addColumn<QStringList>("ids");
 
-    QTest::newRow("complete") << ""
-                              << "Kestrelvane/KV-9/pub/port1" << true << QStringList{"KV-9"};
-    QTest::newRow("no password") << "password"
-                                 << "Kestrelvane/KV-9/pub/port1" << false << QStringList{};
-    QTest::newRow("no server") << "server"
-                               << "Kestrelvane/KV-9/pub/port1" << false << QStringList{};
-    QTest::newRow("client id not needed")
-        << "clientId"
-        << "Kestrelvane/KV-9/pub/port1" << true << QStringList{"KV-9"};
-    QTest::newRow("topic off the scheme") << ""
-                                          << "plant/port1" << true << QStringList{};
+    const QString scheme = "Kestrelvane/KV-9/pub/port1";
+    const auto row = [](const char *tag, const char *emptied, const QString &topic, bool complete,
+                        const QStringList &ids) {
+        QTest::newRow(tag) << QString(emptied) << topic << complete << ids;
+    };
+    row("complete", "", scheme, true, {"KV-9"});
+    row("no password", "password", scheme, false, {});
+    row("no server", "server", scheme, false, {});
+    row("client id not needed", "clientId", scheme, true, {"KV-9"});
+    row("topic off the scheme", "", "plant/port1", true, {});
 }
 
 void TestSettingsStore::registersOnlyCompleteReportedSettings()
@@ -215,16 +179,6 @@ void TestSettingsStore::registersOnlyCompleteReportedSettings()
         QCOMPARE(registry.registerReported(reported).deviceIdAdded, false);
         QCOMPARE(registry.deviceIds(), ids);
     }
-}
-
-void TestSettingsStore::selectingAnUnknownDeviceLeavesEmptySettings()
-{
-    CloudDeviceRegistry registry;
-    SettingsStore::writeBrokerSettings("known", {"h", "1", "u", "p"});
-    QVERIFY(registry.select("known"));
-    QVERIFY(!registry.select("never-seen"));
-    QCOMPARE(registry.selectedDeviceId(), QString("never-seen"));
-    QCOMPARE(registry.broker(), BrokerSettings());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

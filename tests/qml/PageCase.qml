@@ -1,0 +1,247 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+
+// One harness for the page suites: the main window in direct mode on a fresh
+// simulator or in cloud mode on the broker, one page loaded in it, the
+// operator's steps, and what reached the gateway and when.
+TestCase {
+    id: testCase
+    when: windowShown
+
+    property var window
+    property var page
+    property string address
+    property bool cloudMode: false
+    property double t0: 0
+    readonly property string deviceId: "KV-0001"
+
+    function topic(suffix) { return "Kestrelvane/" + deviceId + "/" + suffix }
+
+    function openWindow() {
+        var component = Qt.createComponent("qrc:/main.qml")
+        compare(component.status, Component.Ready, component.errorString())
+        window = createTemporaryObject(component, testCase)
+        return window
+    }
+
+    function load(url) {
+        t0 = Date.now()
+        window.pageLoader.source = url
+        tryVerify(function() { return window.pageLoader.status === Loader.Ready })
+        page = window.pageLoader.item
+        verify(page, url)
+        // Returns at the next frame, or at the time-out when nothing changed.
+        waitForRendering(window.contentItem, 250)
+        return page
+    }
+
+    // Direct mode on a fresh simulator, the link first opened on
+    // `connectFirstOn` when given, as an earlier page would have left it,
+    // and `prepare` run over that link before the page opens.
+    function openDirect(url, connectFirstOn, prepare) {
+        cloudMode = false
+        address = gateway.start()
+        verify(address.length > 0)
+        if (connectFirstOn) {
+            tcpClient.connectToDevice(address, connectFirstOn)
+            tryCompare(tcpClient, "connected", true)
+            if (prepare)
+                prepare()
+        }
+        openWindow()
+        window.currentdeviceIP = address
+        window.ipSelected = true
+        return load(url)
+    }
+
+    // A settings page once its own first reading has arrived.
+    function openRead(url) {
+        openDirect(url)
+        arrival("GETALL", 2500)
+        tryVerify(function() { return tcpClient.dataMap["deviceId"] !== undefined }, 3000)
+        wait(100)
+        gateway.clearReceived()
+        return page
+    }
+
+    // Reads with one setting changed on the gateway first, for the pages
+    // whose drop-downs take what the map holds when they open.
+    function openReadWith(url, settings) {
+        openRead("qrc:/NetworkPage.qml")
+        for (var key in settings)
+            gateway.setSetting(key, settings[key])
+        tcpClient.sendCommand("GETALL")
+        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
+                               return true }, 3000)
+        wait(100)
+        gateway.clearReceived()
+        load(url)
+        arrival("GETALL", 2500)
+        wait(300)
+        gateway.clearReceived()
+    }
+
+    // Cloud mode: the gateway's cloud side on the broker, the tool subscribed
+    // to its topics, the window on the page.
+    function openCloud(url, head) {
+        cloudMode = true
+        compare(cloud.start(deviceId), deviceId)
+        tryVerify(function() { return cloud.gatewayOnline() && cloud.observerReady() }, 5000,
+                  "gateway or observer not on the broker")
+        verify(tcpClient.sendTopicDeviceId(deviceId))
+        tryVerify(function() { return cloud.toolSubscribed(deviceId) }, 5000, "tool not subscribed")
+        cloud.clearReceived()
+        openWindow()
+        window.currentDeviceId = deviceId
+        window.idSelected = true
+        window.pagehead2 = head || ""
+        return load(url)
+    }
+
+    function cleanup() {
+        if (window)
+            window.pageLoader.source = ""
+        window = null
+        page = null
+        tcpClient.disconnectFromDevice()
+        gateway.stop()
+        gateway.setRefuseSave(false)
+        gateway.setReplyDelay(0)
+        cloud.setFailWrites(false)
+        cloud.setGatewayOnline(true)
+        cloud.clearReceived()
+    }
+
+    // The page's own items first (the hidden menus hold items of the same
+    // names), then popups through the window.
+    function named(name) {
+        var item = (page ? findChild(page, name) : null) || findChild(window, name)
+        verify(item, "no item named " + name)
+        return item
+    }
+
+    // The first object under `root` that has the property: the page's
+    // helpers that carry no name.
+    function holder(root, property) {
+        var children = root.children || []
+        var data = root.data || []
+        var all = Array.prototype.slice.call(data).concat(Array.prototype.slice.call(children))
+        for (var i = 0; i < all.length; ++i) {
+            if (all[i] && all[i][property] !== undefined)
+                return all[i]
+            var deeper = all[i] ? holder(all[i], property) : null
+            if (deeper)
+                return deeper
+        }
+        return null
+    }
+
+    // Scrolls a form so that the item is in view, as an operator would.
+    function scrollTo(item) {
+        for (var p = item.parent; p; p = p.parent) {
+            if (p.contentY !== undefined && p.flicking !== undefined) {
+                var y = item.mapToItem(p.contentItem, 0, 0).y
+                p.contentY = Math.max(0, Math.min(y, p.contentHeight - p.height))
+                break
+            }
+        }
+        waitForRendering(window.contentItem, 250)
+    }
+
+    function click(name) {
+        var item = named(name)
+        tryVerify(function() { return item.visible && item.width > 0 }, 3000, name + " is not shown")
+        scrollTo(item)
+        mouseClick(item)
+    }
+
+    // Starts the clock and presses the button.
+    function press(name) {
+        t0 = Date.now()
+        click(name)
+    }
+
+    // Fields by name: numbers choose a drop-down entry, strings are typed.
+    function fill(values) {
+        for (var name in values) {
+            if (typeof values[name] === "number")
+                named(name).currentIndex = values[name]
+            else
+                named(name).text = values[name]
+        }
+    }
+
+    function commands() { return cloudMode ? cloud.gatewayCommands() : gateway.commands() }
+
+    // What the gateway took, the reads the pages make by themselves left out.
+    function changes() {
+        return commands().filter(function(c) { return c !== "GETALL" && c !== "GET rs485list" })
+    }
+
+    function expectChanges(expected, timeout) {
+        tryVerify(function() { return JSON.stringify(changes()) === JSON.stringify(expected) },
+                  timeout || 5000, "expected " + JSON.stringify(expected) + ", got "
+                  + JSON.stringify(changes()))
+    }
+
+    // Milliseconds from t0 until `command` reached the gateway.
+    function arrival(command, timeout) {
+        tryVerify(function() { return commands().indexOf(command) >= 0 }, timeout || 3000,
+                  "\"" + command + "\" never arrived; got " + JSON.stringify(commands()))
+        return Date.now() - t0
+    }
+
+    // The commands arrive in order, each `gap` ms after the previous one.
+    function expectPaced(expected, gap) {
+        for (var i = 0; i < expected.length; ++i) {
+            var at = arrival(expected[i], gap * i + 1500)
+            verify(at >= gap * i - 150 && at <= gap * i + 800, expected[i] + " at " + at + " ms")
+        }
+        compare(changes(), expected)
+    }
+
+    function expectLine(text, colour, lineName) {
+        var line = named(lineName || "errText")
+        tryCompare(line, "text", text, 12000)
+        compare(String(line.color), String(Qt.color(colour)))
+    }
+
+    function waitOpened(name, timeout) {
+        var popup = named(name)
+        tryCompare(popup, "opened", true, timeout || 5000)
+        return popup
+    }
+
+    // A result dialog opened with the message, its wait ended.
+    function expectDialog(name, message) {
+        var dialog = waitOpened(name, 12000)
+        compare(dialog.message, message)
+        return dialog
+    }
+
+    function statusPopup() { return findChild(window, "statusPopup") || named("networkstatusPopUp") }
+
+    function expectStatus(message, colour) {
+        var popup = statusPopup()
+        tryCompare(popup, "opened", true)
+        tryCompare(popup, "message", message, 16000)
+        compare(String(popup.borderColor), String(Qt.color(colour)))
+        compare(named("statusOkButton").visible, message.indexOf("Saving") < 0)
+    }
+
+    // Waits until `count` payloads were seen on the topic and returns them.
+    function seenOn(topicName, count) {
+        tryVerify(function() { return cloud.messages(topicName).length >= count }, 5000,
+                  "expected " + count + " message(s) on " + topicName + ", got "
+                  + JSON.stringify(cloud.messages(topicName)))
+        return cloud.messages(topicName)
+    }
+
+    // Takes the gateway off the broker so that nothing published reaches it.
+    function silenceGateway() {
+        cloud.setGatewayOnline(false)
+        tryVerify(function() { return !cloud.gatewayOnline() }, 5000, "gateway still online")
+        wait(200)
+    }
+}

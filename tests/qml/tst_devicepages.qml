@@ -1,0 +1,407 @@
+import QtQuick
+import QtTest
+import "qrc:/DeviceForm.js" as DeviceForm
+
+// The device list and add-device pages of both modes: the form's rules, the
+// list request, and each change's command, "SAVE" and outcome. The simulator
+// starts with "ELMEASURE LG+1119" on port 1 and "Main meter" on port 2.
+PageCase {
+    name: "DevicePages"
+
+    readonly property string directList: "qrc:/AvailableMeters.qml"
+    readonly property string cloudList: "qrc:/AvailableMeterMqtt.qml"
+    readonly property string directAdd: "qrc:/AddMeter.qml"
+    readonly property string cloudAdd: "qrc:/AddNewMeterMqtt.qml"
+
+    function test_formRules_data() {
+        var range = DeviceForm.secondsOutOfRange, hex = DeviceForm.badHex, all = DeviceForm.enterAllValues
+        return [
+            { tag: "no hex", hex: "", seconds: "10", name: "M", error: all },
+            { tag: "no seconds", hex: "0103", seconds: "", name: "M", error: all },
+            { tag: "blank name", hex: "0103", seconds: "10", name: "   ", error: all },
+            { tag: "4.99 s", hex: "0103", seconds: "4.99", name: "M", error: range },
+            { tag: "300.5 s", hex: "0103", seconds: "300.5", name: "M", error: range },
+            { tag: "exponent beyond 300", hex: "0103", seconds: "3e3", name: "M", error: range },
+            { tag: "no number", hex: "0103", seconds: "abc", name: "M", error: range },
+            { tag: "trailing letters", hex: "0103", seconds: "12abc", name: "M", error: range },
+            { tag: "decimal comma", hex: "0103", seconds: "10,5", name: "M", error: range },
+            { tag: "sign", hex: "0103", seconds: "+5", name: "M", error: range },
+            { tag: "hex of spaces", hex: "   ", seconds: "10", name: "M", error: hex },
+            { tag: "0x prefix", hex: "0x0103", seconds: "10", name: "M", error: hex },
+            { tag: "letter beyond F", hex: "02 03 0G", seconds: "10", name: "M", error: hex },
+            { tag: "line break in name", hex: "0103", seconds: "10", name: "M\r\nREBOOT", error: DeviceForm.badName },
+            { tag: "spaces dropped, case kept", hex: "01 03 00 0a C40B", seconds: "10", name: "M, east",
+              error: "", command: "rs485add 1,1,10,0103000aC40B,M, east" },
+            { tag: "shortest decimal", hex: "0103", seconds: "7.50", name: "x", error: "", command: "rs485add 1,1,7.5,0103,x" },
+            { tag: "exponent", hex: "0103", seconds: " 2.5e1", name: "x", error: "", command: "rs485add 1,1,25,0103,x" },
+            { tag: "leading zero, upper bound", hex: "0103", seconds: "0300", name: "x", error: "",
+              command: "rs485add 1,1,300,0103,x" }
+        ]
+    }
+
+    function test_formRules(data) {
+        var values = DeviceForm.check(data.hex, data.seconds, data.name)
+        compare(values.error, data.error)
+        if (data.command)
+            compare(DeviceForm.addCommand(1, 1, values), data.command)
+    }
+
+    // The direct list with a third device, markup in its name and a 7 s
+    // poll; the cloud list as the simulator starts.
+    function openList(cloud) {
+        if (cloud)
+            openCloud(cloudList, "Devices - Device List")
+        else
+            openDirect(directList, 8881, function() {
+                tcpClient.sendCommand("rs485add 2,1,7,0103,<b>x</b>")
+                tryVerify(function() { return gateway.deviceCount() === 3 })
+                gateway.clearReceived()
+            })
+        tryCompare(named("totalChip"), "text", cloud ? "Total : 2" : "Total : 3", 5000)
+        waitForCell(cloud ? 1 : 2, 0, cloud ? "Main meter" : "<b>x</b>")
+    }
+
+    // Rows are made anew whenever the backend replaces the list.
+    function cellText(row, column) {
+        var cell = findChild(page, "cell_" + row + "_" + column)
+        return cell ? cell.text : undefined
+    }
+
+    function waitForCell(row, column, text) {
+        tryVerify(function() { return cellText(row, column) === text }, 5000,
+                  "cell " + row + "," + column + " shows " + cellText(row, column))
+    }
+
+    function deleteRow(position) {
+        click("deleteButton_" + position)
+        waitOpened("deletePopup")
+        named("deleteTextField").text = "DELETE"
+        click("deleteConfirmButton")
+    }
+
+    function test_listIsAskedForASecondAfterOpening_data() {
+        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
+    }
+
+    function test_listIsAskedForASecondAfterOpening(data) {
+        if (data.cloud) {
+            openCloud(cloudList)
+            compare(seenOn(topic("config"), 1), ["GET rs485list"])
+            verify(!tcpClient.connected)
+        } else {
+            // Over the monitor link an earlier page left.
+            openDirect(directList, 8880)
+            arrival("GET rs485list")
+            compare(gateway.receivedBytes(), "GET rs485list\r\n")
+            compare([gateway.connectionCount(0), gateway.connectionCount(1)], [1, 0])
+        }
+        var after = Date.now() - t0
+        verify(after >= 900 && after < 2500, "list asked for after " + after + " ms")
+        tryCompare(named("totalChip"), "text", "Total : 2")
+        compare([cellText(1, 1), cellText(1, 2), cellText(1, 3), cellText(1, 4)],
+                ["port2", "0", "5s", "0103000A0004A5CB"])
+        // Leaving drops the page's own link.
+        window.pageLoader.source = ""
+        tryCompare(tcpClient, "connected", false)
+    }
+
+    function test_totalFollowsTheBackendList() {
+        openList(true)
+        cloud.publish(topic("response"), "Device list (Type: RS485 Modbus)\nrs485DevCnt=0\n>")
+        tryCompare(named("totalChip"), "text", "Total : 0")
+        verify(named("noDevicesText").visible)
+    }
+
+    function test_editFillsTheFormAndBackSendsNothing() {
+        openList(false)
+        compare(named("cell_2_0").textFormat, Text.PlainText)
+        compare(cellText(2, 3), "7s")
+        click("editButton_2")
+        verify(!named("avilTable").visible)
+        compare([named("secondsIdField").text, named("portCombo").currentText, named("crcCode").currentText,
+                 named("hexcommandField").text, named("nameIdField").text],
+                ["7", "Port 2", "1 (Auto CRC)", "0103", "<b>x</b>"])
+        click("backButton")
+        verify(named("avilTable").visible)
+        wait(200)
+        compare(changes(), [])
+    }
+
+    function test_modificationIsSavedBeforeItIsReported_data() {
+        return [
+            { tag: "direct", cloud: false, row: 2, fill: { hexcommandField: "01 03 00 00 00 0a", secondsIdField: "010" },
+              sent: "rs485mod 2,2,1,10,01030000000a,<b>x</b>", name: "<b>x</b>", cell: [4, "01030000000a"] },
+            { tag: "cloud", cloud: true, row: 0, fill: { portCombo: 1, crcCode: 1, hexcommandField: "02 03 00 00 00 67",
+              secondsIdField: "7.50", nameIdField: "Meter, A b" },
+              sent: "rs485mod 0,2,0,7.5,020300000067,Meter, A b", name: "Meter, A b", cell: [3, "7.5s"] }
+        ]
+    }
+
+    function test_modificationIsSavedBeforeItIsReported(data) {
+        openList(data.cloud)
+        click("editButton_" + data.row)
+        fill(data.fill)
+        gateway.setReplyDelay(300)
+        click("saveChangesButton")
+        verify(page.modifyingDevice)
+        verify(named("busyOverlay").visible)
+        var popup = expectDialog("modifiedSuccesspopup", "\"" + data.name + "\" has been modified successfully.")
+        verify(!page.modifyingDevice)
+        compare(changes(), [data.sent, "SAVE"])
+        compare(gateway.saveCount(), 1)
+        gateway.setReplyDelay(0)
+        cloud.clearReceived()
+        gateway.clearReceived()
+        click("modifiedSuccesspopupPrimary")
+        tryCompare(popup, "visible", false)
+        verify(named("avilTable").visible)
+        arrival("GET rs485list")
+        waitForCell(data.row, data.cell[0], data.cell[1])
+    }
+
+    function test_editRefusesBadInput() {
+        openList(true)
+        click("editButton_1")
+        named("secondsIdField").text = "4.9"
+        click("saveChangesButton")
+        expectLine(DeviceForm.secondsOutOfRange, "#ff0000")
+        verify(!page.modifyingDevice)
+        wait(300)
+        compare(changes(), [])
+    }
+
+    // A record the form cannot show faithfully is not saved with a value the
+    // operator never chose.
+    function test_unknownPortOrCrcIsNotSavedUnchosen() {
+        openList(true)
+        cloud.publish(topic("response"), "Device list (Type: RS485 Modbus)\nrs485DevCnt=1\n"
+                      + "dev[0]  Far meter  port3  CRC=2  poll=10s  cmd=0103\n>")
+        waitForCell(0, 0, "Far meter")
+        click("editButton_0")
+        compare([named("portCombo").currentIndex, named("crcCode").currentIndex], [-1, -1])
+        click("saveChangesButton")
+        compare(named("errText").text, DeviceForm.noChoice)
+        wait(300)
+        compare(changes(), [])
+        fill({ portCombo: 1, crcCode: 0 })
+        click("saveChangesButton")
+        expectChanges(["rs485mod 0,2,1,10,0103,Far meter", "SAVE"])
+    }
+
+    function test_deleteIsArmedOnlyByTheExactWord_data() {
+        return [ { tag: "lower case", typed: "delete" }, { tag: "trailing space", typed: "DELETE " } ]
+    }
+
+    function test_deleteIsArmedOnlyByTheExactWord(data) {
+        openList(true)
+        click("deleteButton_1")
+        var popup = waitOpened("deletePopup")
+        compare(named("deletePrompt").text, "To delete \"Main meter\", type DELETE below.")
+        named("deleteTextField").text = data.typed
+        click("deleteConfirmButton")
+        wait(300)
+        verify(popup.visible)
+        click("deleteCancelButton")
+        tryCompare(popup, "visible", false)
+        compare(named("deleteTextField").text, "")
+        compare(changes(), [])
+    }
+
+    function test_deletionIsSavedBeforeItIsReported_data() {
+        return [ { tag: "direct", cloud: false, row: 2, name: "<b>x</b>", left: "Total : 2" },
+                 { tag: "cloud", cloud: true, row: 1, name: "Main meter", left: "Total : 1" } ]
+    }
+
+    function test_deletionIsSavedBeforeItIsReported(data) {
+        openList(data.cloud)
+        deleteRow(data.row)
+        verify(page.deletingDevice)
+        verify(named("busyOverlay").visible)
+        expectDialog("deletesuccessPopup", "\"" + data.name + "\" has been deleted successfully.")
+        compare(changes(), ["rs485del " + data.row, "SAVE"])
+        verify(!page.deletingDevice)
+        click("deletesuccessPopupSecondary")
+        tryCompare(named("totalChip"), "text", data.left, 5000)
+    }
+
+    // Each change's failure ends the wait with its reason, never as success.
+    function test_failuresAreNotReportedAsSuccess_data() {
+        var flash = "The gateway did not save the change to flash."
+        var unconfirmed = "The gateway did not confirm the change."
+        return [
+            { tag: "direct delete, save refused", url: directList, refuseSave: true, reason: flash },
+            { tag: "direct delete refused", url: directList, script: ["rs485del 0", "ERROR: no device at index 0\n"],
+              reason: "The gateway answered: ERROR: no device at index 0" },
+            { tag: "direct delete, no answer", url: directList, script: ["rs485del 0", "\n"],
+              reason: "No answer from the gateway." },
+            { tag: "cloud delete, save refused", url: cloudList, refuseSave: true, reason: unconfirmed },
+            { tag: "direct add, save refused", url: directAdd, refuseSave: true, reason: flash },
+            { tag: "direct add refused", url: directAdd, script: ["rs485add 1,1,10,0103,M", "ERROR: device table full\n"],
+              reason: "The gateway answered: ERROR: device table full" },
+            { tag: "cloud add, save refused", url: cloudAdd, refuseSave: true, reason: unconfirmed }
+        ]
+    }
+
+    function test_failuresAreNotReportedAsSuccess(data) {
+        var cloud = data.url === cloudList || data.url === cloudAdd
+        var adding = data.url === directAdd || data.url === cloudAdd
+        if (adding && cloud)
+            openCloud(cloudAdd)
+        else if (adding)
+            openDirect(directAdd)
+        else
+            openList(cloud)
+        gateway.setRefuseSave(!!data.refuseSave)
+        if (data.script)
+            gateway.setScriptedReply(data.script[0], data.script[1])
+        page.operation.guardInterval = 800
+        if (adding) {
+            fill({ hexcommandField: "0103", secondsIdField: "10", nameIdField: "M" })
+            click("addDeviceButton")
+        } else {
+            deleteRow(0)
+        }
+        var failure = expectDialog("failurePopup", data.reason)
+        compare(failure.title, adding ? "Device Not Added" : "Device Not Deleted")
+        verify(!page.addingDevice && !page.deletingDevice)
+        verify(!named(adding ? "addedSuccesspopup" : "deletesuccessPopup").visible)
+        if (adding)
+            compare(named("errText").text, "Device not added")
+    }
+
+    // The guard's own length, read where the page arms it.
+    function test_guardLengths_data() {
+        return [ { tag: "direct", url: directAdd, guard: 10000 }, { tag: "cloud", url: cloudAdd, guard: 20000 } ]
+    }
+
+    function test_guardLengths(data) {
+        if (data.url === cloudAdd) {
+            openCloud(cloudAdd)
+            silenceGateway()
+        } else {
+            openDirect(directAdd)
+            tryCompare(tcpClient, "connected", true)
+            gateway.setScriptedReply("rs485add 1,1,10,0103,M", "\n")
+        }
+        fill({ hexcommandField: "0103", secondsIdField: "10", nameIdField: "M" })
+        click("addDeviceButton")
+        verify(page.addingDevice)
+        compare(page.operation.guardInterval, data.guard)
+    }
+
+    // Another page's or another tool's save confirmation is not this page's.
+    function test_strayConfirmationOpensNothing_data() {
+        return [ { tag: "list", url: cloudList }, { tag: "add", url: cloudAdd } ]
+    }
+
+    function test_strayConfirmationOpensNothing(data) {
+        openCloud(data.url)
+        cloud.publish(topic("response"), "OK: saved to flash")
+        wait(500)
+        for (var name of ["deletesuccessPopup", "modifiedSuccesspopup", "addedSuccesspopup"]) {
+            var popup = findChild(window, name)
+            verify(!popup || !popup.visible, name)
+        }
+    }
+
+    function test_additionIsSavedBeforeItIsReported_data() {
+        return [
+            { tag: "direct", url: directAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "01 03 00 0A",
+              secondsIdField: "5", nameIdField: "<b>m</b>" }, sent: "rs485add 2,0,5,0103000A,<b>m</b>",
+              next: "qrc:/AvailableMeters.qml" },
+            { tag: "cloud", url: cloudAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "02 03 00 00 00 67",
+              secondsIdField: "5.5", nameIdField: "Meter A" }, sent: "rs485add 2,0,5.5,020300000067,Meter A",
+              next: "qrc:/AvailableMeterMqtt.qml" }
+        ]
+    }
+
+    function test_additionIsSavedBeforeItIsReported(data) {
+        if (data.url === cloudAdd)
+            openCloud(cloudAdd, "Devices - Add Device")
+        else
+            openDirect(directAdd, 8880)
+        fill(data.fill)
+        gateway.setReplyDelay(300)
+        click("addDeviceButton")
+        tryVerify(function() { return page.addingDevice })
+        verify(named("busyOverlay").visible)
+        expectDialog("addedSuccesspopup", "\"" + data.fill.nameIdField + "\" has been added successfully.")
+        compare(changes(), [data.sent, "SAVE"])
+        compare(gateway.saveCount(), 1)
+        expectLine("Device Added successfully", "#ffffff")
+        verify(!named("busyOverlay").visible)
+        gateway.setReplyDelay(0)
+        cloud.clearReceived()
+        gateway.clearReceived()
+        click("addedSuccesspopupPrimary")
+        compare(window.pageLoader.source.toString(), data.next)
+        compare(data.url === cloudAdd ? window.pagehead2 : window.pagehead, "Devices - Device List")
+        page = window.pageLoader.item
+        arrival("GET rs485list")
+        tryCompare(named("totalChip"), "text", "Total : 3", 5000)
+        if (data.url === directAdd)
+            compare(gateway.connectionCount(0), 1)
+    }
+
+    function test_closeKeepsTheFormAndClearEmptiesIt_data() {
+        return [ { tag: "direct", url: directAdd }, { tag: "cloud", url: cloudAdd } ]
+    }
+
+    function test_closeKeepsTheFormAndClearEmptiesIt(data) {
+        if (data.url === cloudAdd)
+            openCloud(cloudAdd)
+        else
+            openDirect(directAdd)
+        fill({ portCombo: 1, crcCode: 1, hexcommandField: "0103", secondsIdField: "10", nameIdField: "Edge" })
+        click("addDeviceButton")
+        var popup = waitOpened("addedSuccesspopup")
+        click("addedSuccesspopupSecondary")
+        tryCompare(popup, "visible", false)
+        compare(named("errText").text, "")
+        compare(window.pageLoader.source.toString(), data.url)
+        click("addDeviceButton")
+        tryCompare(popup, "opened", true)
+        expectChanges(["rs485add 2,0,10,0103,Edge", "SAVE", "rs485add 2,0,10,0103,Edge", "SAVE"])
+        click("addedSuccesspopupSecondary")
+        click("clearButton")
+        compare([named("portCombo").currentIndex, named("crcCode").currentIndex], [0, 0])
+        compare([named("hexcommandField").text, named("secondsIdField").text, named("nameIdField").text],
+                ["", "", ""])
+    }
+
+    function test_refusalSendsNothing_data() {
+        return [ { tag: "direct", url: directAdd }, { tag: "cloud", url: cloudAdd } ]
+    }
+
+    function test_refusalSendsNothing(data) {
+        if (data.url === cloudAdd)
+            openCloud(cloudAdd)
+        else
+            openDirect(directAdd, 8880)
+        fill({ hexcommandField: "01 0G", secondsIdField: "10", nameIdField: "n" })
+        click("addDeviceButton")
+        expectLine(DeviceForm.badHex, "#ff0000")
+        verify(!page.addingDevice)
+        wait(1300) // past the moment a list page would have asked
+        compare(commands(), [])
+        compare(cloud.messages(topic("config")), [])
+        // Direct pages take the command link over and drop it on leaving.
+        compare(gateway.connectionCount(1), 0)
+        compare(tcpClient.connected, data.url === directAdd)
+        window.pageLoader.source = ""
+        tryCompare(tcpClient, "connected", false)
+    }
+
+    function test_brokerDownSendsNothingAndSaysSo() {
+        openCloud(cloudAdd)
+        cloud.stopBroker()
+        tryCompare(tcpClient, "connectedmqtt", false, 5000)
+        fill({ hexcommandField: "0103", secondsIdField: "10", nameIdField: "Offline" })
+        click("addDeviceButton")
+        expectDialog("failurePopup", "Not connected to the broker; nothing was sent.")
+        verify(!page.addingDevice)
+        verify(cloud.restartBroker())
+        tryCompare(tcpClient, "connectedmqtt", true, 8000)
+        compare(cloud.gatewayCommands(), [])
+    }
+}

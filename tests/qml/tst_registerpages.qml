@@ -1,0 +1,175 @@
+import QtQuick
+import QtTest
+
+// The single and multiple register pages against the broker and the
+// simulated gateway: the exact request on the sub topic, the gateway's
+// answer, the 10 s guard and the refusals that send nothing.
+PageCase {
+    name: "RegisterPages"
+
+    readonly property string single: "qrc:/SingleRegister.qml"
+    readonly property string multiple: "qrc:/MultipleRegister.qml"
+
+    function form(port, slave, fc, addr, value) {
+        return { portCombo: port, slaveIdField: slave, funcCodeField: fc, addrrsField: addr, valField: value }
+    }
+
+    function expectFormEmpty() {
+        compare(named("portCombo").currentIndex, 0)
+        for (var name of ["slaveIdField", "funcCodeField", "addrrsField", "valField", "errText"])
+            compare(named(name).text, "", name + " not emptied")
+    }
+
+    function expectOutcome(written) {
+        var dialog = waitOpened(written ? "addedSuccesspopup" : "failedpopup", 12000)
+        expectLine(written ? "Parameters Written successfully" : "Failed to write parameters.",
+                   written ? "white" : "red")
+        verify(!page.addingDevice)
+        verify(!page.writeTimeout.running)
+        return dialog
+    }
+
+    function test_writeSendsTheExactRequest_data() {
+        var key = '"key":"Kestrelvane",'
+        return [
+            { tag: "single, port 1", url: single, form: form(0, "1", "6", "100", "1000"),
+              button: "addedSuccesspopupPrimary",
+              json: '{"addr":100,"fc":6,' + key + '"port":1,"slave":1,"value":1000}' },
+            { tag: "single, port 2, hex address, slave of spaces", url: single,
+              form: form(1, "   ", "6", "0x10", "70000"), button: "addedSuccesspopupSecondary",
+              json: '{"addr":16,"fc":6,' + key + '"port":2,"slave":0,"value":70000}' },
+            { tag: "single, no number goes as null", url: single, form: form(0, "1", "6", "12a", "5"),
+              refused: true, button: "failedpopupPrimary",
+              json: '{"addr":null,"fc":6,' + key + '"port":1,"slave":1,"value":5}' },
+            { tag: "multiple, port 2", url: multiple, form: form(1, "3", "16", "0", "1000,0,50,400"),
+              button: "addedSuccesspopupPrimary",
+              json: '{"addr":0,"fc":16,' + key + '"port":2,"slave":3,"values":[1000,0,50,400]}' },
+            { tag: "multiple, spaces around the list", url: multiple, form: form(0, "1", "0b10000", "7", "  007,40 "),
+              button: "addedSuccesspopupPrimary",
+              json: '{"addr":7,"fc":16,' + key + '"port":1,"slave":1,"values":[7,40]}' },
+            { tag: "multiple, refused by the gateway", url: multiple, form: form(1, "1", "16", "0", "1,2"),
+              failWrites: true, refused: true, button: "failedpopupSecondary",
+              json: '{"addr":0,"fc":16,' + key + '"port":2,"slave":1,"values":[1,2]}' }
+        ]
+    }
+
+    function test_writeSendsTheExactRequest(data) {
+        openCloud(data.url)
+        cloud.setFailWrites(!!data.failWrites)
+        fill(data.form)
+        click("writeButton")
+        verify(page.addingDevice)
+        verify(page.writeTimeout.running)
+        compare(seenOn(topic("sub"), 1), [data.json])
+        tryCompare(cloud.writeRequests(), "length", 1)
+        compare(cloud.writeRequests(), [data.json])
+        // The answer comes on the port's data topic.
+        compare(seenOn(topic("pub/port" + (data.form.portCombo + 1)), 1),
+                [data.refused ? '{"write":"FAIL"}' : '{"write":"OK"}'])
+        var dialog = expectOutcome(!data.refused)
+        compare(cloud.gatewayCommands(), [])
+        wait(100)
+        mouseClick(named(data.button))
+        tryCompare(dialog, "opened", false)
+        expectFormEmpty()
+    }
+
+    function test_refusesAndSendsNothing_data() {
+        var list = "Values should be like: 100,40,20"
+        return [
+            { tag: "single, no slave", url: single, form: form(0, "", "6", "100", "1000"), message: "Enter all values" },
+            { tag: "single, no value", url: single, form: form(0, "1", "6", "100", ""), message: "Enter all values" },
+            { tag: "single, no function code", url: single, form: form(0, "1", "", "100", "1"), message: "Enter all values" },
+            { tag: "multiple, no address", url: multiple, form: form(0, "1", "16", "", "1,2"), message: "Enter all values" },
+            { tag: "multiple, space inside", url: multiple, form: form(0, "1", "16", "0", "100, 40"), message: list },
+            { tag: "multiple, trailing comma", url: multiple, form: form(0, "1", "16", "0", "100,40,"), message: list }
+        ]
+    }
+
+    function test_refusesAndSendsNothing(data) {
+        openCloud(data.url)
+        fill(data.form)
+        click("writeButton")
+        expectLine(data.message, "red")
+        verify(!page.addingDevice)
+        verify(!page.writeTimeout.running)
+        compare(named("valField").text, data.form.valField)
+        wait(300)
+        compare(cloud.messages(topic("sub")), [])
+    }
+
+    function test_clearEmptiesTheForm() {
+        openCloud(single)
+        fill(form(1, "1", "6", "100", "1000"))
+        click("clearButton")
+        expectFormEmpty()
+        wait(300)
+        compare(cloud.messages(topic("sub")), [])
+    }
+
+    // The single page keeps an earlier refusal until the outcome; the
+    // multiple page clears it as soon as the list is accepted.
+    function test_earlierRefusalOnTheNextWrite_data() {
+        return [ { tag: "single", url: single, bad: form(0, "1", "6", "", "1"), good: form(0, "1", "6", "1", "1"),
+                   kept: "Enter all values" },
+                 { tag: "multiple", url: multiple, bad: form(0, "1", "16", "0", "1,,2"),
+                   good: form(0, "1", "16", "0", "1,2"), kept: "" } ]
+    }
+
+    function test_earlierRefusalOnTheNextWrite(data) {
+        openCloud(data.url)
+        silenceGateway()
+        fill(data.bad)
+        click("writeButton")
+        verify(named("errText").text.length > 0)
+        fill(data.good)
+        click("writeButton")
+        verify(page.addingDevice)
+        seenOn(topic("sub"), 1)
+        compare(named("errText").text, data.kept)
+        // The gateway's answer, published late by hand.
+        cloud.publish(topic("pub/port1"), '{"write":"OK"}')
+        expectOutcome(true)
+    }
+
+    function test_otherAnswersAreIgnored_data() {
+        return [ { tag: "lower-case ok", payload: '{"write":"ok"}' }, { tag: "not JSON", payload: 'write OK' } ]
+    }
+
+    function test_otherAnswersAreIgnored(data) {
+        openCloud(single)
+        silenceGateway()
+        fill(form(0, "1", "6", "100", "1000"))
+        click("writeButton")
+        seenOn(topic("sub"), 1)
+        cloud.publish(topic("pub/port1"), data.payload)
+        tryVerify(function() { return tcpClient.terminalLogFromMqtt.indexOf(data.payload) >= 0 }, 5000)
+        wait(200)
+        verify(page.addingDevice)
+        verify(!named("addedSuccesspopup").opened)
+        verify(!named("failedpopup").opened)
+    }
+
+    // No answer: the guard counts 10 s from the first of two writes, and an
+    // answer that comes after it is still shown.
+    function test_guardEndsTheWaitAfterTenSeconds() {
+        openCloud(single)
+        silenceGateway()
+        fill(form(0, "1", "6", "100", "1000"))
+        t0 = Date.now()
+        click("writeButton")
+        seenOn(topic("sub"), 1)
+        wait(3000)
+        click("writeButton")
+        seenOn(topic("sub"), 2)
+        compare(cloud.writeRequests(), [])
+        wait(5500)
+        verify(page.addingDevice, "gave up early")
+        tryCompare(named("failedpopup"), "opened", true, 3000)
+        var elapsed = Date.now() - t0
+        verify(elapsed >= 9800 && elapsed < 11500, "guard fired after " + elapsed + " ms")
+        expectOutcome(false)
+        cloud.publish(topic("pub/port1"), '{"write":"OK"}')
+        expectOutcome(true)
+    }
+}

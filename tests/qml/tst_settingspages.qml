@@ -1,0 +1,312 @@
+import QtQuick
+import QtTest
+
+// The four gateway settings pages: their own link and first reading, what
+// they refuse, and their saves paced by a timer or by acknowledgements.
+PageCase {
+    name: "SettingsPages"
+
+    readonly property string network: "qrc:/NetworkPage.qml"
+    readonly property string cloudPage: "qrc:/MqttConfigPage.qml"
+    readonly property string allSettings: "qrc:/AllSettings.qml"
+    readonly property string baudrate: "qrc:/SetBaudrate.qml"
+
+    function saver() { return holder(page, "watchdogInterval") }
+
+    function test_connectsOnOpeningAndReadsOneSecondLater_data() {
+        return [
+            { tag: "reusing the command link", before: 8881 },
+            { tag: "taking over the monitor link", before: 8880 },
+            { tag: "with no link yet", before: 0 }
+        ]
+    }
+
+    function test_connectsOnOpeningAndReadsOneSecondLater(data) {
+        openDirect(network, data.before)
+        var at = arrival("GETALL", 2500)
+        verify(at >= 900, "GETALL after " + at + " ms")
+        compare(tcpClient.currentPort, 8881)
+        compare(gateway.connectionCount(0), 1)
+        compare(gateway.connectionCount(1), 0)
+        tryCompare(named("ipField"), "text", "192.168.1.100")
+    }
+
+    // A link that comes up after the first reading is read again.
+    function test_readsAgainWhenTheLinkComesBack() {
+        openRead(network)
+        gateway.setSetting("staticIP", "10.7.7.7")
+        gateway.dropConnections(0)
+        tryCompare(tcpClient, "connected", false)
+        t0 = Date.now()
+        tcpClient.connectToDevice(address, 8881)
+        var at = arrival("GETALL", 2500)
+        verify(at >= 900, "GETALL after " + at + " ms")
+        tryCompare(named("ipField"), "text", "10.7.7.7")
+    }
+
+    function test_refusesAndSendsNothing_data() {
+        var all = "Enter all values", ip = "Please enter valid IP addresses"
+        return [
+            { tag: "empty static IP", url: network, button: "networkSave", redField: "ipField",
+              fill: { ipField: "", subnetField: "255.0.0.0", gatewayField: "10.0.0.1" },
+              message: "Please enter all values" },
+            { tag: "mask field above 255", url: network, button: "networkSave", redField: "subnetField",
+              note: "subnetFieldMessage", message: ip,
+              fill: { ipField: "10.0.0.2", subnetField: "255.255.255.256", gatewayField: "10.0.0.1" } },
+            { tag: "gateway of three fields", url: network, button: "networkSave", redField: "gatewayField",
+              note: "gatewayFieldMessage", message: ip,
+              fill: { ipField: "10.0.0.2", subnetField: "255.0.0.0", gatewayField: "10.0.1" } },
+            { tag: "trailing space", url: network, button: "networkSave", redField: "ipField",
+              note: "ipFieldMessage", message: ip,
+              fill: { ipField: "10.0.0.2 ", subnetField: "255.0.0.0", gatewayField: "10.0.0.1" } },
+            { tag: "broker port", url: cloudPage, button: "cloudSave", fill: { portField: "" }, message: all },
+            { tag: "broker password", url: cloudPage, button: "cloudSave", fill: { passwordField: "" },
+              message: all },
+            { tag: "offline topic", url: cloudPage, section: "topicsSection", button: "topicsSave",
+              line: "errTextTopics", fill: { offlineTopicField: "" }, message: all },
+            { tag: "Wi-Fi SSID", url: allSettings, button: "wifiSave", fill: { wifiSsidField: "" },
+              message: all },
+            { tag: "Bluetooth pin", url: allSettings, section: "bleSection", button: "bleSave",
+              line: "errTextBle", fill: { blePinField: "" }, message: all },
+            { tag: "SIM 2 APN", url: allSettings, section: "simSection", button: "simSave",
+              line: "errTextSim", fill: { sim2apnField: "" }, message: all },
+            { tag: "SIM slot the gateway named by its digit", url: allSettings, section: "simSection",
+              button: "simSave", line: "errTextSim", reading: { simSlot: "2" }, fill: {},
+              message: "Select a SIM slot" },
+            { tag: "unknown baud rate", url: baudrate, button: "baudSave", line: "errTextSim",
+              reading: { rs485_1_baud: "14400", rs485_2_baud: "300" }, fill: {}, message: "Select all values" }
+        ]
+    }
+
+    function test_refusesAndSendsNothing(data) {
+        if (data.reading)
+            openReadWith(data.url, data.reading)
+        else
+            openRead(data.url)
+        if (data.section)
+            click(data.section)
+        fill(data.fill)
+        click(data.button)
+        expectLine(data.message, "red", data.line)
+        if (data.redField)
+            compare(String(named(data.redField).field.background.border.color), String(Qt.color("red")))
+        if (data.note)
+            verify(named(data.note).visible)
+        verify(!saver().busy)
+        wait(300)
+        compare(changes(), [])
+    }
+
+    // Drop-downs take the reading's entry of the same whole text, or none.
+    function test_dropDownsFollowTheReading_data() {
+        return [
+            { tag: "SIM slot", url: allSettings, reading: { simSlot: "2  (SIM2)" }, combo: "simSlotCombo", index: 1 },
+            { tag: "port 1 rate", url: baudrate, reading: { rs485_1_baud: "9600" }, combo: "port1Combo", index: 5 },
+            { tag: "port 2 rate", url: baudrate, reading: { rs485_2_baud: "300" }, combo: "port2Combo", index: 0 }
+        ]
+    }
+
+    function test_dropDownsFollowTheReading(data) {
+        openReadWith(data.url, data.reading)
+        compare(named(data.combo).currentIndex, data.index)
+    }
+
+    function test_pacedSaves_data() {
+        return [
+            { tag: "network", url: network, button: "networkSave", gap: 2000,
+              fill: { ipField: "10.1.2.3", subnetField: "255.0.255.0", gatewayField: "10.1.2.1" },
+              // Edits during the save do not change what is sent.
+              edit: { gatewayField: "10.9.9.9" }, saving: "Saving Network Settings...",
+              sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.255.0", "SET gateway 10.1.2.1", "SAVE"],
+              outcome: "Network settings saved successfully", colour: "green" },
+            { tag: "topics", url: cloudPage, section: "topicsSection", button: "topicsSave", gap: 3000,
+              fill: { inTopicField: "kv/t1", outTopicField: "kv/t2", errorTopicField: "kv/t3",
+                      configTopicField: "kv/t4", responseTopiField: "kv/t5", offlineTopicField: "kv/t6" },
+              saving: "Saving Cloud Topic Settings...",
+              sent: ["SET port1Topic kv/t1", "SET port2Topic kv/t2", "SET errorTopic kv/t3",
+                     "SET configTopic kv/t4", "SET responseTopic kv/t5", "SET offlineTopic kv/t6", "SAVE"],
+              outcome: "Topic settings saved successfully", colour: "green" },
+            { tag: "SIM", url: allSettings, section: "simSection", button: "simSave", gap: 2000,
+              fill: { sim1apnField: "apn one", sim2apnField: "apn2" }, saving: "Saving SIM Settings...",
+              sent: ["SET simSlot 1  (SIM1)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"],
+              outcome: "SIM settings saved successfully", colour: "green" },
+            { tag: "Bluetooth refused", url: allSettings, section: "bleSection", button: "bleSave",
+              gap: 2000, refuse: true, fill: { bleNameField: "KV 2", blePinField: "12" },
+              saving: "Saving Bluetooth Settings...", sent: ["SET bleName KV 2", "SET blePin 12", "SAVE"],
+              outcome: "Failed to save Bluetooth settings", colour: "red" },
+            { tag: "baud rate cleared to the default", url: baudrate, button: "baudSave", gap: 2000,
+              clear: "baudClear", fill: {}, saving: "Saving Baudrate Settings...",
+              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"],
+              outcome: "Baudrate settings saved successfully", colour: "green" }
+        ]
+    }
+
+    function test_pacedSaves(data) {
+        openRead(data.url)
+        gateway.setRefuseSave(!!data.refuse)
+        if (data.section)
+            click(data.section)
+        if (data.clear)
+            click(data.clear)
+        fill(data.fill)
+        press(data.button)
+        expectStatus(data.saving, "#3498db")
+        verify(saver().busy)
+        fill(data.edit || {})
+        expectPaced(data.sent, data.gap)
+        expectStatus(data.outcome, data.colour)
+        verify(!saver().busy)
+        // "OK" after a success reads the gateway again a second later.
+        gateway.clearReceived()
+        press("statusOkButton")
+        if (data.refuse) {
+            wait(1300)
+            compare(commands(), [])
+        } else {
+            verify(arrival("GETALL", 2000) >= 900)
+        }
+        if (data.edit)
+            tryCompare(named("gatewayField"), "text", "10.1.2.1")
+    }
+
+    function test_acknowledgedSaves_data() {
+        return [
+            { tag: "broker", url: cloudPage, button: "cloudSave", pending: "mqttServer",
+              fill: { mqttServerField: "broker host", portField: "1883", useridField: "plant user",
+                      passwordField: "p@ss word" },
+              // Read when it is sent, i.e. after the server's acknowledgement.
+              edit: { portField: "8883" }, saving: "Saving Cloud Settings...",
+              sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user",
+                     "SET mqttPass p@ss word", "SAVE"],
+              outcome: "Cloud settings saved successfully", colour: "green" },
+            { tag: "broker, Topics shown at the outcome", url: cloudPage, button: "cloudSave",
+              pending: "mqttServer", switchTo: "topicsSection",
+              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
+              saving: "Saving Cloud Settings...",
+              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"],
+              outcome: "Topic settings saved successfully", colour: "green" },
+            { tag: "broker refused", url: cloudPage, button: "cloudSave", pending: "mqttServer", refuse: true,
+              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
+              saving: "Saving Cloud Settings...",
+              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"],
+              outcome: "Failed to save Cloud settings", colour: "red" },
+            { tag: "Wi-Fi, SIM shown at the outcome", url: allSettings, button: "wifiSave",
+              pending: "wifiSSID", switchTo: "simSection",
+              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" },
+              saving: "Saving Wi-Fi Settings...",
+              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"],
+              outcome: "SIM settings saved successfully", colour: "green" }
+        ]
+    }
+
+    function test_acknowledgedSaves(data) {
+        openRead(data.url)
+        gateway.setRefuseSave(!!data.refuse)
+        gateway.setReplyDelay(400)
+        fill(data.fill)
+        press(data.button)
+        expectStatus(data.saving, "#3498db")
+        compare(saver().pendingKey, data.pending)
+        fill(data.edit || {})
+        if (data.switchTo) {
+            statusPopup().close()
+            click(data.switchTo)
+        }
+        arrival(data.sent[0], 500)
+        for (var i = 1; i < data.sent.length; ++i) {
+            var sent = arrival(data.sent[i - 1])
+            verify(arrival(data.sent[i]) - sent >= 300, data.sent[i] + " did not wait for its acknowledgement")
+        }
+        compare(changes(), data.sent)
+        expectStatus(data.outcome, data.colour)
+        verify(!saver().busy)
+        compare(saver().pendingKey, "")
+    }
+
+    // The watchdog of the acknowledged chain; the broker row at its real 15 s.
+    function test_silentGatewayEndsTheChain_data() {
+        return [
+            { tag: "broker, 15 s", url: cloudPage, button: "cloudSave", silentOn: "SET mqttUser u1",
+              fill: { mqttServerField: "10.0.0.9", portField: "1883", useridField: "u1", passwordField: "p1" },
+              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"] },
+            { tag: "Wi-Fi", url: allSettings, button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500,
+              fill: { wifiSsidField: "n1", wifiPasswordField: "p1" }, sent: ["SET wifiSSID n1", "SET wifiPass p1"] }
+        ]
+    }
+
+    function test_silentGatewayEndsTheChain(data) {
+        openRead(data.url)
+        if (data.watchdog)
+            saver().watchdogInterval = data.watchdog
+        var limit = data.watchdog || 15000
+        fill(data.fill)
+        gateway.setScriptedReply(data.silentOn, "")
+        press(data.button)
+        arrival(data.silentOn, 1000)
+        wait(limit - 1500)
+        verify(saver().busy, "gave up early")
+        expectStatus("Save failed: no response from device", "red")
+        var at = Date.now() - t0
+        verify(at >= limit - 100 && at < limit + 1500, "watchdog after " + at + " ms")
+        verify(!saver().busy)
+        compare(saver().pendingKey, "")
+        wait(300)
+        compare(changes(), data.sent)
+    }
+
+    // A second "Save" while the first one's commands go out sends nothing more.
+    function test_saveWhileSaving_data() {
+        return [
+            { tag: "paced", url: network, button: "networkSave",
+              sent: ["SET staticIP 192.168.1.100", "SET subnet 255.255.255.0", "SET gateway 192.168.1.1", "SAVE"] },
+            { tag: "acknowledged", url: allSettings, button: "wifiSave", delay: 300,
+              sent: ["SET wifiSSID plant-floor", "SET wifiPass w1f1+pass", "SAVE"] }
+        ]
+    }
+
+    function test_saveWhileSaving(data) {
+        openRead(data.url)
+        gateway.setReplyDelay(data.delay || 0)
+        click(data.button)
+        arrival(data.sent[0], 1000)
+        statusPopup().close()
+        tryCompare(statusPopup(), "visible", false)
+        click(data.button)
+        expectStatus(data.sent.length > 3 ? "Saving Network Settings..." : "Saving Wi-Fi Settings...", "#3498db")
+        arrival("SAVE", 8000)
+        wait(300)
+        compare(changes(), data.sent)
+    }
+
+    function test_closingDropsTheLinkAndAbandonsTheSave() {
+        openRead(network)
+        click("networkSave")
+        arrival("SET staticIP 192.168.1.100", 1000)
+        window.pageLoader.source = "qrc:/ChooseDeviceIp.qml"
+        tryCompare(tcpClient, "connected", false)
+        wait(2300)
+        compare(changes(), ["SET staticIP 192.168.1.100"])
+    }
+
+    function test_clearedFieldsStopFollowingTheGateway() {
+        openRead(cloudPage)
+        verify(named("mqttServerField").text.length > 0)
+        click("cloudClear")
+        click("topicsSection")
+        click("topicsClear")
+        tcpClient.sendCommand("GETALL")
+        tryVerify(function() { return tcpClient.dataMap["deviceId"] !== undefined })
+        wait(200)
+        compare(commands(), ["GETALL"])
+        for (var name of ["mqttServerField", "passwordField", "inTopicField", "offlineTopicField"])
+            compare(named(name).text, "", name)
+    }
+
+    function test_gatewayTextIsShownAsTypedAndPasswordsMasked() {
+        openReadWith(allSettings, { bleName: "<b>KV</b> &amp;" })
+        tryCompare(named("bleNameField"), "text", "<b>KV</b> &amp;")
+        compare(named("wifiPasswordField").field.echoMode, TextInput.Password)
+        named("wifiPasswordField").shown = true
+        compare(named("wifiPasswordField").field.echoMode, TextInput.Normal)
+    }
+}

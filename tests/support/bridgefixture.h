@@ -1,0 +1,77 @@
+#pragma once
+
+#include "gatewaysimulator.h"
+#include "loopback.h"
+#include "settingsstore.h"
+#include "tcpbridge.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A backend and a fresh gateway simulator on a loopback address of its own
+// for every test, with the settings file in a temporary folder, never the
+// user's.
+class BridgeFixture
+{
+public:
+    explicit BridgeFixture(int suite)
+        : m_addresses(suite)
+    {
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
+    }
+
+    // For init(): an empty settings folder, a started simulator, a new backend.
+    bool start()
+    {
+        QDir(settingsFolder()).removeRecursively();
+        const QHostAddress address = m_addresses.next();
+        ip = address.toString();
+        sim = std::make_unique<GatewaySimulator>();
+        sim->model().setDeviceId(QStringLiteral("KV-%1").arg(ip.section('.', 3)));
+        bridge = std::make_unique<TcpBridge>();
+        bridge->clearLog();
+        return sim->start(address);
+    }
+
+    // For cleanup(); a test that turned the file into a folder must not
+    // leave it so.
+    void stop()
+    {
+        bridge.reset();
+        sim.reset();
+        QDir(settingsFolder()).removeRecursively();
+    }
+
+    QString settingsFolder() const
+    {
+        return m_configHome.path() + QStringLiteral("/Kestrelvane_configTool");
+    }
+
+    bool connectBridge(quint16 port = TcpBridge::commandPort)
+    {
+        QSignalSpy connected(bridge.get(), &TcpBridge::connectedChanged);
+        bridge->connectToDevice(ip, port);
+        return connected.wait(5000) && bridge->isConnected();
+    }
+
+    // Connects, sends "GETALL" and waits until the whole reply is read.
+    bool readGatewaySettings()
+    {
+        if (!connectBridge())
+            return false;
+        QSignalSpy configReceived(bridge.get(), &TcpBridge::mqttConfigReceived);
+        bridge->sendCommand("GETALL");
+        return configReceived.wait(5000);
+    }
+
+    std::unique_ptr<GatewaySimulator> sim;
+    std::unique_ptr<TcpBridge> bridge;
+    QString ip;
+
+private:
+    QTemporaryDir m_configHome;
+    LoopbackAddresses m_addresses;
+};
