@@ -1,6 +1,7 @@
 // Prints how many RS-485 monitor lines per second TcpBridge's receive path
 // handles, beside a bare QTcpSocket reader that only counts line feeds of the
 // same stream from the same simulator, and their ratio.
+#include "benchsupport.h"
 #include "tcpbridge.h"
 
 #include <QCoreApplication>
@@ -83,12 +84,6 @@ Run bridgeReceivePath()
     bridge.connectToDevice(address, TcpBridge::monitorPort);
     runUntil(&bridge, done);
     return run;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
