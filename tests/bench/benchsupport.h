@@ -1,12 +1,27 @@
 #pragma once
 
 // Small helpers the benchmark programs share.
+#include <QCoreApplication>
 #include <QFile>
 #include <QList>
 #include <QStringList>
+#include <QTextStream>
 
 #include <algorithm>
+#include <cstdlib>
 #include <unistd.h>
+
+inline QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+[[noreturn]] inline void fail(const QString &why)
+{
+    QTextStream(stderr) << QCoreApplication::applicationName() << ": " << why << Qt::endl;
+    std::exit(1);
+}
 
 inline double median(QList<double> values)
 {
