@@ -57,19 +57,22 @@ Rectangle {
             readonly property string fontFamily: typeof qcksnd !== "undefined" ? qcksnd.name : ""
 
             function toEnd() {
-                if (!following)
+                if (!following || positioning || count === 0)
                     return
-                if (positioning) {
-                    // The lines just laid out changed the estimate of the
-                    // whole height: go to the end again once done.
-                    Qt.callLater(toEnd)
-                    return
-                }
                 positioning = true
+                // The end is estimated from the lines laid out so far; when
+                // the newest lines turn out taller, lay out the newest itself.
                 positionViewAtEnd()
+                if (!atNewest())
+                    positionViewAtIndex(count - 1, ListView.End)
                 positioning = false
             }
-            function operatorLetGo() { following = atYEnd }
+            // The newest line is on screen, at the bottom.
+            function atNewest() {
+                var newest = itemAtIndex(count - 1)
+                return count === 0 || (newest !== null && newest.y + newest.height <= contentY + height + 1)
+            }
+            function operatorLetGo() { following = atNewest() }
 
             anchors.fill: parent
             anchors.margins: 6
@@ -80,12 +83,16 @@ Rectangle {
 
             onCountChanged: toEnd()
             onHeightChanged: toEnd()
-            // Lines laid out for the first time may turn out taller than
-            // estimated.
             onContentHeightChanged: toEnd()
             onMovementStarted: following = false
             onMovementEnded: operatorLetGo()
-            Component.onCompleted: toEnd()
+            Component.onCompleted: {
+                // Coming back to a page: show what the log holds now, not
+                // the lines the last batch still had.
+                if (root.lines)
+                    root.lines.flush()
+                toEnd()
+            }
 
             ScrollBar.vertical: ScrollBar {
                 policy: ScrollBar.AsNeeded

@@ -109,12 +109,21 @@ void LogStore::clear()
     emit countChanged();
 }
 
+// Lines of one pass of the event loop go together; after a batch the next
+// waits out the interval. Under a steady stream the timer may be held back
+// (the GLib event dispatcher runs timers only when nothing else is ready),
+// so a line arriving when a batch is well overdue sends it at once.
 void LogStore::scheduleFlush()
 {
-    if (m_batch.isActive())
+    if (m_batch.isActive()) {
+        if (m_due.hasExpired())
+            flush();
         return;
+    }
     const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : batchInterval;
-    m_batch.start(int(std::max<qint64>(0, batchInterval - since)));
+    const int wait = int(std::max<qint64>(1, batchInterval - since));
+    m_batch.start(wait);
+    m_due.setRemainingTime(wait + batchInterval / 4);
 }
 
 void LogStore::flush()

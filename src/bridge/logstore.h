@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
@@ -52,7 +53,7 @@ public:
     void clear();
 
     // Announces the lines that arrived since the last batch to the views now.
-    void flush();
+    Q_INVOKABLE void flush();
 
 signals:
     void linesAppended(const QStringList &lines);
@@ -79,4 +80,5 @@ private:
     qsizetype m_maxBytes = defaultMaxBytes;
     QTimer m_batch;
     QElapsedTimer m_sinceFlush;
+    QDeadlineTimer m_due;
 };

@@ -1,7 +1,7 @@
 // Prints how many RS-485 monitor lines per second TcpBridge's receive path
 // handles, beside a bare QTcpSocket reader that only counts line feeds of the
 // same stream from the same simulator, and their ratio.
-#include "median.h"
+#include "benchsupport.h"
 #include "tcpbridge.h"
 
 #include <QCoreApplication>

@@ -8,6 +8,7 @@
 // tool's event loop not run) and the broker queues the messages for it; its
 // rate is then taken from its first to its last message, which measures the
 // receiver and not the publisher.
+#include "benchsupport.h"
 #include "mosquittobroker.h"
 #include "mqttclient.h"
 #include "mqttsession.h"
@@ -40,18 +41,6 @@ struct Run
     double seconds = 0;
     double rate() const { return seconds > 0 && messages > 1 ? (messages - 1) / seconds : 0; }
 };
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-[[noreturn]] void fail(const QString &why)
-{
-    QTextStream(stderr) << "bench_mqtt: " << why << Qt::endl;
-    std::exit(1);
-}
 
 void waitFor(int ms)
 {

@@ -4,7 +4,7 @@
 // with the page closed, and the difference. Run it in a real window
 // (xvfb-run, or a desktop); the offscreen platform has no OpenGL.
 #include "application.h"
-#include "median.h"
+#include "benchsupport.h"
 #include "tcpbridge.h"
 
 #include <QApplication>

@@ -153,8 +153,6 @@ LogPageCase {
         // Rows of a kind differ only by the topic.
         if (data.topic)
             verify(gateway.atBytes().indexOf("\"" + tcpClient.dataMap[data.topic] + "\"") > 0)
-        click("backButton")
-        verify(named("tcpViewTitle").visible)
     }
 
     function test_sendToTopicWritesTheBodyAndCtrlZ_data() {
@@ -169,8 +167,9 @@ LogPageCase {
         click("sendToCloudButton")
         named("inTopic").text = data.text
         click("sendToTopicButton")
-        expectBytes(data.bytes)
         wait(200)
-        compare(gateway.atBytes(), data.bytes)
+        expectBytes(data.bytes)
+        click("backButton")
+        verify(named("tcpViewTitle").visible)
     }
 }

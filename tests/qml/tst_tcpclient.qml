@@ -35,10 +35,6 @@ LogPageCase {
     }
 
     function test_connectsToTheTypedAddressAndPort(data) {
-        compare(named("ipField").text, "192.168.1.175")
-        compare(named("portField").text, "")
-        compare(named("connectButton").text, "Connect to Gateway")
-        verify(!named("sendCommandButton").visible)
         named("ipField").text = address
         named("portField").text = data.port
         click("connectButton")
@@ -78,9 +74,5 @@ LogPageCase {
         compare(named("commandField").text, "")
         tryVerify(function() { return gateway.commands().indexOf("GETALL") >= 0 }, 3000)
         expectShown(named("terminalLog"), tcpClient.log, "")
-        click("backButton")
-        compare(page.showCommandView, false)
-        click("connectButton")
-        tryCompare(tcpClient, "connected", false, 5000)
     }
 }
