@@ -27,6 +27,12 @@ public:
     QString filterText() const { return m_filterText; }
     void setFilterText(const QString &text);
     int linesWhilePaused() const { return m_linesWhilePaused; }
+    // Shows at once what the store holds, for a view that has just opened.
+    Q_INVOKABLE void flush()
+    {
+        if (m_store)
+            m_store->flush();
+    }
 
 signals:
     void storeChanged();
