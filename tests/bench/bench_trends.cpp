@@ -239,9 +239,9 @@ int main(int argc, char *argv[])
             return ::median(values);
         }
     };
-    Figures closed{QStringLiteral("page closed")};
-    Figures minute{QStringLiteral("page open, last 1 min")};
-    Figures hour{QStringLiteral("page open, last 60 min")};
+    Figures closed{QStringLiteral("page closed"), {}};
+    Figures minute{QStringLiteral("page open, last 1 min"), {}};
+    Figures hour{QStringLiteral("page open, last 60 min"), {}};
     for (int round = 1; round <= rounds; ++round) {
         closePage();
         closed.phases.append(measure(view));
