@@ -1,16 +1,60 @@
 #include "backupsession.h"
+#include "brokerfixture.h"
 #include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
 #include "loopback.h"
-#include "mosquittobroker.h"
-#include "mqttclient.h"
-#include "mqttsession.h"
-#include "settingsstore.h"
-#include "tcpbridge.h"
 
 #include <QtTest>
 
 using Service = GatewaySimulator::Service;
+
+namespace {
+
+// The backup page's session on a bridge of its own, aimed at a gateway's
+// address or, with none, at the cloud device chosen.
+struct Tool
+{
+    explicit Tool(const QString &host = QString(), int stepMs = 5000)
+    {
+        session.setBridge(&bridge);
+        if (!host.isEmpty())
+            session.setHost(host);
+        session.setTimeouts(5000, 200, stepMs);
+    }
+
+    // Runs an action; returns the status it finished with, or -1 for a plan
+    // to look at.
+    int run(const std::function<void()> &action, QString *message = nullptr)
+    {
+        QSignalSpy finished(&session, &BackupSession::finished);
+        QSignalSpy planReady(&session, &BackupSession::planReady);
+        action();
+        if (!QTest::qWaitFor([&] { return !finished.isEmpty() || !planReady.isEmpty(); }, 10000))
+            return -2;
+        if (finished.isEmpty())
+            return -1;
+        if (message)
+            *message = finished.first().at(1).toString();
+        return finished.first().at(0).toInt();
+    }
+    int save(const QString &path)
+    {
+        return run([&] { session.saveBackup(path, false); });
+    }
+    int open(const QString &path)
+    {
+        return run([&] { session.openBackup(path); });
+    }
+    int apply(QString *report)
+    {
+        return run([&] { session.apply(); }, report);
+    }
+
+    TcpBridge bridge;
+    BackupSession session;
+};
+
+} // namespace
 
 // Backup, restore and clone against two simulated gateways, through the
 // session the backup page uses and through the command line.
@@ -33,8 +77,6 @@ private slots:
 
 private:
     std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId);
-    // Runs a session action; returns the status it finished with.
-    int run(BackupSession &session, const std::function<void()> &action, QString *message);
     QString backUpA();
     int runCommandLine(const QStringList &args, QString *out, QString *err);
 
@@ -77,67 +119,32 @@ std::unique_ptr<GatewaySimulator> TestBackupRestore::startGateway(const QString 
 {
     auto sim = std::make_unique<GatewaySimulator>();
     sim->model().setDeviceId(deviceId);
-    if (!sim->start(m_addresses.next())) {
-        qWarning() << sim->errorString();
-        return nullptr;
-    }
-    return sim;
+    return sim->start(m_addresses.next()) ? std::move(sim) : nullptr;
 }
 
-int TestBackupRestore::run(BackupSession &session, const std::function<void()> &action,
-                           QString *message)
-{
-    QSignalSpy finished(&session, &BackupSession::finished);
-    QSignalSpy planReady(&session, &BackupSession::planReady);
-    action();
-    if (finished.isEmpty() && planReady.isEmpty())
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() || !planReady.isEmpty(), 10000); }();
-    if (finished.isEmpty())
-        return -1; // a plan to look at
-    if (message)
-        *message = finished.first().at(1).toString();
-    return finished.first().at(0).toInt();
-}
-
+// A's backup with its passwords; the path, or why it failed.
 QString TestBackupRestore::backUpA()
 {
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setHost(m_a->address().toString());
-    session.setTimeouts(5000, 200, 5000);
+    Tool tool(m_a->address().toString());
     const QString path = m_dir.filePath("a.json");
     QString message;
-    const int status = run(
-        session, [&] { session.saveBackup(path, true); }, &message);
+    const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
     return status == BackupSession::Done ? path : message;
 }
 
 void TestBackupRestore::clonesOneGatewayIntoAnother()
 {
     const QString path = backUpA();
-    QVERIFY2(QFile::exists(path), qPrintable(path));
-
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setHost(m_b->address().toString());
-    session.setTimeouts(5000, 200, 5000);
-    QCOMPARE(
-        run(
-            session, [&] { session.openBackup(QUrl::fromLocalFile(path).toString()); }, nullptr),
-        -1);
+    Tool tool(m_b->address().toString());
+    QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
     QString report;
-    QCOMPARE(run(
-                 session, [&] { session.apply(); }, &report),
-             int(BackupSession::Done));
+    QCOMPARE(tool.apply(&report), int(BackupSession::Done));
 
     const GatewayModel &a = m_a->model();
     const GatewayModel &b = m_b->model();
     for (const QString &key : a.settingKeys()) {
-        if (key == "deviceId" || key == "mqttClientId" || key == "staticIP")
-            continue;
-        QCOMPARE(b.setting(key), a.setting(key).replace("KV-A", "KV-B"));
+        if (key != "deviceId" && key != "mqttClientId" && key != "staticIP")
+            QCOMPARE(b.setting(key), a.setting(key).replace("KV-A", "KV-B"));
     }
     QCOMPARE(b.deviceId(), "KV-B");
     QCOMPARE(b.setting("staticIP"), "192.168.1.101");
@@ -148,7 +155,7 @@ void TestBackupRestore::clonesOneGatewayIntoAnother()
 
 void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
 {
-    QTest::addColumn<QByteArray>("scriptedReply"); // empty: the link drops
+    QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops
     QTest::addColumn<QString>("why");
 
     // The refusal names the key, which alone would count as an acknowledgement.
@@ -173,89 +180,56 @@ void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough()
         m_b->setScriptedReply(failing, scriptedReply);
     }
 
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setHost(m_b->address().toString());
-    session.setTimeouts(5000, 200, 300);
-    QCOMPARE(run(
-                 session, [&] { session.openBackup(path); }, nullptr),
-             -1);
+    Tool tool(m_b->address().toString(), 300);
+    QCOMPARE(tool.open(path), -1);
     QString report;
-    QCOMPARE(run(
-                 session, [&] { session.apply(); }, &report),
-             int(BackupSession::GatewayFailed));
-
+    QCOMPARE(tool.apply(&report), int(BackupSession::GatewayFailed));
     QCOMPARE(m_b->commands().last(), failing);
     QCOMPARE(m_b->model().saveCount(), 0);
     QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
-    const QString expected =
-        QString(
-            "Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
-            "Nothing was saved to flash.\n"
-            "Acknowledged by the gateway (in its working copy only):\n"
-            "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
-            "Not acknowledged:\n"
-            "  apnSim1: \"b.apn\" -> \"internet\"\n"
-            "Not sent:\n"
-            "  rs485_1_baud: \"115200\" -> \"9600\"\n"
-            "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> ELMEASURE LG+1119, "
-            "port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
-            "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
-            "  save to flash\n")
-            .arg(why);
-    QCOMPARE(report, expected);
+    QCOMPARE(report, QString("Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
+                             "Nothing was saved to flash.\n"
+                             "Acknowledged by the gateway (in its working copy only):\n"
+                             "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
+                             "Not acknowledged:\n"
+                             "  apnSim1: \"b.apn\" -> \"internet\"\n"
+                             "Not sent:\n"
+                             "  rs485_1_baud: \"115200\" -> \"9600\"\n"
+                             "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> "
+                             "ELMEASURE LG+1119, port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
+                             "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
+                             "  save to flash\n")
+                         .arg(why));
 }
 
 // Cloud mode: B's device list backed up through the broker and restored
 // into A, the same acknowledgements awaited as on the cloud device list.
 void TestBackupRestore::restoresTheDeviceListThroughTheBroker()
 {
-    MosquittoBroker broker;
-    broker.addUser("gateway", "s3cret+pass");
-    QVERIFY2(broker.start(), qPrintable(broker.errorString()));
-    const QString port = QString::number(broker.port());
+    Tool tool;
+    BrokerFixture b;
+    QVERIFY(b.start(&tool.bridge));
     for (GatewaySimulator *sim : {m_a.get(), m_b.get()}) {
-        sim->model().setBroker(broker.host(), broker.port(), "gateway", "s3cret+pass");
-        SettingsStore::writeBrokerSettings(sim->model().deviceId(),
-                                           {broker.host(), port, "gateway", "s3cret+pass"});
+        sim->model().setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
+        b.store(sim->model().deviceId());
     }
     GatewayCloudLink linkA(m_a->model());
     GatewayCloudLink linkB(m_b->model());
     linkA.start();
     linkB.start();
     QTRY_VERIFY(linkA.isConnected() && linkB.isConnected());
-
-    TcpBridge bridge;
-    QMQTT::Client client;
-    MqttSession mqtt(&bridge, &client);
-    QSignalSpy subscribed(&client, &QMQTT::Client::subscribed);
-    const auto select = [&](const QString &id) {
-        subscribed.clear();
-        QVERIFY(bridge.sendTopicDeviceId(id));
-        QTRY_COMPARE(subscribed.size(), 5);
-    };
     const QString path = m_dir.filePath("cloud.json");
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setTimeouts(5000, 200, 5000);
 
-    select("KV-B");
-    session.setCloudDeviceId("KV-B");
-    QString message;
-    QCOMPARE(run(
-                 session, [&] { session.saveBackup(path, false); }, &message),
-             0);
+    QVERIFY(b.select("KV-B"));
+    tool.session.setCloudDeviceId("KV-B");
+    QCOMPARE(tool.save(path), 0);
 
-    select("KV-A");
-    session.setCloudDeviceId("KV-A");
+    QVERIFY(b.select("KV-A"));
+    tool.session.setCloudDeviceId("KV-A");
     QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
-    QCOMPARE(run(
-                 session, [&] { session.openBackup(path); }, nullptr),
-             -1);
-    QCOMPARE(run(
-                 session, [&] { session.apply(); }, &message),
-             0);
+    QCOMPARE(tool.open(path), -1);
+    QString report;
+    QCOMPARE(tool.apply(&report), 0);
     QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
     QStringList sent;
     for (const QList<QVariant> &command : commands)
@@ -340,8 +314,7 @@ void TestBackupRestore::commandLineRefusesBadInputBeforeSending()
     QFETCH(QString, message);
     const QString path = m_dir.filePath("bad.json");
     QFile bad(path);
-    QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    bad.write(file);
+    QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate) && bad.write(file) == file.size());
     bad.close();
 
     QString out;
