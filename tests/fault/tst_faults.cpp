@@ -42,21 +42,359 @@ private slots:
     void init() { QVERIFY(f.start()); }
     void cleanup() { f.stop(); }
 
-    void linkDroppedMidGetAll_data();
-    void linkDroppedMidGetAll();
-    void linkDroppedMidList_data();
-    void linkDroppedMidList();
-    void linkDroppedMidSave_data();
-    void linkDroppedMidSave();
-    void overlongLineStaysBounded();
-    void brokerKilledDuringCloudRequest_data();
-    void brokerKilledDuringCloudRequest();
-    void unwritableSettingsFile();
-    void corruptSettingsFile_data();
-    void corruptSettingsFile();
-    void settingsFolderDeletedWhileRunning();
-    void settingsFileIsReplacedNotRewritten();
-    void twoToolsShareOneSettingsFile();
+    void linkDroppedMidGetAll_data()
+    {
+        // Where the link drops: a number of bytes counted from the line feed that
+        // ends the line starting with the landmark ("" for the reply's start,
+        // "end" for its end). Registration needs the broker's four settings and
+        // the port-1 topic, which comes last of them.
+        QTest::addColumn<QByteArray>("landmark");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<bool>("registers");
+        QTest::newRow("before the first byte") << QByteArray() << 0 << false;
+        QTest::newRow("inside the password value") << QByteArray("mqttPass=") << -5 << false;
+        QTest::newRow("before the password's line feed") << QByteArray("mqttPass=") << -1 << false;
+        QTest::newRow("right after the password") << QByteArray("mqttPass=") << 0 << false;
+        QTest::newRow("before the port-1 topic's line feed")
+            << QByteArray("port1Topic=") << -1 << false;
+        QTest::newRow("right after the port-1 topic") << QByteArray("port1Topic=") << 0 << true;
+        QTest::newRow("before the prompt") << QByteArray("end") << -2 << true;
+    }
+    void linkDroppedMidGetAll()
+    {
+        QFETCH(QByteArray, landmark);
+        QFETCH(int, offset);
+        QFETCH(bool, registers);
+        const GatewayModel &model = f.sim->model();
+        const QString id = model.deviceId();
+        const QByteArray reply = wire(model.getAllLines());
+        const qint64 cut = (landmark.isEmpty()  ? 0
+                            : landmark == "end" ? reply.size()
+                                                : endOfLine(reply, landmark))
+                           + offset;
+        QVERIFY(cut >= 0 && cut < reply.size());
+
+        f.sim->setDropAfterBytes(cut);
+        QVERIFY(f.connectBridge());
+        QSignalSpy configReceived(f.bridge.get(), &TcpBridge::mqttConfigReceived);
+        sendUntilDropped("GETALL");
+        QCOMPARE(f.bridge->currentCommand(), QString());
+
+        // Only whole lines count: every value the pages see is the gateway's,
+        // never one cut short, and lines past the cut are not there at all.
+        for (const QString &key : model.settingKeys()) {
+            const bool arrived = endOfLine(reply, key.toUtf8() + '=') <= cut;
+            QCOMPARE(f.bridge->dataMap().value(key).toString(),
+                     arrived ? model.setting(key) : QString());
+        }
+        QCOMPARE(configReceived.count() > 0, registers);
+        QCOMPARE(f.bridge->deviceIds(), registers ? QStringList{id} : QStringList{});
+        QCOMPARE(SettingsStore::readDeviceIds(), f.bridge->deviceIds());
+        QCOMPARE(SettingsStore::readBrokerSettings(id),
+                 registers ? gatewayBroker : BrokerSettings{});
+
+        // A fresh connection reads the whole reply and registers the gateway.
+        QVERIFY(f.readGatewaySettings());
+        QCOMPARE(f.bridge->dataMap().value("mqttTopicOut").toString(),
+                 model.setting("mqttTopicOut"));
+        QCOMPARE(SettingsStore::readDeviceIds(), QStringList{id});
+        QCOMPARE(SettingsStore::readBrokerSettings(id), gatewayBroker);
+    }
+    void linkDroppedMidList_data()
+    {
+        const QByteArray reply = wire(GatewayModel().deviceListLines());
+        const qsizetype first = endOfLine(reply, "dev[0]");
+        const qsizetype second = endOfLine(reply, "dev[1]");
+        QVERIFY(first > 0 && second > first);
+
+        QTest::addColumn<qint64>("cut");
+        QTest::addColumn<int>("devices");
+        QTest::newRow("inside the first device") << qint64(first - 8) << 0;
+        QTest::newRow("before the first device's line feed") << qint64(first - 1) << 0;
+        QTest::newRow("between the devices") << qint64(first) << 1;
+        QTest::newRow("before the prompt") << qint64(second) << 2;
+    }
+    void linkDroppedMidList()
+    {
+        QFETCH(qint64, cut);
+        QFETCH(int, devices);
+        const QList<GatewayModel::Device> model = f.sim->model().devices();
+        f.sim->setDropAfterBytes(cut);
+        QVERIFY(f.connectBridge());
+        sendUntilDropped("GET rs485list");
+
+        const auto checkList = [&](int expected) {
+            const QVariantList list = f.bridge->deviceList();
+            QCOMPARE(list.size(), expected);
+            for (int i = 0; i < expected; ++i) {
+                const QVariantMap entry = list.at(i).toMap();
+                QCOMPARE(entry.value("id").toInt(), i);
+                QCOMPARE(entry.value("name").toString(), model.at(i).name);
+                QCOMPARE(entry.value("cmdHex").toString(), model.at(i).cmdHex);
+            }
+        };
+        checkList(devices);
+        if (QTest::currentTestFailed())
+            return;
+
+        // Listing again gives each device once, not the earlier ones twice.
+        QVERIFY(f.connectBridge());
+        f.bridge->sendCommand("GET rs485list");
+        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 2, 5000);
+        QTest::qWait(100);
+        checkList(2);
+    }
+    void linkDroppedMidSave_data()
+    {
+        QTest::addColumn<qint64>("cut");
+        QTest::newRow("nothing of the reply") << qint64(0);
+        QTest::newRow("inside the text") << qint64(5);
+        QTest::newRow("all but the line feed") << qint64(qstrlen("OK: saved to flash"));
+    }
+    void linkDroppedMidSave()
+    {
+        QFETCH(qint64, cut);
+        QVERIFY(f.connectBridge());
+        QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompleted);
+        QSignalSpy notSaved(f.bridge.get(), &TcpBridge::notSavedFully);
+        f.sim->setDropAfterBytes(cut);
+        sendUntilDropped("SAVE");
+        QTest::qWait(100);
+        // An unfinished line is no acknowledgement, whatever the gateway did.
+        QCOMPARE(saved.count() + notSaved.count(), 0);
+
+        // The cut line must not be glued onto the next connection's first line.
+        QVERIFY(f.connectBridge());
+        f.sim->model().setRefuseSave(true);
+        f.bridge->sendCommand("SAVE");
+        QTRY_COMPARE(notSaved.count(), 1);
+        QCOMPARE(saved.count(), 0);
+        QCOMPARE(f.sim->model().saveCount(), 1); // the first SAVE did reach the flash
+    }
+    // 10 MiB without a line feed: one error line, a bounded log, and the next
+    // connection reads whole.
+    void overlongLineStaysBounded()
+    {
+        QVERIFY(f.connectBridge());
+        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
+        const QByteArray block(64 * 1024, 'x');
+        for (int sent = 0; sent < 10 * 1024 * 1024; sent += block.size())
+            f.sim->sendRaw(GatewaySimulator::Service::Command, block);
+        QTRY_VERIFY_WITH_TIMEOUT(f.bridge->log().contains("ERROR: dropped a line"), 30000);
+        QTest::qWait(200);
+        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
+        f.sim->dropConnections(GatewaySimulator::Service::Command);
+        QVERIFY(connectedChanged.wait(5000));
+        QCOMPARE(responses.count(), 1); // "Disconnected from device" only
+        QCOMPARE(f.bridge->log().count("ERROR: dropped a line"), 1);
+        QVERIFY2(f.bridge->log().size() < 1024,
+                 qPrintable(QString::number(f.bridge->log().size())));
+
+        QVERIFY(f.readGatewaySettings());
+        QCOMPARE(f.bridge->dataMap().value("wifiSSID").toString(), QString("plant-floor"));
+    }
+    void brokerKilledDuringCloudRequest_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("killFirst"); // the request is made while the broker is down
+        QTest::newRow("list, killed just after the request") << "GET rs485list" << false;
+        QTest::newRow("list, requested while down") << "GET rs485list" << true;
+        QTest::newRow("save, killed just after the request") << "SAVE" << false;
+        QTest::newRow("save, requested while down") << "SAVE" << true;
+    }
+    void brokerKilledDuringCloudRequest()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, killFirst);
+        BrokerFixture b;
+        QVERIFY(b.start(f.bridge.get()));
+        GatewayModel &model = f.sim->model();
+        model.setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
+        const QString id = model.deviceId();
+        const int deviceCount = int(model.devices().size());
+        b.store(id);
+        GatewayCloudLink gateway(model);
+        QSignalSpy gatewayCommands(&gateway, &GatewayCloudLink::commandReceived);
+        gateway.start();
+        QTRY_VERIFY(gateway.isConnected());
+        QVERIFY(b.select(id));
+
+        // Every list the page is given is whole; no save is claimed the gateway
+        // did not make.
+        QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListMqttChanged);
+        QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompletedMqtt);
+        QList<int> listSizes;
+        connect(f.bridge.get(), &TcpBridge::deviceListMqttChanged, &gateway,
+                [&] { listSizes.append(int(f.bridge->deviceListMqtt().size())); });
+        QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
+        if (!killFirst)
+            f.bridge->sendConfigRequest(command, id);
+        b.broker->kill();
+        QVERIFY(disconnected.count() > 0 || disconnected.wait(5000));
+        if (killFirst)
+            f.bridge->sendConfigRequest(command, id);
+        QVERIFY(!f.bridge->connectedmqtt());
+        QTest::qWait(500);
+        QVERIFY(saved.count() <= model.saveCount());
+        const int savesBefore = model.saveCount();
+
+        // Both sides come back on their own and the request works again.
+        QVERIFY(b.broker->restart());
+        QTRY_VERIFY_WITH_TIMEOUT(f.bridge->connectedmqtt() && gateway.isConnected(), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(b.session->subscribedDeviceId(), id, 5000);
+        QTest::qWait(300); // the subscriptions of both sides
+        listChanged.clear();
+        saved.clear();
+        gatewayCommands.clear();
+        f.bridge->sendConfigRequest(command, id);
+        // A request libmosquitto held back while the broker was down may go out
+        // too; each reply still answers a command the gateway really handled.
+        QTRY_VERIFY_WITH_TIMEOUT(gatewayCommands.count() >= 1, 5000);
+        if (command == "SAVE") {
+            QTRY_VERIFY_WITH_TIMEOUT(saved.count() >= 1, 5000);
+            QVERIFY(model.saveCount() - savesBefore >= saved.count());
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(listChanged.count() >= 1, 5000);
+        }
+        for (int size : std::as_const(listSizes))
+            QCOMPARE(size, deviceCount);
+        gateway.stop();
+    }
+    void unwritableSettingsFile()
+    {
+        // A folder where the file should be: no write can succeed, even as root.
+        const QString path = SettingsStore::settingsFilePath();
+        QVERIFY(QDir().mkpath(path));
+        f.bridge->saveDeviceId("KV-LOST");
+        QCOMPARE(f.bridge->deviceIds(), QStringList{"KV-LOST"}); // kept for this run
+        QVERIFY(SettingsStore::readDeviceIds().isEmpty());
+
+        // The gateway's broker settings cannot be kept: cloud mode must not act
+        // as if they were.
+        QVERIFY(f.readGatewaySettings());
+        const QString id = f.sim->model().deviceId();
+        QCOMPARE(f.bridge->deviceIds(), (QStringList{"KV-LOST", id}));
+        QSignalSpy configMissing(f.bridge.get(), &TcpBridge::mqttConfigMissing);
+        QVERIFY(!f.bridge->sendTopicDeviceId(id));
+        QCOMPARE(configMissing.count(), 1);
+        QCOMPARE(folderEntries(path), QStringList());
+
+        // Once the file can be written, the next write stores the whole list.
+        QVERIFY(QDir(path).removeRecursively());
+        f.bridge->saveDeviceId("KV-NEXT");
+        QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-LOST", id, "KV-NEXT"}));
+    }
+    void corruptSettingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("loaded"); // empty: any list that keeps its rules
+
+        QByteArray noise(4096, '\0');
+        quint32 seed = 12345;
+        for (char &byte : noise) {
+            seed = seed * 1103515245u + 12345u;
+            byte = char(seed >> 16);
+        }
+        QTest::newRow("random bytes") << noise << QStringList();
+        QTest::newRow("one huge line") << QByteArray(1024 * 1024, 'x') << QStringList();
+        QTest::newRow("invalid UTF-8 and NUL")
+            << QByteArrayLiteral("[MQTT]\nDeviceIds=\xff\xfe\0\xc0\xaf\n") << QStringList();
+        QTest::newRow("section header never closed")
+            << QByteArray("[MQTT\nDeviceIds=KV-1\n") << QStringList();
+        QTest::newRow("cut in the middle of the list")
+            << QByteArray("[MQTT]\nDeviceIds=KV-1, KV-") << QStringList{"KV-1", "KV-"};
+        QTest::newRow("empties, spaces and twins")
+            << QByteArray("[MQTT]\nDeviceIds=KV-1, , \"KV 2\", KV-1, KV2\n")
+            << QStringList{"KV-1", "KV2"};
+        QTest::newRow("the list as a group")
+            << QByteArray("[MQTT]\nDeviceIds\\x=1\n[KV-1]\nmqttPass=!!notbase64!!\n")
+            << QStringList();
+    }
+    void corruptSettingsFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, loaded);
+        const QString path = SettingsStore::settingsFilePath();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+
+        TcpBridge tool;
+        const QStringList ids = tool.deviceIds();
+        for (const QString &id : ids)
+            QVERIFY(!id.isEmpty() && !id.contains(' ') && ids.count(id) == 1);
+        if (!loaded.isEmpty())
+            QCOMPARE(ids, loaded);
+        QVERIFY(!tool.sendTopicDeviceId("KV-1")); // no usable settings, no crash
+
+        // The tool writes over the damage and the file reads back clean.
+        tool.saveDeviceId("KV-NEW");
+        SettingsStore::writeBrokerSettings("KV-NEW", gatewayBroker);
+        QVERIFY(tool.deviceIds().endsWith("KV-NEW"));
+        QCOMPARE(SettingsStore::readBrokerSettings("KV-NEW"), gatewayBroker);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).status(), QSettings::NoError);
+        QCOMPARE(TcpBridge().deviceIds(), tool.deviceIds());
+    }
+    void settingsFolderDeletedWhileRunning()
+    {
+        f.bridge->saveDeviceId("KV-1");
+        QVERIFY(QDir(f.settingsFolder()).removeRecursively());
+        QVERIFY(f.readGatewaySettings());
+        const QString id = f.sim->model().deviceId();
+        // The folder is made again and holds the whole list, not just the last id.
+        QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-1", id}));
+        QCOMPARE(SettingsStore::readBrokerSettings(id), gatewayBroker);
+
+        // Deleting only the file does the same.
+        QVERIFY(QFile::remove(SettingsStore::settingsFilePath()));
+        QVERIFY(!f.bridge->sendTopicDeviceId(id));
+        f.bridge->saveDeviceId("KV-3");
+        QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-1", id, "KV-3"}));
+    }
+    // The file is never left half-written: each write goes to a new file that
+    // replaces the old one whole, so a reader holding the old one sees it intact
+    // and nothing but the file is left in the folder.
+    void settingsFileIsReplacedNotRewritten()
+    {
+        for (int i = 0; i < 50; ++i)
+            f.bridge->saveDeviceId(QStringLiteral("KV-%1").arg(i));
+        const QString path = SettingsStore::settingsFilePath();
+        struct stat before = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        QFile held(path);
+        QVERIFY(held.open(QIODevice::ReadOnly));
+        const QByteArray old = held.peek(held.size());
+
+        SettingsStore::writeBrokerSettings("KV-0", gatewayBroker);
+        f.bridge->saveDeviceId("KV-LAST");
+        struct stat after = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+        QVERIFY(after.st_ino != before.st_ino);
+        QCOMPARE(held.readAll(), old);
+        QCOMPARE(folderEntries(f.settingsFolder()), QStringList{"meridax.ini"});
+        QCOMPARE(SettingsStore::readDeviceIds().size(), 51);
+    }
+    void twoToolsShareOneSettingsFile()
+    {
+        TcpBridge &first = *f.bridge;
+        TcpBridge second;
+        first.saveDeviceId("A1");
+        second.saveDeviceId("B1"); // started before A1 was stored
+        QCOMPARE(second.deviceIds(), (QStringList{"A1", "B1"}));
+        first.saveDeviceId("A2");
+        first.saveDeviceId("B1"); // known on disk: written once only
+        QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"A1", "B1", "A2"}));
+
+        // Each group is written whole: the last writer's four keys, never a mix.
+        SettingsStore::writeBrokerSettings("A1", {"h-a", "1", "ua", "pa"});
+        SettingsStore::writeBrokerSettings("B1", {"h-b", "2", "ub", "pb"});
+        SettingsStore::writeBrokerSettings("A1", {"h-c", "3", "uc", ""});
+        QVERIFY(!first.sendTopicDeviceId("A1")); // no password: incomplete
+        QVERIFY(second.sendTopicDeviceId("B1"));
+        QCOMPARE(second.cloudBroker(), (BrokerSettings{"h-b", "2", "ub", "pb"}));
+        QCOMPARE(SettingsStore::readBrokerSettings("A1"), (BrokerSettings{"h-c", "3", "uc", ""}));
+        QCOMPARE(TcpBridge().deviceIds(), (QStringList{"A1", "B1", "A2"}));
+    }
 
 private:
     // Sends the command and waits until the simulator's cut drops the link.
@@ -70,370 +408,6 @@ private:
 
     BridgeFixture f{130};
 };
-
-void TestFaults::linkDroppedMidGetAll_data()
-{
-    // Where the link drops: a number of bytes counted from the line feed that
-    // ends the line starting with the landmark ("" for the reply's start,
-    // "end" for its end). Registration needs the broker's four settings and
-    // the port-1 topic, which comes last of them.
-    QTest::addColumn<QByteArray>("landmark");
-    QTest::addColumn<int>("offset");
-    QTest::addColumn<bool>("registers");
-    QTest::newRow("before the first byte") << QByteArray() << 0 << false;
-    QTest::newRow("inside the password value") << QByteArray("mqttPass=") << -5 << false;
-    QTest::newRow("before the password's line feed") << QByteArray("mqttPass=") << -1 << false;
-    QTest::newRow("right after the password") << QByteArray("mqttPass=") << 0 << false;
-    QTest::newRow("before the port-1 topic's line feed")
-        << QByteArray("port1Topic=") << -1 << false;
-    QTest::newRow("right after the port-1 topic") << QByteArray("port1Topic=") << 0 << true;
-    QTest::newRow("before the prompt") << QByteArray("end") << -2 << true;
-}
-
-void TestFaults::linkDroppedMidGetAll()
-{
-    QFETCH(QByteArray, landmark);
-    QFETCH(int, offset);
-    QFETCH(bool, registers);
-    const GatewayModel &model = f.sim->model();
-    const QString id = model.deviceId();
-    const QByteArray reply = wire(model.getAllLines());
-    const qint64 cut = (landmark.isEmpty()  ? 0
-                        : landmark == "end" ? reply.size()
-                                            : endOfLine(reply, landmark))
-                       + offset;
-    QVERIFY(cut >= 0 && cut < reply.size());
-
-    f.sim->setDropAfterBytes(cut);
-    QVERIFY(f.connectBridge());
-    QSignalSpy configReceived(f.bridge.get(), &TcpBridge::mqttConfigReceived);
-    sendUntilDropped("GETALL");
-    QCOMPARE(f.bridge->currentCommand(), QString());
-
-    // Only whole lines count: every value the pages see is the gateway's,
-    // never one cut short, and lines past the cut are not there at all.
-    for (const QString &key : model.settingKeys()) {
-        const bool arrived = endOfLine(reply, key.toUtf8() + '=') <= cut;
-        QCOMPARE(f.bridge->dataMap().value(key).toString(),
-                 arrived ? model.setting(key) : QString());
-    }
-    QCOMPARE(configReceived.count() > 0, registers);
-    QCOMPARE(f.bridge->deviceIds(), registers ? QStringList{id} : QStringList{});
-    QCOMPARE(SettingsStore::readDeviceIds(), f.bridge->deviceIds());
-    QCOMPARE(SettingsStore::readBrokerSettings(id), registers ? gatewayBroker : BrokerSettings{});
-
-    // A fresh connection reads the whole reply and registers the gateway.
-    QVERIFY(f.readGatewaySettings());
-    QCOMPARE(f.bridge->dataMap().value("mqttTopicOut").toString(), model.setting("mqttTopicOut"));
-    QCOMPARE(SettingsStore::readDeviceIds(), QStringList{id});
-    QCOMPARE(SettingsStore::readBrokerSettings(id), gatewayBroker);
-}
-
-void TestFaults::linkDroppedMidList_data()
-{
-    const QByteArray reply = wire(GatewayModel().deviceListLines());
-    const qsizetype first = endOfLine(reply, "dev[0]");
-    const qsizetype second = endOfLine(reply, "dev[1]");
-    QVERIFY(first > 0 && second > first);
-
-    QTest::addColumn<qint64>("cut");
-    QTest::addColumn<int>("devices");
-    QTest::newRow("inside the first device") << qint64(first - 8) << 0;
-    QTest::newRow("before the first device's line feed") << qint64(first - 1) << 0;
-    QTest::newRow("between the devices") << qint64(first) << 1;
-    QTest::newRow("before the prompt") << qint64(second) << 2;
-}
-
-void TestFaults::linkDroppedMidList()
-{
-    QFETCH(qint64, cut);
-    QFETCH(int, devices);
-    const QList<GatewayModel::Device> model = f.sim->model().devices();
-    f.sim->setDropAfterBytes(cut);
-    QVERIFY(f.connectBridge());
-    sendUntilDropped("GET rs485list");
-
-    const auto checkList = [&](int expected) {
-        const QVariantList list = f.bridge->deviceList();
-        QCOMPARE(list.size(), expected);
-        for (int i = 0; i < expected; ++i) {
-            const QVariantMap entry = list.at(i).toMap();
-            QCOMPARE(entry.value("id").toInt(), i);
-            QCOMPARE(entry.value("name").toString(), model.at(i).name);
-            QCOMPARE(entry.value("cmdHex").toString(), model.at(i).cmdHex);
-        }
-    };
-    checkList(devices);
-    if (QTest::currentTestFailed())
-        return;
-
-    // Listing again gives each device once, not the earlier ones twice.
-    QVERIFY(f.connectBridge());
-    f.bridge->sendCommand("GET rs485list");
-    QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 2, 5000);
-    QTest::qWait(100);
-    checkList(2);
-}
-
-void TestFaults::linkDroppedMidSave_data()
-{
-    QTest::addColumn<qint64>("cut");
-    QTest::newRow("nothing of the reply") << qint64(0);
-    QTest::newRow("inside the text") << qint64(5);
-    QTest::newRow("all but the line feed") << qint64(qstrlen("OK: saved to flash"));
-}
-
-void TestFaults::linkDroppedMidSave()
-{
-    QFETCH(qint64, cut);
-    QVERIFY(f.connectBridge());
-    QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompleted);
-    QSignalSpy notSaved(f.bridge.get(), &TcpBridge::notSavedFully);
-    f.sim->setDropAfterBytes(cut);
-    sendUntilDropped("SAVE");
-    QTest::qWait(100);
-    // An unfinished line is no acknowledgement, whatever the gateway did.
-    QCOMPARE(saved.count() + notSaved.count(), 0);
-
-    // The cut line must not be glued onto the next connection's first line.
-    QVERIFY(f.connectBridge());
-    f.sim->model().setRefuseSave(true);
-    f.bridge->sendCommand("SAVE");
-    QTRY_COMPARE(notSaved.count(), 1);
-    QCOMPARE(saved.count(), 0);
-    QCOMPARE(f.sim->model().saveCount(), 1); // the first SAVE did reach the flash
-}
-
-// 10 MiB without a line feed: one error line, a bounded log, and the next
-// connection reads whole.
-void TestFaults::overlongLineStaysBounded()
-{
-    QVERIFY(f.connectBridge());
-    QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-    const QByteArray block(64 * 1024, 'x');
-    for (int sent = 0; sent < 10 * 1024 * 1024; sent += block.size())
-        f.sim->sendRaw(GatewaySimulator::Service::Command, block);
-    QTRY_VERIFY_WITH_TIMEOUT(f.bridge->log().contains("ERROR: dropped a line"), 30000);
-    QTest::qWait(200);
-    QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
-    f.sim->dropConnections(GatewaySimulator::Service::Command);
-    QVERIFY(connectedChanged.wait(5000));
-    QCOMPARE(responses.count(), 1); // "Disconnected from device" only
-    QCOMPARE(f.bridge->log().count("ERROR: dropped a line"), 1);
-    QVERIFY2(f.bridge->log().size() < 1024, qPrintable(QString::number(f.bridge->log().size())));
-
-    QVERIFY(f.readGatewaySettings());
-    QCOMPARE(f.bridge->dataMap().value("wifiSSID").toString(), QString("plant-floor"));
-}
-
-void TestFaults::brokerKilledDuringCloudRequest_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("killFirst"); // the request is made while the broker is down
-    QTest::newRow("list, killed just after the request") << "GET rs485list" << false;
-    QTest::newRow("list, requested while down") << "GET rs485list" << true;
-    QTest::newRow("save, killed just after the request") << "SAVE" << false;
-    QTest::newRow("save, requested while down") << "SAVE" << true;
-}
-
-void TestFaults::brokerKilledDuringCloudRequest()
-{
-    QFETCH(QString, command);
-    QFETCH(bool, killFirst);
-    BrokerFixture b;
-    QVERIFY(b.start(f.bridge.get()));
-    GatewayModel &model = f.sim->model();
-    model.setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
-    const QString id = model.deviceId();
-    const int deviceCount = int(model.devices().size());
-    b.store(id);
-    GatewayCloudLink gateway(model);
-    QSignalSpy gatewayCommands(&gateway, &GatewayCloudLink::commandReceived);
-    gateway.start();
-    QTRY_VERIFY(gateway.isConnected());
-    QVERIFY(b.select(id));
-
-    // Every list the page is given is whole; no save is claimed the gateway
-    // did not make.
-    QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListMqttChanged);
-    QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompletedMqtt);
-    QList<int> listSizes;
-    connect(f.bridge.get(), &TcpBridge::deviceListMqttChanged, &gateway,
-            [&] { listSizes.append(int(f.bridge->deviceListMqtt().size())); });
-    QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
-    if (!killFirst)
-        f.bridge->sendConfigRequest(command, id);
-    b.broker->kill();
-    QVERIFY(disconnected.count() > 0 || disconnected.wait(5000));
-    if (killFirst)
-        f.bridge->sendConfigRequest(command, id);
-    QVERIFY(!f.bridge->connectedmqtt());
-    QTest::qWait(500);
-    QVERIFY(saved.count() <= model.saveCount());
-    const int savesBefore = model.saveCount();
-
-    // Both sides come back on their own and the request works again.
-    QVERIFY(b.broker->restart());
-    QTRY_VERIFY_WITH_TIMEOUT(f.bridge->connectedmqtt() && gateway.isConnected(), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(b.session->subscribedDeviceId(), id, 5000);
-    QTest::qWait(300); // the subscriptions of both sides
-    listChanged.clear();
-    saved.clear();
-    gatewayCommands.clear();
-    f.bridge->sendConfigRequest(command, id);
-    // A request libmosquitto held back while the broker was down may go out
-    // too; each reply still answers a command the gateway really handled.
-    QTRY_VERIFY_WITH_TIMEOUT(gatewayCommands.count() >= 1, 5000);
-    if (command == "SAVE") {
-        QTRY_VERIFY_WITH_TIMEOUT(saved.count() >= 1, 5000);
-        QVERIFY(model.saveCount() - savesBefore >= saved.count());
-    } else {
-        QTRY_VERIFY_WITH_TIMEOUT(listChanged.count() >= 1, 5000);
-    }
-    for (int size : std::as_const(listSizes))
-        QCOMPARE(size, deviceCount);
-    gateway.stop();
-}
-
-void TestFaults::unwritableSettingsFile()
-{
-    // A folder where the file should be: no write can succeed, even as root.
-    const QString path = SettingsStore::settingsFilePath();
-    QVERIFY(QDir().mkpath(path));
-    f.bridge->saveDeviceId("KV-LOST");
-    QCOMPARE(f.bridge->deviceIds(), QStringList{"KV-LOST"}); // kept for this run
-    QVERIFY(SettingsStore::readDeviceIds().isEmpty());
-
-    // The gateway's broker settings cannot be kept: cloud mode must not act
-    // as if they were.
-    QVERIFY(f.readGatewaySettings());
-    const QString id = f.sim->model().deviceId();
-    QCOMPARE(f.bridge->deviceIds(), (QStringList{"KV-LOST", id}));
-    QSignalSpy configMissing(f.bridge.get(), &TcpBridge::mqttConfigMissing);
-    QVERIFY(!f.bridge->sendTopicDeviceId(id));
-    QCOMPARE(configMissing.count(), 1);
-    QCOMPARE(folderEntries(path), QStringList());
-
-    // Once the file can be written, the next write stores the whole list.
-    QVERIFY(QDir(path).removeRecursively());
-    f.bridge->saveDeviceId("KV-NEXT");
-    QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-LOST", id, "KV-NEXT"}));
-}
-
-void TestFaults::corruptSettingsFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("loaded"); // empty: any list that keeps its rules
-
-    QByteArray noise(4096, '\0');
-    quint32 seed = 12345;
-    for (char &byte : noise) {
-        seed = seed * 1103515245u + 12345u;
-        byte = char(seed >> 16);
-    }
-    QTest::newRow("random bytes") << noise << QStringList();
-    QTest::newRow("one huge line") << QByteArray(1024 * 1024, 'x') << QStringList();
-    QTest::newRow("invalid UTF-8 and NUL")
-        << QByteArrayLiteral("[MQTT]\nDeviceIds=\xff\xfe\0\xc0\xaf\n") << QStringList();
-    QTest::newRow("section header never closed")
-        << QByteArray("[MQTT\nDeviceIds=KV-1\n") << QStringList();
-    QTest::newRow("cut in the middle of the list")
-        << QByteArray("[MQTT]\nDeviceIds=KV-1, KV-") << QStringList{"KV-1", "KV-"};
-    QTest::newRow("empties, spaces and twins")
-        << QByteArray("[MQTT]\nDeviceIds=KV-1, , \"KV 2\", KV-1, KV2\n")
-        << QStringList{"KV-1", "KV2"};
-    QTest::newRow("the list as a group")
-        << QByteArray("[MQTT]\nDeviceIds\\x=1\n[KV-1]\nmqttPass=!!notbase64!!\n") << QStringList();
-}
-
-void TestFaults::corruptSettingsFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, loaded);
-    const QString path = SettingsStore::settingsFilePath();
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-
-    TcpBridge tool;
-    const QStringList ids = tool.deviceIds();
-    for (const QString &id : ids)
-        QVERIFY(!id.isEmpty() && !id.contains(' ') && ids.count(id) == 1);
-    if (!loaded.isEmpty())
-        QCOMPARE(ids, loaded);
-    QVERIFY(!tool.sendTopicDeviceId("KV-1")); // no usable settings, no crash
-
-    // The tool writes over the damage and the file reads back clean.
-    tool.saveDeviceId("KV-NEW");
-    SettingsStore::writeBrokerSettings("KV-NEW", gatewayBroker);
-    QVERIFY(tool.deviceIds().endsWith("KV-NEW"));
-    QCOMPARE(SettingsStore::readBrokerSettings("KV-NEW"), gatewayBroker);
-    QCOMPARE(QSettings(path, QSettings::IniFormat).status(), QSettings::NoError);
-    QCOMPARE(TcpBridge().deviceIds(), tool.deviceIds());
-}
-
-void TestFaults::settingsFolderDeletedWhileRunning()
-{
-    f.bridge->saveDeviceId("KV-1");
-    QVERIFY(QDir(f.settingsFolder()).removeRecursively());
-    QVERIFY(f.readGatewaySettings());
-    const QString id = f.sim->model().deviceId();
-    // The folder is made again and holds the whole list, not just the last id.
-    QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-1", id}));
-    QCOMPARE(SettingsStore::readBrokerSettings(id), gatewayBroker);
-
-    // Deleting only the file does the same.
-    QVERIFY(QFile::remove(SettingsStore::settingsFilePath()));
-    QVERIFY(!f.bridge->sendTopicDeviceId(id));
-    f.bridge->saveDeviceId("KV-3");
-    QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-1", id, "KV-3"}));
-}
-
-// The file is never left half-written: each write goes to a new file that
-// replaces the old one whole, so a reader holding the old one sees it intact
-// and nothing but the file is left in the folder.
-void TestFaults::settingsFileIsReplacedNotRewritten()
-{
-    for (int i = 0; i < 50; ++i)
-        f.bridge->saveDeviceId(QStringLiteral("KV-%1").arg(i));
-    const QString path = SettingsStore::settingsFilePath();
-    struct stat before = {};
-    QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
-    QFile held(path);
-    QVERIFY(held.open(QIODevice::ReadOnly));
-    const QByteArray old = held.peek(held.size());
-
-    SettingsStore::writeBrokerSettings("KV-0", gatewayBroker);
-    f.bridge->saveDeviceId("KV-LAST");
-    struct stat after = {};
-    QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
-    QVERIFY(after.st_ino != before.st_ino);
-    QCOMPARE(held.readAll(), old);
-    QCOMPARE(folderEntries(f.settingsFolder()), QStringList{"meridax.ini"});
-    QCOMPARE(SettingsStore::readDeviceIds().size(), 51);
-}
-
-void TestFaults::twoToolsShareOneSettingsFile()
-{
-    TcpBridge &first = *f.bridge;
-    TcpBridge second;
-    first.saveDeviceId("A1");
-    second.saveDeviceId("B1"); // started before A1 was stored
-    QCOMPARE(second.deviceIds(), (QStringList{"A1", "B1"}));
-    first.saveDeviceId("A2");
-    first.saveDeviceId("B1"); // known on disk: written once only
-    QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"A1", "B1", "A2"}));
-
-    // Each group is written whole: the last writer's four keys, never a mix.
-    SettingsStore::writeBrokerSettings("A1", {"h-a", "1", "ua", "pa"});
-    SettingsStore::writeBrokerSettings("B1", {"h-b", "2", "ub", "pb"});
-    SettingsStore::writeBrokerSettings("A1", {"h-c", "3", "uc", ""});
-    QVERIFY(!first.sendTopicDeviceId("A1")); // no password: incomplete
-    QVERIFY(second.sendTopicDeviceId("B1"));
-    QCOMPARE(second.cloudBroker(), (BrokerSettings{"h-b", "2", "ub", "pb"}));
-    QCOMPARE(SettingsStore::readBrokerSettings("A1"), (BrokerSettings{"h-c", "3", "uc", ""}));
-    QCOMPARE(TcpBridge().deviceIds(), (QStringList{"A1", "B1", "A2"}));
-}
 
 QTEST_MAIN(TestFaults)
 #include "tst_faults.moc"

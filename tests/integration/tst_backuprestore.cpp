@@ -63,17 +63,214 @@ class TestBackupRestore : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    }
+    void init()
+    {
+        m_a = startGateway("KV-A");
+        m_b = startGateway("KV-B");
+        QVERIFY(m_a && m_b);
+        // B differs from A in settings before, at and after apnSim1 (in the
+        // order they are written), in its LAN address and in its devices.
+        GatewayModel &b = m_b->model();
+        b.setSetting("bleName", "KV-B-ble");
+        b.setSetting("apnSim1", "b.apn");
+        b.setSetting("rs485_1_baud", "115200");
+        b.setSetting("staticIP", "192.168.1.101");
+        b.setDevices({{"Old meter", 2, 0, "60s", "0104"},
+                      {"Main meter", 2, 0, "5s", "0103000A0004A5CB"},
+                      {"Spare", 1, 1, "300s", "01"}});
+    }
+    void cleanup()
+    {
+        m_a.reset();
+        m_b.reset();
+    }
+    void clonesOneGatewayIntoAnother()
+    {
+        const QString path = backUpA();
+        Tool tool(m_b->address().toString());
+        QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
+        QString report;
+        QCOMPARE(tool.apply(&report), int(BackupSession::Done));
 
-    void clonesOneGatewayIntoAnother();
-    void stopsAtTheFirstFailureAndSaysWhatWentThrough_data();
-    void stopsAtTheFirstFailureAndSaysWhatWentThrough();
-    void restoresTheDeviceListThroughTheBroker();
-    void commandLineDryRunPrintsTheDifferenceAndOnlyReads();
-    void commandLineRefusesBadInputBeforeSending_data();
-    void commandLineRefusesBadInputBeforeSending();
+        const GatewayModel &a = m_a->model();
+        const GatewayModel &b = m_b->model();
+        for (const QString &key : a.settingKeys()) {
+            if (key != "deviceId" && key != "mqttClientId" && key != "staticIP")
+                QCOMPARE(b.setting(key), a.setting(key).replace("KV-A", "KV-B"));
+        }
+        QCOMPARE(b.deviceId(), "KV-B");
+        QCOMPARE(b.setting("staticIP"), "192.168.1.101");
+        QCOMPARE(b.deviceListLines(), a.deviceListLines());
+        QCOMPARE(b.saveCount(), 1);
+        QCOMPARE(m_b->commands().last(), "SAVE");
+    }
+    void stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
+    {
+        QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops
+        QTest::addColumn<QString>("why");
+
+        // The refusal names the key, which alone would count as an acknowledgement.
+        QTest::newRow("refused") << QByteArray("ERROR: apnSim1 locked by operator\r\n")
+                                 << "the gateway answered \"ERROR: apnSim1 locked by operator\"";
+        QTest::newRow("silent") << QByteArray("") << "no answer within 0.3 s";
+        QTest::newRow("link dropped") << QByteArray() << "the link to the gateway was lost";
+    }
+    void stopsAtTheFirstFailureAndSaysWhatWentThrough()
+    {
+        QFETCH(QByteArray, scriptedReply);
+        QFETCH(QString, why);
+        const QString path = backUpA();
+        const QString failing = "SET apnSim1 internet";
+        if (scriptedReply.isNull()) {
+            connect(m_b.get(), &GatewaySimulator::commandReceived, this, [&](const QString &line) {
+                if (line == failing)
+                    m_b->setDropAfterBytes(0);
+            });
+        } else {
+            m_b->setScriptedReply(failing, scriptedReply);
+        }
+
+        Tool tool(m_b->address().toString(), 300);
+        QCOMPARE(tool.open(path), -1);
+        QString report;
+        QCOMPARE(tool.apply(&report), int(BackupSession::GatewayFailed));
+        QCOMPARE(m_b->commands().last(), failing);
+        QCOMPARE(m_b->model().saveCount(), 0);
+        QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
+        QCOMPARE(report,
+                 QString("Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
+                         "Nothing was saved to flash.\n"
+                         "Acknowledged by the gateway (in its working copy only):\n"
+                         "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
+                         "Not acknowledged:\n"
+                         "  apnSim1: \"b.apn\" -> \"internet\"\n"
+                         "Not sent:\n"
+                         "  rs485_1_baud: \"115200\" -> \"9600\"\n"
+                         "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> "
+                         "ELMEASURE LG+1119, port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
+                         "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
+                         "  save to flash\n")
+                     .arg(why));
+    }
+    // Cloud mode: B's device list backed up through the broker and restored
+    // into A, the same acknowledgements awaited as on the cloud device list.
+    void restoresTheDeviceListThroughTheBroker()
+    {
+        Tool tool;
+        BrokerFixture b;
+        QVERIFY(b.start(&tool.bridge));
+        for (GatewaySimulator *sim : {m_a.get(), m_b.get()}) {
+            sim->model().setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
+            b.store(sim->model().deviceId());
+        }
+        GatewayCloudLink linkA(m_a->model());
+        GatewayCloudLink linkB(m_b->model());
+        linkA.start();
+        linkB.start();
+        QTRY_VERIFY(linkA.isConnected() && linkB.isConnected());
+        const QString path = m_dir.filePath("cloud.json");
+
+        QVERIFY(b.select("KV-B"));
+        tool.session.setCloudDeviceId("KV-B");
+        QCOMPARE(tool.save(path), 0);
+
+        QVERIFY(b.select("KV-A"));
+        tool.session.setCloudDeviceId("KV-A");
+        QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
+        QCOMPARE(tool.open(path), -1);
+        QString report;
+        QCOMPARE(tool.apply(&report), 0);
+        QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
+        QStringList sent;
+        for (const QList<QVariant> &command : commands)
+            sent << command.first().toString();
+        QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
+                                    "rs485add 1,1,300,01,Spare", "SAVE"}));
+        QCOMPARE(m_b->connectionCount(Service::Command), 0);
+    }
+    void commandLineDryRunPrintsTheDifferenceAndOnlyReads()
+    {
+        const QString path = m_dir.filePath("cli.json");
+        QString out;
+        QString err;
+        QCOMPARE(runCommandLine({"backup", "--gateway", m_a->address().toString(), "-o", path},
+                                &out, &err),
+                 0);
+        QVERIFY2(err.contains("Reading the device list"), qPrintable(err));
+
+        QCOMPARE(
+            runCommandLine({"restore", path, "--gateway", m_b->address().toString(), "--dry-run"},
+                           &out, &err),
+            0);
+        QVERIFY2(out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n"), qPrintable(out));
+        QVERIFY2(out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""),
+                 qPrintable(out));
+        QVERIFY2(!out.contains("wifiPass"), qPrintable(out)); // left out of the file
+        QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
+
+        const QString nobody = m_addresses.next().toString();
+        QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}, &out, &err), 1);
+        QVERIFY2(err.contains("Cannot connect to " + nobody), qPrintable(err));
+    }
+    void commandLineRefusesBadInputBeforeSending_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+
+        const QByteArray good = R"({"schemaVersion": 1, "toolVersion": "0.1.0",
+            "time": "2026-01-01T00:00:00Z", "deviceId": "KV-A", "mqttClientId": "gw-KV-A",
+            "settings": {"staticIP": "192.168.1.100", "rs485_1_baud": "9600"},
+            "devices": [{"name": "M", "port": "port1", "autoCRC": 1, "poll": "10s",
+                         "cmdHex": "0103"}]})";
+        const auto with = [&](const char *from, const char *to) {
+            return QByteArray(good).replace(from, to);
+        };
+        QTest::newRow("not JSON") << QByteArray("schemaVersion=1") << "not a JSON file";
+        QTest::newRow("other schema version")
+            << with("\"schemaVersion\": 1", "\"schemaVersion\": 2")
+            << "schemaVersion = 2: this tool reads schema version 1 only";
+        QTest::newRow("missing key")
+            << with("\"mqttClientId\"", "\"clientId\"") << "the key \"mqttClientId\" is missing";
+        QTest::newRow("invalid IP")
+            << with("192.168.1.100", "192.168.1.300")
+            << "settings.staticIP = \"192.168.1.300\": not a valid IP address";
+        QTest::newRow("baud rate not offered")
+            << with("\"9600\"", "\"14400\"")
+            << "settings.rs485_1_baud = \"14400\": not one of the baud rates offered";
+        QTest::newRow("poll outside 5..300")
+            << with("10s", "301s")
+            << "devices[0].poll = \"301s\": seconds should be between 5 and 300";
+        QTest::newRow("hex command with odd digits")
+            << with("0103", "010")
+            << "devices[0].cmdHex = \"010\": an odd number of hex digits is not whole bytes";
+        QTest::newRow("line break in a value")
+            << with("\"staticIP\": \"192.168.1.100\"", "\"apnSim1\": \"net\\r\\nREBOOT\"")
+            << "holds a line break or another control character";
+    }
+    void commandLineRefusesBadInputBeforeSending()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        const QString path = m_dir.filePath("bad.json");
+        QFile bad(path);
+        QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                && bad.write(file) == file.size());
+        bad.close();
+
+        QString out;
+        QString err;
+        QCOMPARE(
+            runCommandLine({"restore", path, "--gateway", m_b->address().toString()}, &out, &err),
+            2);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QCOMPARE(m_b->connectionCount(Service::Command), 0);
+        QVERIFY(m_b->commands().isEmpty());
+    }
 
 private:
     std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId);
@@ -85,35 +282,6 @@ private:
     std::unique_ptr<GatewaySimulator> m_a;
     std::unique_ptr<GatewaySimulator> m_b;
 };
-
-void TestBackupRestore::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-}
-
-void TestBackupRestore::init()
-{
-    m_a = startGateway("KV-A");
-    m_b = startGateway("KV-B");
-    QVERIFY(m_a && m_b);
-    // B differs from A in settings before, at and after apnSim1 (in the
-    // order they are written), in its LAN address and in its devices.
-    GatewayModel &b = m_b->model();
-    b.setSetting("bleName", "KV-B-ble");
-    b.setSetting("apnSim1", "b.apn");
-    b.setSetting("rs485_1_baud", "115200");
-    b.setSetting("staticIP", "192.168.1.101");
-    b.setDevices({{"Old meter", 2, 0, "60s", "0104"},
-                  {"Main meter", 2, 0, "5s", "0103000A0004A5CB"},
-                  {"Spare", 1, 1, "300s", "01"}});
-}
-
-void TestBackupRestore::cleanup()
-{
-    m_a.reset();
-    m_b.reset();
-}
 
 std::unique_ptr<GatewaySimulator> TestBackupRestore::startGateway(const QString &deviceId)
 {
@@ -132,113 +300,6 @@ QString TestBackupRestore::backUpA()
     return status == BackupSession::Done ? path : message;
 }
 
-void TestBackupRestore::clonesOneGatewayIntoAnother()
-{
-    const QString path = backUpA();
-    Tool tool(m_b->address().toString());
-    QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
-    QString report;
-    QCOMPARE(tool.apply(&report), int(BackupSession::Done));
-
-    const GatewayModel &a = m_a->model();
-    const GatewayModel &b = m_b->model();
-    for (const QString &key : a.settingKeys()) {
-        if (key != "deviceId" && key != "mqttClientId" && key != "staticIP")
-            QCOMPARE(b.setting(key), a.setting(key).replace("KV-A", "KV-B"));
-    }
-    QCOMPARE(b.deviceId(), "KV-B");
-    QCOMPARE(b.setting("staticIP"), "192.168.1.101");
-    QCOMPARE(b.deviceListLines(), a.deviceListLines());
-    QCOMPARE(b.saveCount(), 1);
-    QCOMPARE(m_b->commands().last(), "SAVE");
-}
-
-void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
-{
-    QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops
-    QTest::addColumn<QString>("why");
-
-    // The refusal names the key, which alone would count as an acknowledgement.
-    QTest::newRow("refused") << QByteArray("ERROR: apnSim1 locked by operator\r\n")
-                             << "the gateway answered \"ERROR: apnSim1 locked by operator\"";
-    QTest::newRow("silent") << QByteArray("") << "no answer within 0.3 s";
-    QTest::newRow("link dropped") << QByteArray() << "the link to the gateway was lost";
-}
-
-void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough()
-{
-    QFETCH(QByteArray, scriptedReply);
-    QFETCH(QString, why);
-    const QString path = backUpA();
-    const QString failing = "SET apnSim1 internet";
-    if (scriptedReply.isNull()) {
-        connect(m_b.get(), &GatewaySimulator::commandReceived, this, [&](const QString &line) {
-            if (line == failing)
-                m_b->setDropAfterBytes(0);
-        });
-    } else {
-        m_b->setScriptedReply(failing, scriptedReply);
-    }
-
-    Tool tool(m_b->address().toString(), 300);
-    QCOMPARE(tool.open(path), -1);
-    QString report;
-    QCOMPARE(tool.apply(&report), int(BackupSession::GatewayFailed));
-    QCOMPARE(m_b->commands().last(), failing);
-    QCOMPARE(m_b->model().saveCount(), 0);
-    QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
-    QCOMPARE(report, QString("Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
-                             "Nothing was saved to flash.\n"
-                             "Acknowledged by the gateway (in its working copy only):\n"
-                             "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
-                             "Not acknowledged:\n"
-                             "  apnSim1: \"b.apn\" -> \"internet\"\n"
-                             "Not sent:\n"
-                             "  rs485_1_baud: \"115200\" -> \"9600\"\n"
-                             "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> "
-                             "ELMEASURE LG+1119, port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
-                             "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
-                             "  save to flash\n")
-                         .arg(why));
-}
-
-// Cloud mode: B's device list backed up through the broker and restored
-// into A, the same acknowledgements awaited as on the cloud device list.
-void TestBackupRestore::restoresTheDeviceListThroughTheBroker()
-{
-    Tool tool;
-    BrokerFixture b;
-    QVERIFY(b.start(&tool.bridge));
-    for (GatewaySimulator *sim : {m_a.get(), m_b.get()}) {
-        sim->model().setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
-        b.store(sim->model().deviceId());
-    }
-    GatewayCloudLink linkA(m_a->model());
-    GatewayCloudLink linkB(m_b->model());
-    linkA.start();
-    linkB.start();
-    QTRY_VERIFY(linkA.isConnected() && linkB.isConnected());
-    const QString path = m_dir.filePath("cloud.json");
-
-    QVERIFY(b.select("KV-B"));
-    tool.session.setCloudDeviceId("KV-B");
-    QCOMPARE(tool.save(path), 0);
-
-    QVERIFY(b.select("KV-A"));
-    tool.session.setCloudDeviceId("KV-A");
-    QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
-    QCOMPARE(tool.open(path), -1);
-    QString report;
-    QCOMPARE(tool.apply(&report), 0);
-    QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
-    QStringList sent;
-    for (const QList<QVariant> &command : commands)
-        sent << command.first().toString();
-    QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
-                                "rs485add 1,1,300,01,Spare", "SAVE"}));
-    QCOMPARE(m_b->connectionCount(Service::Command), 0);
-}
-
 int TestBackupRestore::runCommandLine(const QStringList &args, QString *out, QString *err)
 {
     QProcess process;
@@ -249,81 +310,6 @@ int TestBackupRestore::runCommandLine(const QStringList &args, QString *out, QSt
     *out = QString::fromUtf8(process.readAllStandardOutput());
     *err = QString::fromUtf8(process.readAllStandardError());
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-void TestBackupRestore::commandLineDryRunPrintsTheDifferenceAndOnlyReads()
-{
-    const QString path = m_dir.filePath("cli.json");
-    QString out;
-    QString err;
-    QCOMPARE(
-        runCommandLine({"backup", "--gateway", m_a->address().toString(), "-o", path}, &out, &err),
-        0);
-    QVERIFY2(err.contains("Reading the device list"), qPrintable(err));
-
-    QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString(), "--dry-run"},
-                            &out, &err),
-             0);
-    QVERIFY2(out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n"), qPrintable(out));
-    QVERIFY2(out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""), qPrintable(out));
-    QVERIFY2(!out.contains("wifiPass"), qPrintable(out)); // left out of the file
-    QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
-
-    const QString nobody = m_addresses.next().toString();
-    QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}, &out, &err), 1);
-    QVERIFY2(err.contains("Cannot connect to " + nobody), qPrintable(err));
-}
-
-void TestBackupRestore::commandLineRefusesBadInputBeforeSending_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("message");
-
-    const QByteArray good = R"({"schemaVersion": 1, "toolVersion": "0.1.0",
-        "time": "2026-01-01T00:00:00Z", "deviceId": "KV-A", "mqttClientId": "gw-KV-A",
-        "settings": {"staticIP": "192.168.1.100", "rs485_1_baud": "9600"},
-        "devices": [{"name": "M", "port": "port1", "autoCRC": 1, "poll": "10s",
-                     "cmdHex": "0103"}]})";
-    const auto with = [&](const char *from, const char *to) {
-        return QByteArray(good).replace(from, to);
-    };
-    QTest::newRow("not JSON") << QByteArray("schemaVersion=1") << "not a JSON file";
-    QTest::newRow("other schema version")
-        << with("\"schemaVersion\": 1", "\"schemaVersion\": 2")
-        << "schemaVersion = 2: this tool reads schema version 1 only";
-    QTest::newRow("missing key") << with("\"mqttClientId\"", "\"clientId\"")
-                                 << "the key \"mqttClientId\" is missing";
-    QTest::newRow("invalid IP") << with("192.168.1.100", "192.168.1.300")
-                                << "settings.staticIP = \"192.168.1.300\": not a valid IP address";
-    QTest::newRow("baud rate not offered")
-        << with("\"9600\"", "\"14400\"")
-        << "settings.rs485_1_baud = \"14400\": not one of the baud rates offered";
-    QTest::newRow("poll outside 5..300")
-        << with("10s", "301s") << "devices[0].poll = \"301s\": seconds should be between 5 and 300";
-    QTest::newRow("hex command with odd digits")
-        << with("0103", "010")
-        << "devices[0].cmdHex = \"010\": an odd number of hex digits is not whole bytes";
-    QTest::newRow("line break in a value")
-        << with("\"staticIP\": \"192.168.1.100\"", "\"apnSim1\": \"net\\r\\nREBOOT\"")
-        << "holds a line break or another control character";
-}
-
-void TestBackupRestore::commandLineRefusesBadInputBeforeSending()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, message);
-    const QString path = m_dir.filePath("bad.json");
-    QFile bad(path);
-    QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate) && bad.write(file) == file.size());
-    bad.close();
-
-    QString out;
-    QString err;
-    QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString()}, &out, &err),
-             2);
-    QVERIFY2(err.contains(message), qPrintable(err));
-    QCOMPARE(m_b->connectionCount(Service::Command), 0);
-    QVERIFY(m_b->commands().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBackupRestore)

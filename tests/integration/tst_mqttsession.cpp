@@ -16,227 +16,206 @@ private slots:
         f.stop();
     }
 
-    void ignoresUnusableSettings_data();
-    void ignoresUnusableSettings();
-    void reconnectsOnlyWhenSettingsChange_data();
-    void reconnectsOnlyWhenSettingsChange();
-    void movesSubscriptionsBetweenDevices();
-    void refusesIdentifiersThatAreNotTopicLevels_data();
-    void refusesIdentifiersThatAreNotTopicLevels();
-    void retriesUntilTheBrokerReturns_data();
-    void retriesUntilTheBrokerReturns();
-    void publishesExactBytes();
-    void routesEveryTopic();
+    void ignoresUnusableSettings_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("port beyond 16 bits") << "127.0.0.1"
+                                             << "65536";
+        QTest::newRow("port not a number") << "127.0.0.1"
+                                           << "abc";
+        QTest::newRow("port zero") << "127.0.0.1"
+                                   << "0";
+        QTest::newRow("host of white space") << "   "
+                                             << "1883";
+    }
+    void ignoresUnusableSettings()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        SettingsStore::writeBrokerSettings("dev", {host, port, b.user, b.password});
+        QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
+        QVERIFY(f.bridge->sendTopicDeviceId("dev")); // present, so "complete"
+        QVERIFY(!disconnected.wait(500));
+        QCOMPARE(b.client->hostName(), QHostAddress(QHostAddress::LocalHost).toString());
+        QVERIFY(!b.client->isConnectedToHost());
+    }
+    void reconnectsOnlyWhenSettingsChange_data()
+    {
+        QTest::addColumn<QString>("secondUser");
+        QTest::addColumn<QString>("secondPassword");
+        QTest::addColumn<bool>("reconnects");
+        QTest::newRow("same settings") << b.user << b.password << false;
+        QTest::newRow("other user") << "other"
+                                    << "other-pass" << true;
+        QTest::newRow("other password only") << b.user << b.password + "x" << true;
+    }
+    void reconnectsOnlyWhenSettingsChange()
+    {
+        QFETCH(QString, secondUser);
+        QFETCH(QString, secondPassword);
+        QFETCH(bool, reconnects);
+        b.store("first");
+        b.store("second", secondUser, secondPassword);
+        QVERIFY(b.select("first") && f.bridge->connectedmqtt());
+
+        QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
+        QSignalSpy connected(b.client.get(), &QMQTT::Client::connected);
+        f.bridge->sendTopicDeviceId("second");
+        QCOMPARE(disconnected.count() > 0 || disconnected.wait(reconnects ? 3000 : 500),
+                 reconnects);
+        QCOMPARE(b.client->username(), secondUser);
+        QCOMPARE(QString::fromUtf8(b.client->password()), secondPassword);
+        const bool valid = secondUser != b.user || !reconnects;
+        if (valid) // back with the second device's topics
+            QVERIFY(connected.count() > 0 || !reconnects || connected.wait(5000));
+        QCOMPARE(b.client->isConnectedToHost(), valid);
+        if (valid)
+            QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
+    }
+    void movesSubscriptionsBetweenDevices()
+    {
+        b.store("A");
+        b.store("B");
+        QVERIFY(b.select("A"));
+        b.publish("Kestrelvane/A/errors", "a-before");
+        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("a-before"));
+
+        QVERIFY(b.select("B"));
+        b.publish("Kestrelvane/A/errors", "a-after");
+        b.publish("Kestrelvane/B/errors", "b-marker");
+        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-marker"));
+        QVERIFY(!f.bridge->terminalLogFromMqtt().contains("a-after"));
+
+        // Choosing B again must not leave a gap in which B's messages are lost.
+        QSignalSpy unsubscribed(b.client.get(), &QMQTT::Client::unsubscribed);
+        f.bridge->sendTopicDeviceId("B");
+        b.publish("Kestrelvane/B/errors", "b-again");
+        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-again"));
+        QTest::qWait(100);
+        QCOMPARE(unsubscribed.count(), 0);
+    }
+    void refusesIdentifiersThatAreNotTopicLevels_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::newRow("wildcard +") << "+";
+        QTest::newRow("wildcard #") << "ab#";
+        QTest::newRow("slash") << "a/b";
+    }
+    // "+" would subscribe to every gateway's traffic; nothing is subscribed or
+    // published with such an identifier.
+    void refusesIdentifiersThatAreNotTopicLevels()
+    {
+        QFETCH(QString, id);
+        b.store("good");
+        b.store(id);
+        QVERIFY(b.select("good") && b.watch("Kestrelvane/#"));
+        QSignalSpy seen(b.peer(), &QMQTT::Client::received);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to subscribe"));
+        f.bridge->sendTopicDeviceId(id);
+        QCOMPARE(b.session->subscribedDeviceId(), QString("good"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to publish"));
+        f.bridge->sendConfigRequest("GET rs485list", id);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to publish"));
+        f.bridge->sendSubRequest({{"key", "Kestrelvane"}}, id);
+
+        // Messages of one publisher arrive in order: when the marker is seen,
+        // anything published before it would have been seen too.
+        f.bridge->sendConfigRequest("marker", "good");
+        QTRY_COMPARE(seen.count(), 1);
+        QCOMPARE(seen.first().first().value<QMQTT::Message>().payload(), QByteArray("marker"));
+
+        // Still subscribed to the good device only, not to every gateway.
+        b.publish("Kestrelvane/other/errors", "someone else's");
+        b.publish("Kestrelvane/good/errors", "ours");
+        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("ours"));
+        QVERIFY(!f.bridge->terminalLogFromMqtt().contains("someone else's"));
+    }
+    void retriesUntilTheBrokerReturns_data()
+    {
+        QTest::addColumn<bool>("downAtStart");
+        QTest::newRow("dropped while connected") << false;
+        QTest::newRow("unreachable at the start") << true;
+    }
+    void retriesUntilTheBrokerReturns()
+    {
+        QFETCH(bool, downAtStart);
+        b.store("A");
+        QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
+        QSignalSpy connected(b.client.get(), &QMQTT::Client::connected);
+        if (downAtStart) {
+            b.broker->stop();
+            QVERIFY(f.bridge->sendTopicDeviceId("A"));
+            QVERIFY(disconnected.wait(5000)); // the failed first attempt
+        } else {
+            QVERIFY(b.select("A"));
+            b.broker->kill();
+            QVERIFY(disconnected.wait(5000));
+            QVERIFY(!f.bridge->connectedmqtt());
+            // One attempt 3 s after the drop (a coarse timer: up to 5 % early),
+            // no storm: it fails and ends in the next disconnected().
+            QElapsedTimer sinceDrop;
+            sinceDrop.start();
+            QVERIFY(disconnected.wait(5000));
+            QVERIFY2(sinceDrop.elapsed() >= 2700 && sinceDrop.elapsed() < 4000,
+                     qPrintable(QString::number(sinceDrop.elapsed())));
+            QCOMPARE(disconnected.count(), 2);
+        }
+        QVERIFY(b.broker->restart());
+        QVERIFY(connected.wait(8000));
+        QVERIFY(f.bridge->connectedmqtt());
+        QCOMPARE(b.session->subscribedDeviceId(), QString("A"));
+    }
+    // An empty identifier is still a topic level of its own.
+    void publishesExactBytes()
+    {
+        b.store("");
+        QVERIFY(b.select("") && b.watch("Kestrelvane//#"));
+        QSignalSpy seen(b.peer(), &QMQTT::Client::received);
+
+        f.bridge->sendConfigRequest("rs485add 1,1,10,010300000002C40B,Main meter", "");
+        f.bridge->sendSubRequest({}, ""); // the page suites check full requests
+        QTRY_COMPARE(seen.count(), 2);
+        const auto message = [&](int i) { return seen.at(i).first().value<QMQTT::Message>(); };
+        QCOMPARE(message(0).topic(), QString("Kestrelvane//config"));
+        QCOMPARE(message(0).payload(), QByteArray("rs485add 1,1,10,010300000002C40B,Main meter"));
+        QCOMPARE(message(1).topic(), QString("Kestrelvane//sub"));
+        QCOMPARE(message(1).payload(), QByteArray("{}"));
+        QCOMPARE(message(0).qos(), quint8(0));
+        QVERIFY(!message(0).retain());
+    }
+    void routesEveryTopic()
+    {
+        b.store("R");
+        QVERIFY(b.select("R"));
+        QSignalSpy written(f.bridge.get(), &TcpBridge::sendWriteReg);
+        QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListMqttChanged);
+        QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompletedMqtt);
+
+        b.publish("Kestrelvane/R/pub/port1", R"({"write":"OK"})");
+        b.publish("Kestrelvane/R/pub/port2", "V=230.1\n");
+        b.publish("Kestrelvane/R/errors", "timeout slave 3");
+        b.publish("Kestrelvane/R/network", "LTE -71 dBm");
+        b.publish("Kestrelvane/R/response", "Device list\ndev[0] m port1 CRC=1 poll=1s cmd=01\n>");
+        b.publish("Kestrelvane/R/response", "OK: saved to flash");
+        QTRY_COMPARE(saved.count(), 1);
+
+        QCOMPARE(f.bridge->terminalLogFromMqtt(),
+                 QString("[Kestrelvane/R/pub/port1] {\"write\":\"OK\"}\n"
+                         "[Kestrelvane/R/pub/port2] V=230.1\n\n"
+                         "[Kestrelvane/R/errors] timeout slave 3\n"));
+        QCOMPARE(f.bridge->networkLogFromMqtt(), QString("[Kestrelvane/R/network] LTE -71 dBm\n"));
+        QCOMPARE(written.count(), 1);
+        QCOMPARE(written.first().first().toString(), QString("written"));
+        QCOMPARE(listChanged.count(), 1);
+        QCOMPARE(f.bridge->deviceListMqtt().size(), 1);
+    }
 
 private:
     BridgeFixture f{4};
     BrokerFixture b;
 };
-
-void TestMqttSession::ignoresUnusableSettings_data()
-{
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("port");
-    QTest::newRow("port beyond 16 bits") << "127.0.0.1"
-                                         << "65536";
-    QTest::newRow("port not a number") << "127.0.0.1"
-                                       << "abc";
-    QTest::newRow("port zero") << "127.0.0.1"
-                               << "0";
-    QTest::newRow("host of white space") << "   "
-                                         << "1883";
-}
-
-void TestMqttSession::ignoresUnusableSettings()
-{
-    QFETCH(QString, host);
-    QFETCH(QString, port);
-    SettingsStore::writeBrokerSettings("dev", {host, port, b.user, b.password});
-    QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
-    QVERIFY(f.bridge->sendTopicDeviceId("dev")); // present, so "complete"
-    QVERIFY(!disconnected.wait(500));
-    QCOMPARE(b.client->hostName(), QHostAddress(QHostAddress::LocalHost).toString());
-    QVERIFY(!b.client->isConnectedToHost());
-}
-
-void TestMqttSession::reconnectsOnlyWhenSettingsChange_data()
-{
-    QTest::addColumn<QString>("secondUser");
-    QTest::addColumn<QString>("secondPassword");
-    QTest::addColumn<bool>("reconnects");
-    QTest::newRow("same settings") << b.user << b.password << false;
-    QTest::newRow("other user") << "other"
-                                << "other-pass" << true;
-    QTest::newRow("other password only") << b.user << b.password + "x" << true;
-}
-
-void TestMqttSession::reconnectsOnlyWhenSettingsChange()
-{
-    QFETCH(QString, secondUser);
-    QFETCH(QString, secondPassword);
-    QFETCH(bool, reconnects);
-    b.store("first");
-    b.store("second", secondUser, secondPassword);
-    QVERIFY(b.select("first") && f.bridge->connectedmqtt());
-
-    QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
-    QSignalSpy connected(b.client.get(), &QMQTT::Client::connected);
-    f.bridge->sendTopicDeviceId("second");
-    QCOMPARE(disconnected.count() > 0 || disconnected.wait(reconnects ? 3000 : 500), reconnects);
-    QCOMPARE(b.client->username(), secondUser);
-    QCOMPARE(QString::fromUtf8(b.client->password()), secondPassword);
-    const bool valid = secondUser != b.user || !reconnects;
-    if (valid) // back with the second device's topics
-        QVERIFY(connected.count() > 0 || !reconnects || connected.wait(5000));
-    QCOMPARE(b.client->isConnectedToHost(), valid);
-    if (valid)
-        QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
-}
-
-void TestMqttSession::movesSubscriptionsBetweenDevices()
-{
-    b.store("A");
-    b.store("B");
-    QVERIFY(b.select("A"));
-    b.publish("Kestrelvane/A/errors", "a-before");
-    QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("a-before"));
-
-    QVERIFY(b.select("B"));
-    b.publish("Kestrelvane/A/errors", "a-after");
-    b.publish("Kestrelvane/B/errors", "b-marker");
-    QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-marker"));
-    QVERIFY(!f.bridge->terminalLogFromMqtt().contains("a-after"));
-
-    // Choosing B again must not leave a gap in which B's messages are lost.
-    QSignalSpy unsubscribed(b.client.get(), &QMQTT::Client::unsubscribed);
-    f.bridge->sendTopicDeviceId("B");
-    b.publish("Kestrelvane/B/errors", "b-again");
-    QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-again"));
-    QTest::qWait(100);
-    QCOMPARE(unsubscribed.count(), 0);
-}
-
-void TestMqttSession::refusesIdentifiersThatAreNotTopicLevels_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::newRow("wildcard +") << "+";
-    QTest::newRow("wildcard #") << "ab#";
-    QTest::newRow("slash") << "a/b";
-}
-
-// "+" would subscribe to every gateway's traffic; nothing is subscribed or
-// published with such an identifier.
-void TestMqttSession::refusesIdentifiersThatAreNotTopicLevels()
-{
-    QFETCH(QString, id);
-    b.store("good");
-    b.store(id);
-    QVERIFY(b.select("good") && b.watch("Kestrelvane/#"));
-    QSignalSpy seen(b.peer(), &QMQTT::Client::received);
-
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to subscribe"));
-    f.bridge->sendTopicDeviceId(id);
-    QCOMPARE(b.session->subscribedDeviceId(), QString("good"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to publish"));
-    f.bridge->sendConfigRequest("GET rs485list", id);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to publish"));
-    f.bridge->sendSubRequest({{"key", "Kestrelvane"}}, id);
-
-    // Messages of one publisher arrive in order: when the marker is seen,
-    // anything published before it would have been seen too.
-    f.bridge->sendConfigRequest("marker", "good");
-    QTRY_COMPARE(seen.count(), 1);
-    QCOMPARE(seen.first().first().value<QMQTT::Message>().payload(), QByteArray("marker"));
-
-    // Still subscribed to the good device only, not to every gateway.
-    b.publish("Kestrelvane/other/errors", "someone else's");
-    b.publish("Kestrelvane/good/errors", "ours");
-    QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("ours"));
-    QVERIFY(!f.bridge->terminalLogFromMqtt().contains("someone else's"));
-}
-
-void TestMqttSession::retriesUntilTheBrokerReturns_data()
-{
-    QTest::addColumn<bool>("downAtStart");
-    QTest::newRow("dropped while connected") << false;
-    QTest::newRow("unreachable at the start") << true;
-}
-
-void TestMqttSession::retriesUntilTheBrokerReturns()
-{
-    QFETCH(bool, downAtStart);
-    b.store("A");
-    QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
-    QSignalSpy connected(b.client.get(), &QMQTT::Client::connected);
-    if (downAtStart) {
-        b.broker->stop();
-        QVERIFY(f.bridge->sendTopicDeviceId("A"));
-        QVERIFY(disconnected.wait(5000)); // the failed first attempt
-    } else {
-        QVERIFY(b.select("A"));
-        b.broker->kill();
-        QVERIFY(disconnected.wait(5000));
-        QVERIFY(!f.bridge->connectedmqtt());
-        // One attempt 3 s after the drop (a coarse timer: up to 5 % early),
-        // no storm: it fails and ends in the next disconnected().
-        QElapsedTimer sinceDrop;
-        sinceDrop.start();
-        QVERIFY(disconnected.wait(5000));
-        QVERIFY2(sinceDrop.elapsed() >= 2700 && sinceDrop.elapsed() < 4000,
-                 qPrintable(QString::number(sinceDrop.elapsed())));
-        QCOMPARE(disconnected.count(), 2);
-    }
-    QVERIFY(b.broker->restart());
-    QVERIFY(connected.wait(8000));
-    QVERIFY(f.bridge->connectedmqtt());
-    QCOMPARE(b.session->subscribedDeviceId(), QString("A"));
-}
-
-// An empty identifier is still a topic level of its own.
-void TestMqttSession::publishesExactBytes()
-{
-    b.store("");
-    QVERIFY(b.select("") && b.watch("Kestrelvane//#"));
-    QSignalSpy seen(b.peer(), &QMQTT::Client::received);
-
-    f.bridge->sendConfigRequest("rs485add 1,1,10,010300000002C40B,Main meter", "");
-    f.bridge->sendSubRequest({}, ""); // the page suites check full requests
-    QTRY_COMPARE(seen.count(), 2);
-    const auto message = [&](int i) { return seen.at(i).first().value<QMQTT::Message>(); };
-    QCOMPARE(message(0).topic(), QString("Kestrelvane//config"));
-    QCOMPARE(message(0).payload(), QByteArray("rs485add 1,1,10,010300000002C40B,Main meter"));
-    QCOMPARE(message(1).topic(), QString("Kestrelvane//sub"));
-    QCOMPARE(message(1).payload(), QByteArray("{}"));
-    QCOMPARE(message(0).qos(), quint8(0));
-    QVERIFY(!message(0).retain());
-}
-
-void TestMqttSession::routesEveryTopic()
-{
-    b.store("R");
-    QVERIFY(b.select("R"));
-    QSignalSpy written(f.bridge.get(), &TcpBridge::sendWriteReg);
-    QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListMqttChanged);
-    QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompletedMqtt);
-
-    b.publish("Kestrelvane/R/pub/port1", R"({"write":"OK"})");
-    b.publish("Kestrelvane/R/pub/port2", "V=230.1\n");
-    b.publish("Kestrelvane/R/errors", "timeout slave 3");
-    b.publish("Kestrelvane/R/network", "LTE -71 dBm");
-    b.publish("Kestrelvane/R/response", "Device list\ndev[0] m port1 CRC=1 poll=1s cmd=01\n>");
-    b.publish("Kestrelvane/R/response", "OK: saved to flash");
-    QTRY_COMPARE(saved.count(), 1);
-
-    QCOMPARE(f.bridge->terminalLogFromMqtt(),
-             QString("[Kestrelvane/R/pub/port1] {\"write\":\"OK\"}\n"
-                     "[Kestrelvane/R/pub/port2] V=230.1\n\n"
-                     "[Kestrelvane/R/errors] timeout slave 3\n"));
-    QCOMPARE(f.bridge->networkLogFromMqtt(), QString("[Kestrelvane/R/network] LTE -71 dBm\n"));
-    QCOMPARE(written.count(), 1);
-    QCOMPARE(written.first().first().toString(), QString("written"));
-    QCOMPARE(listChanged.count(), 1);
-    QCOMPARE(f.bridge->deviceListMqtt().size(), 1);
-}
 
 QTEST_MAIN(TestMqttSession)
 #include "tst_mqttsession.moc"
