@@ -290,11 +290,7 @@ private slots:
         QTest::addColumn<QStringList>("loaded"); // empty: any list that keeps its rules
 
         QByteArray noise(4096, '\0');
-        quint32 seed = 12345;
-        for (char &byte : noise) {
-            seed = seed * 1103515245u + 12345u;
-            byte = char(seed >> 16);
-        }
+        QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(noise.data()), 1024);
         QTest::newRow("random bytes") << noise << QStringList();
         QTest::newRow("one huge line") << QByteArray(1024 * 1024, 'x') << QStringList();
         QTest::newRow("invalid UTF-8 and NUL")

@@ -1,8 +1,7 @@
 #include "backupsession.h"
+#include "bridgefixture.h"
 #include "brokerfixture.h"
 #include "gatewaycloudlink.h"
-#include "gatewaysimulator.h"
-#include "loopback.h"
 
 #include <QtTest>
 

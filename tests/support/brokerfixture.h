@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <memory>
 
@@ -91,13 +92,11 @@ public:
         }
         return m_peer.get();
     }
-
     void publish(const QString &topic, const QByteArray &payload)
     {
-        if (peer())
-            m_peer->publish(QMQTT::Message(0, topic, payload, 1));
+        QVERIFY(peer());
+        m_peer->publish(QMQTT::Message(0, topic, payload, 1));
     }
-
     // Subscribes the peer and waits for the broker's acknowledgement.
     bool watch(const QString &filter)
     {
