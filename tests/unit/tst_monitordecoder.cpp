@@ -61,51 +61,40 @@ private slots:
         QCOMPARE(text, logged);
         QCOMPARE(text.isNull(), logged.isNull());
     }
-    void keepsTheLastQuotedDeviceName_data()
-    {
-        QTest::addColumn<QStringList>("headers");
-        QTest::addColumn<QString>("name");
-
-        QTest::newRow("first quoted text") << QStringList{"[RS485] OK 'a b' 'c'"} << "a b";
-        // As the pattern "'([^']+)'" reads it: the text between the second and
-        // third quote.
-        QTest::newRow("empty quotes") << QStringList{"[RS485] DATA '' 'meter'"} << " ";
-        QTest::newRow("headers without a name keep the last one")
-            << QStringList{"[RS485] DATA 'ELMEASURE'", "[RS485] OK no name", "[RS485] OK"}
-            << "ELMEASURE";
-        QTest::newRow("unclosed quote keeps the last one")
-            << QStringList{"[RS485] DATA 'm1'", "[RS485] DATA 'open"} << "m1";
-    }
-    void keepsTheLastQuotedDeviceName()
-    {
-        QFETCH(QStringList, headers);
-        QFETCH(QString, name);
-
-        MonitorDecoder decoder;
-        for (const QString &header : headers)
-            decoder.decode(header);
-        QCOMPARE(decoder.deviceName(), name);
-    }
-    void readsRegisterValues_data()
+    // What the sampler reads after each line: the last quoted device name
+    // and the register values of the last register line.
+    void keepsNameAndRegisters_data()
     {
         QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QList<quint16>>("registers");
-
+        using Regs = QList<quint16>;
+        QTest::newRow("first quoted text")
+            << QStringList{"[RS485] OK 'a b' 'c'"} << "a b" << Regs{};
+        // As the pattern "'([^']+)'" reads it: the text between the second and
+        // third quote.
+        QTest::newRow("empty quotes") << QStringList{"[RS485] DATA '' 'meter'"} << " " << Regs{};
+        QTest::newRow("headers without a name keep the last one")
+            << QStringList{"[RS485] DATA 'ELMEASURE'", "[RS485] OK no name", "[RS485] OK"}
+            << "ELMEASURE" << Regs{};
+        QTest::newRow("unclosed quote keeps the last one")
+            << QStringList{"[RS485] DATA 'm1'", "[RS485] DATA 'open"} << "m1" << Regs{};
         QTest::newRow("values in order")
-            << QStringList{"[0x0000] 1 2 65535"} << QList<quint16>{1, 2, 65535};
-        QTest::newRow("a header empties the list")
-            << QStringList{"[0x0000] 1 2", "[RS485] OK 'x'"} << QList<quint16>{};
-        QTest::newRow("a line without bracket keeps the list")
-            << QStringList{"[0x0000] 1 2", "[0x0002 9"} << QList<quint16>{1, 2};
+            << QStringList{"[RS485] OK 'm'", "[0x0000] 1 2 65535"} << "m" << Regs{1, 2, 65535};
+        QTest::newRow("a header empties the values")
+            << QStringList{"[0x0000] 1 2", "[RS485] OK 'x'"} << "x" << Regs{};
+        QTest::newRow("a line without bracket keeps the values")
+            << QStringList{"[0x0000] 1 2", "[0x0002 9"} << QString() << Regs{1, 2};
     }
-    void readsRegisterValues()
+    void keepsNameAndRegisters()
     {
         QFETCH(QStringList, lines);
+        QFETCH(QString, name);
         QFETCH(QList<quint16>, registers);
-
         MonitorDecoder decoder;
         for (const QString &line : lines)
             decoder.decode(line);
+        QCOMPARE(decoder.deviceName(), name);
         QCOMPARE(decoder.registers(), registers);
     }
     // The decoder formats floats itself for speed; it must print exactly what
