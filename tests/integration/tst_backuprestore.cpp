@@ -195,26 +195,21 @@ private slots:
     void commandLineDryRunPrintsTheDifferenceAndOnlyReads()
     {
         const QString path = m_dir.filePath("cli.json");
-        QString out;
-        QString err;
-        QCOMPARE(runCommandLine({"backup", "--gateway", m_a->address().toString(), "-o", path},
-                                &out, &err),
-                 0);
-        QVERIFY2(err.contains("Reading the device list"), qPrintable(err));
+        const QString a = m_a->address().toString();
+        QCOMPARE(runCommandLine({"backup", "--gateway", a, "-o", path}), 0);
+        QVERIFY2(m_err.contains("Reading the device list"), qPrintable(m_err));
 
-        QCOMPARE(
-            runCommandLine({"restore", path, "--gateway", m_b->address().toString(), "--dry-run"},
-                           &out, &err),
-            0);
-        QVERIFY2(out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n"), qPrintable(out));
-        QVERIFY2(out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""),
-                 qPrintable(out));
-        QVERIFY2(!out.contains("wifiPass"), qPrintable(out)); // left out of the file
+        const QString b = m_b->address().toString();
+        QCOMPARE(runCommandLine({"restore", path, "--gateway", b, "--dry-run"}), 0);
+        QVERIFY2(m_out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n")
+                     && m_out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""),
+                 qPrintable(m_out));
+        QVERIFY(!m_out.contains("wifiPass")); // left out of the file
         QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
 
         const QString nobody = m_addresses.next().toString();
-        QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}, &out, &err), 1);
-        QVERIFY2(err.contains("Cannot connect to " + nobody), qPrintable(err));
+        QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}), 1);
+        QVERIFY2(m_err.contains("Cannot connect to " + nobody), qPrintable(m_err));
     }
     void commandLineRefusesBadInputBeforeSending_data()
     {
@@ -261,12 +256,8 @@ private slots:
                 && bad.write(file) == file.size());
         bad.close();
 
-        QString out;
-        QString err;
-        QCOMPARE(
-            runCommandLine({"restore", path, "--gateway", m_b->address().toString()}, &out, &err),
-            2);
-        QVERIFY2(err.contains(message), qPrintable(err));
+        QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString()}), 2);
+        QVERIFY2(m_err.contains(message), qPrintable(m_err));
         QCOMPARE(m_b->connectionCount(Service::Command), 0);
         QVERIFY(m_b->commands().isEmpty());
     }
@@ -274,7 +265,22 @@ private slots:
 private:
     std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId);
     QString backUpA();
-    int runCommandLine(const QStringList &args, QString *out, QString *err);
+    // Runs the command line tool while the simulators answer; its exit
+    // code, with what it wrote kept in m_out and m_err.
+    int runCommandLine(const QStringList &args)
+    {
+        QProcess process;
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(KESTRELVANE_CONFIG_PATH, args);
+        if (!finished.wait(20000))
+            return -1;
+        m_out = QString::fromUtf8(process.readAllStandardOutput());
+        m_err = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString m_out;
+    QString m_err;
 
     LoopbackAddresses m_addresses{3};
     QTemporaryDir m_dir;
@@ -297,18 +303,6 @@ QString TestBackupRestore::backUpA()
     QString message;
     const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
     return status == BackupSession::Done ? path : message;
-}
-
-int TestBackupRestore::runCommandLine(const QStringList &args, QString *out, QString *err)
-{
-    QProcess process;
-    process.start(KESTRELVANE_CONFIG_PATH, args);
-    QSignalSpy finished(&process, &QProcess::finished);
-    if (!finished.wait(20000))
-        return -1;
-    *out = QString::fromUtf8(process.readAllStandardOutput());
-    *err = QString::fromUtf8(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 QTEST_GUILESS_MAIN(TestBackupRestore)
