@@ -75,6 +75,7 @@ private slots:
         QTest::newRow("-h after a toolkit option")
             << QStringList{"-style", "Fusion", "-h"} << "Usage: ";
     }
+
     // With the X11 platform and no display to reach, opening a window aborts.
     void commandLineUsesNeedNoDisplay()
     {

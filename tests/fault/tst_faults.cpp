@@ -100,6 +100,7 @@ private slots:
         QCOMPARE(SettingsStore::readDeviceIds(), QStringList{id});
         QCOMPARE(SettingsStore::readBrokerSettings(id), gatewayBroker);
     }
+
     void linkDroppedMidReply_data()
     {
         const QByteArray list = wire(GatewayModel().deviceListLines());
@@ -182,6 +183,7 @@ private slots:
         QVERIFY(f.readGatewaySettings());
         QCOMPARE(f.bridge->dataMap().value("wifiSSID").toString(), QString("plant-floor"));
     }
+
     void brokerKilledDuringCloudRequest_data()
     {
         QTest::addColumn<QString>("command");
@@ -249,6 +251,7 @@ private slots:
             QCOMPARE(size, deviceCount);
         gateway.stop();
     }
+
     void unwritableSettingsFile()
     {
         // A folder where the file should be: no write can succeed, even as root.
@@ -273,6 +276,7 @@ private slots:
         f.bridge->saveDeviceId("KV-NEXT");
         QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-LOST", id, "KV-NEXT"}));
     }
+
     void corruptSettingsFile_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -320,6 +324,7 @@ private slots:
         QCOMPARE(QSettings(path, QSettings::IniFormat).status(), QSettings::NoError);
         QCOMPARE(TcpBridge().deviceIds(), tool.deviceIds());
     }
+
     void settingsFolderDeletedWhileRunning()
     {
         f.bridge->saveDeviceId("KV-1");
@@ -336,6 +341,7 @@ private slots:
         f.bridge->saveDeviceId("KV-3");
         QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"KV-1", id, "KV-3"}));
     }
+
     // The file is never left half-written: each write goes to a new file that
     // replaces the old one whole, so a reader holding the old one sees it intact
     // and nothing but the file is left in the folder.
@@ -359,6 +365,7 @@ private slots:
         QCOMPARE(folderEntries(f.settingsFolder()), QStringList{"meridax.ini"});
         QCOMPARE(SettingsStore::readDeviceIds().size(), 51);
     }
+
     void twoToolsShareOneSettingsFile()
     {
         TcpBridge &first = *f.bridge;

@@ -36,14 +36,17 @@ struct Tool
             *message = finished.first().at(1).toString();
         return finished.first().at(0).toInt();
     }
+
     int save(const QString &path)
     {
         return run([&] { session.saveBackup(path, false); });
     }
+
     int open(const QString &path)
     {
         return run([&] { session.openBackup(path); });
     }
+
     int apply(QString *report)
     {
         return run([&] { session.apply(); }, report);
@@ -67,6 +70,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
     }
+
     void init()
     {
         m_a = startGateway("KV-A");
@@ -83,11 +87,13 @@ private slots:
                       {"Main meter", 2, 0, "5s", "0103000A0004A5CB"},
                       {"Spare", 1, 1, "300s", "01"}});
     }
+
     void cleanup()
     {
         m_a.reset();
         m_b.reset();
     }
+
     void clonesOneGatewayIntoAnother()
     {
         const QString path = backUpA();
@@ -108,6 +114,7 @@ private slots:
         QCOMPARE(b.saveCount(), 1);
         QCOMPARE(m_b->commands().last(), "SAVE");
     }
+
     void stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
     {
         QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops
@@ -156,6 +163,7 @@ private slots:
                          "  save to flash\n")
                      .arg(why));
     }
+
     // Cloud mode: B's device list backed up through the broker and restored
     // into A, the same acknowledgements awaited as on the cloud device list.
     void restoresTheDeviceListThroughTheBroker()
@@ -192,6 +200,7 @@ private slots:
                                     "rs485add 1,1,300,01,Spare", "SAVE"}));
         QCOMPARE(m_b->connectionCount(Service::Command), 0);
     }
+
     void commandLineDryRunPrintsTheDifferenceAndOnlyReads()
     {
         const QString path = m_dir.filePath("cli.json");
@@ -211,6 +220,7 @@ private slots:
         QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}), 1);
         QVERIFY2(m_err.contains("Cannot connect to " + nobody), qPrintable(m_err));
     }
+
     void commandLineRefusesBadInputBeforeSending_data()
     {
         QTest::addColumn<QByteArray>("file");

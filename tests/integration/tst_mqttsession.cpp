@@ -40,6 +40,7 @@ private slots:
         QCOMPARE(b.client->hostName(), QHostAddress(QHostAddress::LocalHost).toString());
         QVERIFY(!b.client->isConnectedToHost());
     }
+
     void reconnectsOnlyWhenSettingsChange_data()
     {
         QTest::addColumn<QString>("secondUser");
@@ -73,6 +74,7 @@ private slots:
         if (valid)
             QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
     }
+
     void movesSubscriptionsBetweenDevices()
     {
         b.store("A");
@@ -95,6 +97,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(unsubscribed.count(), 0);
     }
+
     void refusesIdentifiersThatAreNotTopicLevels_data()
     {
         QTest::addColumn<QString>("id");
@@ -102,6 +105,7 @@ private slots:
         QTest::newRow("wildcard #") << "ab#";
         QTest::newRow("slash") << "a/b";
     }
+
     // "+" would subscribe to every gateway's traffic; nothing is subscribed or
     // published with such an identifier.
     void refusesIdentifiersThatAreNotTopicLevels()
@@ -132,6 +136,7 @@ private slots:
         QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("ours"));
         QVERIFY(!f.bridge->terminalLogFromMqtt().contains("someone else's"));
     }
+
     void retriesUntilTheBrokerReturns_data()
     {
         QTest::addColumn<bool>("downAtStart");
@@ -167,6 +172,7 @@ private slots:
         QVERIFY(f.bridge->connectedmqtt());
         QCOMPARE(b.session->subscribedDeviceId(), QString("A"));
     }
+
     // An empty identifier is still a topic level of its own.
     void publishesExactBytes()
     {
@@ -185,6 +191,7 @@ private slots:
         QCOMPARE(message(0).qos(), quint8(0));
         QVERIFY(!message(0).retain());
     }
+
     void routesEveryTopic()
     {
         b.store("R");

@@ -28,6 +28,7 @@ private slots:
             QCOMPARE(responses.at(i).first().toString(),
                      keys[i] + '=' + f.sim->model().setting(keys[i]));
     }
+
     void handlesSeveralLinesPerReadInOrder()
     {
         f.sim->setScriptedReply("SET wifiSSID x", "echo SET wifiSSID x\r\nOK\r\n\r\n  \r\nlast");
@@ -48,6 +49,7 @@ private slots:
         QTRY_COMPARE(responses.count(), 3);
         QVERIFY(f.bridge->log().endsWith("OK\nlast line\n"));
     }
+
     void listsDevicesWhateverTheirNames()
     {
         QList<GatewayModel::Device> devices = f.sim->model().devices();
@@ -75,6 +77,7 @@ private slots:
         QCOMPARE(listChanged.count(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
     }
+
     void reconnectsToAnotherPort()
     {
         QVERIFY(f.connectBridge());
@@ -88,6 +91,7 @@ private slots:
         QVERIFY(f.bridge->log().contains("Disconnected from device\nConnected to device\n"));
         QCOMPARE(f.bridge->currentCommand(), QString());
     }
+
     void decodesTheMonitorStream()
     {
         f.sim->setMonitorRate(200);
@@ -103,6 +107,7 @@ private slots:
         QVERIFY(!f.bridge->terminalLog().contains("[0x0000] 0")); // nor the raw register lines
         QVERIFY(terminalChanged.count() > 0);
     }
+
     void reportsEverySocketErrorTwice()
     {
         f.sim->stop();
@@ -116,6 +121,7 @@ private slots:
         QCOMPARE(connectedChanged.count(), 0); // it never connected
         QCOMPARE(f.bridge->currentPort(), 8881);
     }
+
     void refusesCommandsWhileNotConnected()
     {
         QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
@@ -127,6 +133,7 @@ private slots:
         QCOMPARE(lastError(errors), QString("Not connected"));
         QCOMPARE(commandChanged.count(), 0);
     }
+
     void refusesPortsOutOfRange_data()
     {
         QTest::addColumn<int>("port");
@@ -135,6 +142,7 @@ private slots:
         QTest::newRow("zero") << 0;
         QTest::newRow("negative") << -1;
     }
+
     // The link that stands stays as it is: a mistyped port must not reach
     // another of the gateway's services.
     void refusesPortsOutOfRange()
@@ -151,6 +159,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(f.sim->connectionCount(Service::Command), 0);
     }
+
     void talksToTheModemConsole()
     {
         QVERIFY(f.sim->atConsoleAvailable());
@@ -175,6 +184,7 @@ private slots:
         QVERIFY(!f.bridge->log().contains("+QMTOPEN"));
         QVERIFY(atChanged.count() > 0);
     }
+
     void rebootDropsTheLink()
     {
         QVERIFY(f.connectBridge());
@@ -185,6 +195,7 @@ private slots:
         QCOMPARE(responses.first().first().toString(), QString("Rebooting..."));
         QCOMPARE(f.bridge->currentPort(), 0);
     }
+
     void selectsRegisteredCloudDevices()
     {
         QVERIFY(f.readGatewaySettings());

@@ -27,18 +27,21 @@ class TestMqttClient : public QObject
         client->setPassword(clientPassword.toUtf8());
         return client;
     }
+
     static bool online(QMQTT::Client &client)
     {
         QSignalSpy connected(&client, &QMQTT::Client::connected);
         client.connectToHost();
         return connected.wait(5000) && client.isConnectedToHost();
     }
+
     // A client connected to the broker, or none.
     Client online()
     {
         Client client = makeClient(password);
         return online(*client) ? std::move(client) : nullptr;
     }
+
     static bool subscribe(QMQTT::Client &client, const QString &topic, quint8 qos)
     {
         QSignalSpy subscribed(&client, &QMQTT::Client::subscribed);
@@ -53,6 +56,7 @@ private slots:
         m_broker->addUser("meter", password);
         QVERIFY2(m_broker->start(), qPrintable(m_broker->errorString()));
     }
+
     void cleanup() { m_broker.reset(); }
 
     void connectsAndDisconnectsOnce_data()

@@ -73,6 +73,7 @@ private slots:
         QFETCH(QString, meaning);
         QCOMPARE(::meaning(CloudReply::read(text)), meaning);
     }
+
     void readsRegisterWriteOutcome_data()
     {
         QTest::addColumn<QString>("payload");
@@ -96,6 +97,7 @@ private slots:
         QCOMPARE(read, outcome);
         QCOMPARE(read.isNull(), outcome.isNull());
     }
+
     void readsAndRoutesTopics_data()
     {
         QTest::addColumn<QString>("topic");

@@ -108,6 +108,7 @@ private slots:
         QFETCH(QString, meaning);
         QCOMPARE(::meaning(GatewayReply::read(command, line)), meaning);
     }
+
     void tellsAnIncompleteList_data()
     {
         QTest::addColumn<QStringList>("lines");

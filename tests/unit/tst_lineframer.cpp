@@ -69,6 +69,7 @@ private slots:
         framer.clear();
         QCOMPARE(feed(framer, {"OK\n"}), QStringList{"OK"});
     }
+
     void boundsAnOverlongLineAndResumesAfterItsLineFeed()
     {
         LineFramer framer(16);
@@ -90,6 +91,7 @@ private slots:
                  QStringList{QString(15, 'd')});
         QVERIFY(!framer.takeOverflow());
     }
+
     void keepsCompleteLinesBeforeAnOverlongTail()
     {
         LineFramer framer(8);

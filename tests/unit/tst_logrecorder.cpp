@@ -44,6 +44,7 @@ private slots:
                                             "2026-12-07T14:02:01.234Z lines \xc3\xbc\n"));
         QVERIFY(recorder.error().isEmpty());
     }
+
     void writeFailureStopsAndKeepsWhatWasWritten_data()
     {
         QTest::addColumn<bool>("fullDisk"); // else the file is removed mid-run

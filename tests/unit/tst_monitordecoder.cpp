@@ -61,6 +61,7 @@ private slots:
         QCOMPARE(text, logged);
         QCOMPARE(text.isNull(), logged.isNull());
     }
+
     // What the sampler reads after each line: the last quoted device name
     // and the register values of the last register line.
     void keepsNameAndRegisters_data()
@@ -97,6 +98,7 @@ private slots:
         QCOMPARE(decoder.deviceName(), name);
         QCOMPARE(decoder.registers(), registers);
     }
+
     // The decoder formats floats itself for speed; it must print exactly what
     // QString::number does, whatever bits a meter sends.
     void formatsAnyPairAsQtFormatsTheFloat()

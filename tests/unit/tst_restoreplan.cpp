@@ -83,6 +83,7 @@ private slots:
         const bool staticIpListed = plan.describe().join('\n').contains("staticIP");
         QVERIFY(staticIpListed);
     }
+
     void turnsTheDeviceListIntoTheFilesByPosition_data()
     {
         QTest::addColumn<QVariantList>("fileDevices");
@@ -115,6 +116,7 @@ private slots:
         target.devices = gatewayDevices;
         QCOMPARE(commands(RestorePlan::build(file, target, false)), expected);
     }
+
     void writesOwnerOnlyAndReadsBack()
     {
         QTemporaryDir dir;

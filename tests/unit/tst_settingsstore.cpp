@@ -16,6 +16,7 @@ private slots:
         QVERIFY(m_home->isValid());
         qputenv("XDG_CONFIG_HOME", m_home->path().toUtf8());
     }
+
     void cleanup() { m_home.reset(); }
     void placesTheFileInTheUsersConfigurationFolder()
     {
@@ -27,6 +28,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/C:"));
         QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
     }
+
     void createsTheFileOwnerOnly()
     {
         SettingsStore::writeBrokerSettings("KV-1", {"h", "1883", "u", "p"});
@@ -41,6 +43,7 @@ private slots:
         QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
                  ownerOnly);
     }
+
     void survivesAStoreAndLoad_data()
     {
         QTest::addColumn<QString>("password");
@@ -70,6 +73,7 @@ private slots:
             QCOMPARE(raw, stored);
         QVERIFY(password.isEmpty() || !raw.contains(password));
     }
+
     void normalisesAddedDeviceIds_data()
     {
         QTest::addColumn<QStringList>("given");
@@ -93,6 +97,7 @@ private slots:
         QCOMPARE(registry.deviceIds(), known);
         QCOMPARE(SettingsStore::readDeviceIds(), known);
     }
+
     void registersOnlyCompleteReportedSettings_data()
     {
         QTest::addColumn<QString>("emptied");

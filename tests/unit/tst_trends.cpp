@@ -43,6 +43,7 @@ private slots:
         QCOMPARE(series.lowerBound(1100), 3);
         QCOMPARE(series.lowerBound(1101), 5);
     }
+
     void storeStaysBounded()
     {
         TrendStore store;
@@ -59,6 +60,7 @@ private slots:
         QCOMPARE(first->size(), TrendStore::samplesPerSeries);
         QCOMPARE(first->at(first->size() - 1).value, double(TrendStore::samplesPerSeries + 4));
     }
+
     void samplesFromMonitorLines_data()
     {
         QTest::addColumn<QStringList>("lines");
@@ -95,6 +97,7 @@ private slots:
         }
         QCOMPARE(named(sampler.samplesOf(decoder)), samples);
     }
+
     void samplesFromPayloads_data()
     {
         QTest::addColumn<QString>("payload");
@@ -119,6 +122,7 @@ private slots:
         QFETCH(Named, samples);
         QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload)), samples);
     }
+
     void csvOfTheShownWindow()
     {
         const qint64 t0 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC).toMSecsSinceEpoch();
