@@ -1,16 +1,62 @@
 #include "backupsession.h"
+#include "bridgefixture.h"
+#include "brokerfixture.h"
 #include "gatewaycloudlink.h"
-#include "gatewaysimulator.h"
-#include "loopback.h"
-#include "mosquittobroker.h"
-#include "mqttclient.h"
-#include "mqttsession.h"
-#include "settingsstore.h"
-#include "tcpbridge.h"
 
 #include <QtTest>
 
 using Service = GatewaySimulator::Service;
+
+namespace {
+
+// The backup page's session on a bridge of its own, aimed at a gateway's
+// address or, with none, at the cloud device chosen.
+struct Tool
+{
+    explicit Tool(const QString &host = QString(), int stepMs = 5000)
+    {
+        session.setBridge(&bridge);
+        if (!host.isEmpty())
+            session.setHost(host);
+        session.setTimeouts(5000, 200, stepMs);
+    }
+
+    // Runs an action; returns the status it finished with, or -1 for a plan
+    // to look at.
+    int run(const std::function<void()> &action, QString *message = nullptr)
+    {
+        QSignalSpy finished(&session, &BackupSession::finished);
+        QSignalSpy planReady(&session, &BackupSession::planReady);
+        action();
+        if (!QTest::qWaitFor([&] { return !finished.isEmpty() || !planReady.isEmpty(); }, 10000))
+            return -2;
+        if (finished.isEmpty())
+            return -1;
+        if (message)
+            *message = finished.first().at(1).toString();
+        return finished.first().at(0).toInt();
+    }
+
+    int save(const QString &path)
+    {
+        return run([&] { session.saveBackup(path, false); });
+    }
+
+    int open(const QString &path)
+    {
+        return run([&] { session.openBackup(path); });
+    }
+
+    int apply(QString *report)
+    {
+        return run([&] { session.apply(); }, report);
+    }
+
+    TcpBridge bridge;
+    BackupSession session;
+};
+
+} // namespace
 
 // Backup, restore and clone against two simulated gateways, through the
 // session the backup page uses and through the command line.
@@ -19,24 +65,232 @@ class TestBackupRestore : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    }
 
-    void clonesOneGatewayIntoAnother();
-    void stopsAtTheFirstFailureAndSaysWhatWentThrough_data();
-    void stopsAtTheFirstFailureAndSaysWhatWentThrough();
-    void restoresTheDeviceListThroughTheBroker();
-    void commandLineDryRunPrintsTheDifferenceAndOnlyReads();
-    void commandLineRefusesBadInputBeforeSending_data();
-    void commandLineRefusesBadInputBeforeSending();
+    void init()
+    {
+        m_a = startGateway("KV-A");
+        m_b = startGateway("KV-B");
+        QVERIFY(m_a && m_b);
+        // B differs from A in settings before, at and after apnSim1 (in the
+        // order they are written), in its LAN address and in its devices.
+        GatewayModel &b = m_b->model();
+        b.setSetting("bleName", "KV-B-ble");
+        b.setSetting("apnSim1", "b.apn");
+        b.setSetting("rs485_1_baud", "115200");
+        b.setSetting("staticIP", "192.168.1.101");
+        b.setDevices({{"Old meter", 2, 0, "60s", "0104"},
+                      {"Main meter", 2, 0, "5s", "0103000A0004A5CB"},
+                      {"Spare", 1, 1, "300s", "01"}});
+    }
+
+    void cleanup()
+    {
+        m_a.reset();
+        m_b.reset();
+    }
+
+    void clonesOneGatewayIntoAnother()
+    {
+        const QString path = backUpA();
+        Tool tool(m_b->address().toString());
+        QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
+        QString report;
+        QCOMPARE(tool.apply(&report), int(BackupSession::Done));
+
+        const GatewayModel &a = m_a->model();
+        const GatewayModel &b = m_b->model();
+        for (const QString &key : a.settingKeys()) {
+            if (key != "deviceId" && key != "mqttClientId" && key != "staticIP")
+                QCOMPARE(b.setting(key), a.setting(key).replace("KV-A", "KV-B"));
+        }
+        QCOMPARE(b.deviceId(), "KV-B");
+        QCOMPARE(b.setting("staticIP"), "192.168.1.101");
+        QCOMPARE(b.deviceListLines(), a.deviceListLines());
+        QCOMPARE(b.saveCount(), 1);
+        QCOMPARE(m_b->commands().last(), "SAVE");
+    }
+
+    void stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
+    {
+        QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops
+        QTest::addColumn<QString>("why");
+
+        // The refusal names the key, which alone would count as an acknowledgement.
+        QTest::newRow("refused") << QByteArray("ERROR: apnSim1 locked by operator\r\n")
+                                 << "the gateway answered \"ERROR: apnSim1 locked by operator\"";
+        QTest::newRow("silent") << QByteArray("") << "no answer within 0.3 s";
+        QTest::newRow("link dropped") << QByteArray() << "the link to the gateway was lost";
+    }
+    void stopsAtTheFirstFailureAndSaysWhatWentThrough()
+    {
+        QFETCH(QByteArray, scriptedReply);
+        QFETCH(QString, why);
+        const QString path = backUpA();
+        const QString failing = "SET apnSim1 internet";
+        if (scriptedReply.isNull()) {
+            connect(m_b.get(), &GatewaySimulator::commandReceived, this, [&](const QString &line) {
+                if (line == failing)
+                    m_b->setDropAfterBytes(0);
+            });
+        } else {
+            m_b->setScriptedReply(failing, scriptedReply);
+        }
+
+        Tool tool(m_b->address().toString(), 300);
+        QCOMPARE(tool.open(path), -1);
+        QString report;
+        QCOMPARE(tool.apply(&report), int(BackupSession::GatewayFailed));
+        QCOMPARE(m_b->commands().last(), failing);
+        QCOMPARE(m_b->model().saveCount(), 0);
+        QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
+        QCOMPARE(report,
+                 QString("Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
+                         "Nothing was saved to flash.\n"
+                         "Acknowledged by the gateway (in its working copy only):\n"
+                         "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
+                         "Not acknowledged:\n"
+                         "  apnSim1: \"b.apn\" -> \"internet\"\n"
+                         "Not sent:\n"
+                         "  rs485_1_baud: \"115200\" -> \"9600\"\n"
+                         "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> "
+                         "ELMEASURE LG+1119, port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
+                         "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
+                         "  save to flash\n")
+                     .arg(why));
+    }
+
+    // Cloud mode: B's device list backed up through the broker and restored
+    // into A, the same acknowledgements awaited as on the cloud device list.
+    void restoresTheDeviceListThroughTheBroker()
+    {
+        Tool tool;
+        BrokerFixture b;
+        QVERIFY(b.start(&tool.bridge));
+        for (GatewaySimulator *sim : {m_a.get(), m_b.get()}) {
+            sim->model().setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
+            b.store(sim->model().deviceId());
+        }
+        GatewayCloudLink linkA(m_a->model());
+        GatewayCloudLink linkB(m_b->model());
+        linkA.start();
+        linkB.start();
+        QTRY_VERIFY(linkA.isConnected() && linkB.isConnected());
+        const QString path = m_dir.filePath("cloud.json");
+
+        QVERIFY(b.select("KV-B"));
+        tool.session.setCloudDeviceId("KV-B");
+        QCOMPARE(tool.save(path), 0);
+
+        QVERIFY(b.select("KV-A"));
+        tool.session.setCloudDeviceId("KV-A");
+        QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
+        QCOMPARE(tool.open(path), -1);
+        QString report;
+        QCOMPARE(tool.apply(&report), 0);
+        QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
+        QStringList sent;
+        for (const QList<QVariant> &command : commands)
+            sent << command.first().toString();
+        QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
+                                    "rs485add 1,1,300,01,Spare", "SAVE"}));
+        QCOMPARE(m_b->connectionCount(Service::Command), 0);
+    }
+
+    void commandLineDryRunPrintsTheDifferenceAndOnlyReads()
+    {
+        const QString path = m_dir.filePath("cli.json");
+        const QString a = m_a->address().toString();
+        QCOMPARE(runCommandLine({"backup", "--gateway", a, "-o", path}), 0);
+        QVERIFY2(m_err.contains("Reading the device list"), qPrintable(m_err));
+
+        const QString b = m_b->address().toString();
+        QCOMPARE(runCommandLine({"restore", path, "--gateway", b, "--dry-run"}), 0);
+        QVERIFY2(m_out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n")
+                     && m_out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""),
+                 qPrintable(m_out));
+        QVERIFY(!m_out.contains("wifiPass")); // left out of the file
+        QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
+
+        const QString nobody = m_addresses.next().toString();
+        QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}), 1);
+        QVERIFY2(m_err.contains("Cannot connect to " + nobody), qPrintable(m_err));
+    }
+
+    void commandLineRefusesBadInputBeforeSending_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+
+        const QByteArray good = R"({"schemaVersion": 1, "toolVersion": "0.1.0",
+            "time": "2026-01-01T00:00:00Z", "deviceId": "KV-A", "mqttClientId": "gw-KV-A",
+            "settings": {"staticIP": "192.168.1.100", "rs485_1_baud": "9600"},
+            "devices": [{"name": "M", "port": "port1", "autoCRC": 1, "poll": "10s",
+                         "cmdHex": "0103"}]})";
+        const auto with = [&](const char *from, const char *to) {
+            return QByteArray(good).replace(from, to);
+        };
+        QTest::newRow("not JSON") << QByteArray("schemaVersion=1") << "not a JSON file";
+        QTest::newRow("other schema version")
+            << with("\"schemaVersion\": 1", "\"schemaVersion\": 2")
+            << "schemaVersion = 2: this tool reads schema version 1 only";
+        QTest::newRow("missing key")
+            << with("\"mqttClientId\"", "\"clientId\"") << "the key \"mqttClientId\" is missing";
+        QTest::newRow("invalid IP")
+            << with("192.168.1.100", "192.168.1.300")
+            << "settings.staticIP = \"192.168.1.300\": not a valid IP address";
+        QTest::newRow("baud rate not offered")
+            << with("\"9600\"", "\"14400\"")
+            << "settings.rs485_1_baud = \"14400\": not one of the baud rates offered";
+        QTest::newRow("poll outside 5..300")
+            << with("10s", "301s")
+            << "devices[0].poll = \"301s\": seconds should be between 5 and 300";
+        QTest::newRow("hex command with odd digits")
+            << with("0103", "010")
+            << "devices[0].cmdHex = \"010\": an odd number of hex digits is not whole bytes";
+        QTest::newRow("line break in a value")
+            << with("\"staticIP\": \"192.168.1.100\"", "\"apnSim1\": \"net\\r\\nREBOOT\"")
+            << "holds a line break or another control character";
+    }
+    void commandLineRefusesBadInputBeforeSending()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        const QString path = m_dir.filePath("bad.json");
+        QFile bad(path);
+        QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                && bad.write(file) == file.size());
+        bad.close();
+
+        QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString()}), 2);
+        QVERIFY2(m_err.contains(message), qPrintable(m_err));
+        QCOMPARE(m_b->connectionCount(Service::Command), 0);
+        QVERIFY(m_b->commands().isEmpty());
+    }
 
 private:
     std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId);
-    // Runs a session action; returns the status it finished with.
-    int run(BackupSession &session, const std::function<void()> &action, QString *message);
     QString backUpA();
-    int runCommandLine(const QStringList &args, QString *out, QString *err);
+    // Runs the command line tool while the simulators answer; its exit
+    // code, with what it wrote kept in m_out and m_err.
+    int runCommandLine(const QStringList &args)
+    {
+        QProcess process;
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(KESTRELVANE_CONFIG_PATH, args);
+        if (!finished.wait(20000))
+            return -1;
+        m_out = QString::fromUtf8(process.readAllStandardOutput());
+        m_err = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString m_out;
+    QString m_err;
 
     LoopbackAddresses m_addresses{3};
     QTemporaryDir m_dir;
@@ -44,313 +298,21 @@ private:
     std::unique_ptr<GatewaySimulator> m_b;
 };
 
-void TestBackupRestore::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-}
-
-void TestBackupRestore::init()
-{
-    m_a = startGateway("KV-A");
-    m_b = startGateway("KV-B");
-    QVERIFY(m_a && m_b);
-    // B differs from A in settings before, at and after apnSim1 (in the
-    // order they are written), in its LAN address and in its devices.
-    GatewayModel &b = m_b->model();
-    b.setSetting("bleName", "KV-B-ble");
-    b.setSetting("apnSim1", "b.apn");
-    b.setSetting("rs485_1_baud", "115200");
-    b.setSetting("staticIP", "192.168.1.101");
-    b.setDevices({{"Old meter", 2, 0, "60s", "0104"},
-                  {"Main meter", 2, 0, "5s", "0103000A0004A5CB"},
-                  {"Spare", 1, 1, "300s", "01"}});
-}
-
-void TestBackupRestore::cleanup()
-{
-    m_a.reset();
-    m_b.reset();
-}
-
 std::unique_ptr<GatewaySimulator> TestBackupRestore::startGateway(const QString &deviceId)
 {
     auto sim = std::make_unique<GatewaySimulator>();
     sim->model().setDeviceId(deviceId);
-    if (!sim->start(m_addresses.next())) {
-        qWarning() << sim->errorString();
-        return nullptr;
-    }
-    return sim;
+    return sim->start(m_addresses.next()) ? std::move(sim) : nullptr;
 }
 
-int TestBackupRestore::run(BackupSession &session, const std::function<void()> &action,
-                           QString *message)
-{
-    QSignalSpy finished(&session, &BackupSession::finished);
-    QSignalSpy planReady(&session, &BackupSession::planReady);
-    action();
-    if (finished.isEmpty() && planReady.isEmpty())
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() || !planReady.isEmpty(), 10000); }();
-    if (finished.isEmpty())
-        return -1; // a plan to look at
-    if (message)
-        *message = finished.first().at(1).toString();
-    return finished.first().at(0).toInt();
-}
-
+// A's backup with its passwords; the path, or why it failed.
 QString TestBackupRestore::backUpA()
 {
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setHost(m_a->address().toString());
-    session.setTimeouts(5000, 200, 5000);
+    Tool tool(m_a->address().toString());
     const QString path = m_dir.filePath("a.json");
     QString message;
-    const int status = run(
-        session, [&] { session.saveBackup(path, true); }, &message);
+    const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
     return status == BackupSession::Done ? path : message;
-}
-
-void TestBackupRestore::clonesOneGatewayIntoAnother()
-{
-    const QString path = backUpA();
-    QVERIFY2(QFile::exists(path), qPrintable(path));
-
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setHost(m_b->address().toString());
-    session.setTimeouts(5000, 200, 5000);
-    QCOMPARE(
-        run(
-            session, [&] { session.openBackup(QUrl::fromLocalFile(path).toString()); }, nullptr),
-        -1);
-    QString report;
-    QCOMPARE(run(
-                 session, [&] { session.apply(); }, &report),
-             int(BackupSession::Done));
-
-    const GatewayModel &a = m_a->model();
-    const GatewayModel &b = m_b->model();
-    for (const QString &key : a.settingKeys()) {
-        if (key == "deviceId" || key == "mqttClientId" || key == "staticIP")
-            continue;
-        QCOMPARE(b.setting(key), a.setting(key).replace("KV-A", "KV-B"));
-    }
-    QCOMPARE(b.deviceId(), "KV-B");
-    QCOMPARE(b.setting("staticIP"), "192.168.1.101");
-    QCOMPARE(b.deviceListLines(), a.deviceListLines());
-    QCOMPARE(b.saveCount(), 1);
-    QCOMPARE(m_b->commands().last(), "SAVE");
-}
-
-void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
-{
-    QTest::addColumn<QByteArray>("scriptedReply"); // empty: the link drops
-    QTest::addColumn<QString>("why");
-
-    // The refusal names the key, which alone would count as an acknowledgement.
-    QTest::newRow("refused") << QByteArray("ERROR: apnSim1 locked by operator\r\n")
-                             << "the gateway answered \"ERROR: apnSim1 locked by operator\"";
-    QTest::newRow("silent") << QByteArray("") << "no answer within 0.3 s";
-    QTest::newRow("link dropped") << QByteArray() << "the link to the gateway was lost";
-}
-
-void TestBackupRestore::stopsAtTheFirstFailureAndSaysWhatWentThrough()
-{
-    QFETCH(QByteArray, scriptedReply);
-    QFETCH(QString, why);
-    const QString path = backUpA();
-    const QString failing = "SET apnSim1 internet";
-    if (scriptedReply.isNull()) {
-        connect(m_b.get(), &GatewaySimulator::commandReceived, this, [&](const QString &line) {
-            if (line == failing)
-                m_b->setDropAfterBytes(0);
-        });
-    } else {
-        m_b->setScriptedReply(failing, scriptedReply);
-    }
-
-    TcpBridge bridge;
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setHost(m_b->address().toString());
-    session.setTimeouts(5000, 200, 300);
-    QCOMPARE(run(
-                 session, [&] { session.openBackup(path); }, nullptr),
-             -1);
-    QString report;
-    QCOMPARE(run(
-                 session, [&] { session.apply(); }, &report),
-             int(BackupSession::GatewayFailed));
-
-    QCOMPARE(m_b->commands().last(), failing);
-    QCOMPARE(m_b->model().saveCount(), 0);
-    QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
-    const QString expected =
-        QString(
-            "Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
-            "Nothing was saved to flash.\n"
-            "Acknowledged by the gateway (in its working copy only):\n"
-            "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
-            "Not acknowledged:\n"
-            "  apnSim1: \"b.apn\" -> \"internet\"\n"
-            "Not sent:\n"
-            "  rs485_1_baud: \"115200\" -> \"9600\"\n"
-            "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> ELMEASURE LG+1119, "
-            "port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
-            "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
-            "  save to flash\n")
-            .arg(why);
-    QCOMPARE(report, expected);
-}
-
-// Cloud mode: B's device list backed up through the broker and restored
-// into A, the same acknowledgements awaited as on the cloud device list.
-void TestBackupRestore::restoresTheDeviceListThroughTheBroker()
-{
-    MosquittoBroker broker;
-    broker.addUser("gateway", "s3cret+pass");
-    QVERIFY2(broker.start(), qPrintable(broker.errorString()));
-    const QString port = QString::number(broker.port());
-    for (GatewaySimulator *sim : {m_a.get(), m_b.get()}) {
-        sim->model().setBroker(broker.host(), broker.port(), "gateway", "s3cret+pass");
-        SettingsStore::writeBrokerSettings(sim->model().deviceId(),
-                                           {broker.host(), port, "gateway", "s3cret+pass"});
-    }
-    GatewayCloudLink linkA(m_a->model());
-    GatewayCloudLink linkB(m_b->model());
-    linkA.start();
-    linkB.start();
-    QTRY_VERIFY(linkA.isConnected() && linkB.isConnected());
-
-    TcpBridge bridge;
-    QMQTT::Client client;
-    MqttSession mqtt(&bridge, &client);
-    QSignalSpy subscribed(&client, &QMQTT::Client::subscribed);
-    const auto select = [&](const QString &id) {
-        subscribed.clear();
-        QVERIFY(bridge.sendTopicDeviceId(id));
-        QTRY_COMPARE(subscribed.size(), 5);
-    };
-    const QString path = m_dir.filePath("cloud.json");
-    BackupSession session;
-    session.setBridge(&bridge);
-    session.setTimeouts(5000, 200, 5000);
-
-    select("KV-B");
-    session.setCloudDeviceId("KV-B");
-    QString message;
-    QCOMPARE(run(
-                 session, [&] { session.saveBackup(path, false); }, &message),
-             0);
-
-    select("KV-A");
-    session.setCloudDeviceId("KV-A");
-    QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
-    QCOMPARE(run(
-                 session, [&] { session.openBackup(path); }, nullptr),
-             -1);
-    QCOMPARE(run(
-                 session, [&] { session.apply(); }, &message),
-             0);
-    QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
-    QStringList sent;
-    for (const QList<QVariant> &command : commands)
-        sent << command.first().toString();
-    QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
-                                "rs485add 1,1,300,01,Spare", "SAVE"}));
-    QCOMPARE(m_b->connectionCount(Service::Command), 0);
-}
-
-int TestBackupRestore::runCommandLine(const QStringList &args, QString *out, QString *err)
-{
-    QProcess process;
-    process.start(KESTRELVANE_CONFIG_PATH, args);
-    QSignalSpy finished(&process, &QProcess::finished);
-    if (!finished.wait(20000))
-        return -1;
-    *out = QString::fromUtf8(process.readAllStandardOutput());
-    *err = QString::fromUtf8(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-void TestBackupRestore::commandLineDryRunPrintsTheDifferenceAndOnlyReads()
-{
-    const QString path = m_dir.filePath("cli.json");
-    QString out;
-    QString err;
-    QCOMPARE(
-        runCommandLine({"backup", "--gateway", m_a->address().toString(), "-o", path}, &out, &err),
-        0);
-    QVERIFY2(err.contains("Reading the device list"), qPrintable(err));
-
-    QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString(), "--dry-run"},
-                            &out, &err),
-             0);
-    QVERIFY2(out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n"), qPrintable(out));
-    QVERIFY2(out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""), qPrintable(out));
-    QVERIFY2(!out.contains("wifiPass"), qPrintable(out)); // left out of the file
-    QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
-
-    const QString nobody = m_addresses.next().toString();
-    QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}, &out, &err), 1);
-    QVERIFY2(err.contains("Cannot connect to " + nobody), qPrintable(err));
-}
-
-void TestBackupRestore::commandLineRefusesBadInputBeforeSending_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("message");
-
-    const QByteArray good = R"({"schemaVersion": 1, "toolVersion": "0.1.0",
-        "time": "2026-01-01T00:00:00Z", "deviceId": "KV-A", "mqttClientId": "gw-KV-A",
-        "settings": {"staticIP": "192.168.1.100", "rs485_1_baud": "9600"},
-        "devices": [{"name": "M", "port": "port1", "autoCRC": 1, "poll": "10s",
-                     "cmdHex": "0103"}]})";
-    const auto with = [&](const char *from, const char *to) {
-        return QByteArray(good).replace(from, to);
-    };
-    QTest::newRow("not JSON") << QByteArray("schemaVersion=1") << "not a JSON file";
-    QTest::newRow("other schema version")
-        << with("\"schemaVersion\": 1", "\"schemaVersion\": 2")
-        << "schemaVersion = 2: this tool reads schema version 1 only";
-    QTest::newRow("missing key") << with("\"mqttClientId\"", "\"clientId\"")
-                                 << "the key \"mqttClientId\" is missing";
-    QTest::newRow("invalid IP") << with("192.168.1.100", "192.168.1.300")
-                                << "settings.staticIP = \"192.168.1.300\": not a valid IP address";
-    QTest::newRow("baud rate not offered")
-        << with("\"9600\"", "\"14400\"")
-        << "settings.rs485_1_baud = \"14400\": not one of the baud rates offered";
-    QTest::newRow("poll outside 5..300")
-        << with("10s", "301s") << "devices[0].poll = \"301s\": seconds should be between 5 and 300";
-    QTest::newRow("hex command with odd digits")
-        << with("0103", "010")
-        << "devices[0].cmdHex = \"010\": an odd number of hex digits is not whole bytes";
-    QTest::newRow("line break in a value")
-        << with("\"staticIP\": \"192.168.1.100\"", "\"apnSim1\": \"net\\r\\nREBOOT\"")
-        << "holds a line break or another control character";
-}
-
-void TestBackupRestore::commandLineRefusesBadInputBeforeSending()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, message);
-    const QString path = m_dir.filePath("bad.json");
-    QFile bad(path);
-    QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    bad.write(file);
-    bad.close();
-
-    QString out;
-    QString err;
-    QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString()}, &out, &err),
-             2);
-    QVERIFY2(err.contains(message), qPrintable(err));
-    QCOMPARE(m_b->connectionCount(Service::Command), 0);
-    QVERIFY(m_b->commands().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBackupRestore)

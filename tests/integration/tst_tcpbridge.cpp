@@ -1,5 +1,4 @@
 #include "bridgefixture.h"
-#include "escaped.h"
 
 #include <QtTest>
 
@@ -14,254 +13,216 @@ private slots:
     void init() { QVERIFY(f.start()); }
     void cleanup() { f.stop(); }
 
-    void handlesRepliesSplitAtAnyPoint_data();
-    void handlesRepliesSplitAtAnyPoint();
-    void handlesSeveralLinesPerReadInOrder();
-    void listsDevicesWhateverTheirNames();
-    void reconnectsToAnotherPort();
-    void decodesTheMonitorStream();
-    void reportsEverySocketErrorTwice();
-    void refusesCommandsWhileNotConnected();
-    void refusesPortsOutOfRange_data();
-    void refusesPortsOutOfRange();
-    void talksToTheModemConsole();
-    void rebootDropsTheLink();
-    void selectsRegisteredCloudDevices();
+    // The pages see the settings fill in as the reply arrives, line by line.
+    void readsAReplyByteByByte()
+    {
+        f.sim->setReplyChunking(1, 0);
+        QVERIFY(f.connectBridge());
+        QSignalSpy mapChanged(f.bridge.get(), &TcpBridge::dataMapChanged);
+        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
+        f.bridge->sendCommand("GETALL");
+        const QStringList keys = f.sim->model().settingKeys();
+        QTRY_COMPARE_WITH_TIMEOUT(responses.count(), keys.size(), 20000);
+        QVERIFY(mapChanged.count() > 1);
+        for (int i = 0; i < keys.size(); ++i)
+            QCOMPARE(responses.at(i).first().toString(),
+                     keys[i] + '=' + f.sim->model().setting(keys[i]));
+    }
+
+    void handlesSeveralLinesPerReadInOrder()
+    {
+        f.sim->setScriptedReply("SET wifiSSID x", "echo SET wifiSSID x\r\nOK\r\n\r\n  \r\nlast");
+        QVERIFY(f.connectBridge());
+        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
+        QSignalSpy acks(f.bridge.get(), &TcpBridge::setAcknowledged);
+        QSignalSpy logChanged(f.bridge.get(), &TcpBridge::logChanged);
+        f.bridge->sendCommand("SET wifiSSID x");
+        QTRY_COMPARE(responses.count(), 2);
+        QCOMPARE(responses.at(0).first().toString(), QString("echo SET wifiSSID x"));
+        QCOMPARE(responses.at(1).first().toString(), QString("OK"));
+        QCOMPARE(acks.count(), 2);
+        QCOMPARE(acks.at(0).first().toString(), QString("wifiSSID"));
+        QVERIFY(logChanged.count() > 0);
+
+        // The unterminated "last" waits for its line feed.
+        f.sim->sendRaw(Service::Command, " line\n");
+        QTRY_COMPARE(responses.count(), 3);
+        QVERIFY(f.bridge->log().endsWith("OK\nlast line\n"));
+    }
+
+    void listsDevicesWhateverTheirNames()
+    {
+        QList<GatewayModel::Device> devices = f.sim->model().devices();
+        devices.append({"Device Type 3", 2, 0, "30s", "0A0B"});
+        f.sim->model().setDevices(devices);
+        f.sim->setReplyChunking(16, 2);
+        QVERIFY(f.connectBridge());
+        QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListChanged);
+
+        f.bridge->sendCommand("GET rs485list");
+        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
+        QVERIFY(listChanged.count() > 1);
+        QCOMPARE(f.bridge->deviceList().last().toMap(), (QVariantMap{{"id", 2},
+                                                                     {"name", "Device Type 3"},
+                                                                     {"port", "port2"},
+                                                                     {"autoCRC", 0},
+                                                                     {"poll", "30s"},
+                                                                     {"cmdHex", "0A0B"}}));
+
+        // Sending the command again empties the list; the pages hear of it with
+        // the first read of the new reply, which does not pile onto the old one.
+        listChanged.clear();
+        f.bridge->sendCommand("GET rs485list");
+        QCOMPARE(f.bridge->deviceList().size(), 0);
+        QCOMPARE(listChanged.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
+    }
+
+    void reconnectsToAnotherPort()
+    {
+        QVERIFY(f.connectBridge());
+        QList<int> portsSeen;
+        connect(f.bridge.get(), &TcpBridge::currentPortChanged, this,
+                [&] { portsSeen.append(f.bridge->currentPort()); });
+        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
+        QVERIFY(f.connectBridge(TcpBridge::monitorPort));
+        QCOMPARE(responses.first().first().toString(), QString("Disconnected from device"));
+        QCOMPARE(portsSeen, (QList<int>{0, 8880}));
+        QVERIFY(f.bridge->log().contains("Disconnected from device\nConnected to device\n"));
+        QCOMPARE(f.bridge->currentCommand(), QString());
+    }
+
+    void decodesTheMonitorStream()
+    {
+        f.sim->setMonitorRate(200);
+        QVERIFY(f.connectBridge(TcpBridge::monitorPort));
+        QSignalSpy terminalChanged(f.bridge.get(), &TcpBridge::terminalLogChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(f.bridge->terminalLog().count('\n') >= 12, 10000);
+        const QStringList lines = f.bridge->terminalLog().split('\n', Qt::SkipEmptyParts);
+        // ELMEASURE: low word first, so "0 16256" is 1.0; the other meter the reverse.
+        QVERIFY(lines.contains("[0x0000]  =>  1.00   100.00   1.10   0.00   10.00   "));
+        QVERIFY(lines.contains("[0x000A]  =>  1.00   100.00   1.10   0.00   10.00   "));
+        QVERIFY(lines.contains("[RS485] DATA port2 id=2 'Main meter' regs=10"));
+        QVERIFY(!f.bridge->log().contains("[0x")); // monitor lines stay off the command log
+        QVERIFY(!f.bridge->terminalLog().contains("[0x0000] 0")); // nor the raw register lines
+        QVERIFY(terminalChanged.count() > 0);
+    }
+
+    void reportsEverySocketErrorTwice()
+    {
+        f.sim->stop();
+        QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
+        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
+        f.bridge->connectToDevice(f.ip, TcpBridge::commandPort);
+        QVERIFY(errors.wait(5000));
+        QCOMPARE(errors.count(), 2);
+        QCOMPARE(errors.at(0).first(), errors.at(1).first());
+        QVERIFY(f.bridge->log().endsWith("ERROR: " + lastError(errors) + "\n"));
+        QCOMPARE(connectedChanged.count(), 0); // it never connected
+        QCOMPARE(f.bridge->currentPort(), 8881);
+    }
+
+    void refusesCommandsWhileNotConnected()
+    {
+        QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
+        QSignalSpy commandChanged(f.bridge.get(), &TcpBridge::commandChanged);
+        f.bridge->sendCommand("GETALL");
+        f.bridge->disconnectMqtt();        // AT texts go the same way
+        f.bridge->sendTestMessage("body"); // silently nothing
+        QCOMPARE(errors.count(), 2);
+        QCOMPARE(lastError(errors), QString("Not connected"));
+        QCOMPARE(commandChanged.count(), 0);
+    }
+
+    void refusesPortsOutOfRange_data()
+    {
+        QTest::addColumn<int>("port");
+        // 74417 would wrap round to 8881, the command port.
+        QTest::newRow("wraps to the command port") << 74417;
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -1;
+    }
+
+    // The link that stands stays as it is: a mistyped port must not reach
+    // another of the gateway's services.
+    void refusesPortsOutOfRange()
+    {
+        QFETCH(int, port);
+        QVERIFY(f.connectBridge(TcpBridge::monitorPort));
+        QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
+        f.bridge->connectToDevice(f.ip, port);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(lastError(errors), QString("Invalid port %1").arg(port));
+        QVERIFY(f.bridge->log().endsWith(QString("ERROR: Invalid port %1\n").arg(port)));
+        QVERIFY(f.bridge->isConnected());
+        QCOMPARE(f.bridge->currentPort(), 8880);
+        QTest::qWait(100);
+        QCOMPARE(f.sim->connectionCount(Service::Command), 0);
+    }
+
+    void talksToTheModemConsole()
+    {
+        QVERIFY(f.sim->atConsoleAvailable());
+        QVERIFY(f.readGatewaySettings());
+        QVERIFY(f.connectBridge(TcpBridge::atConsolePort));
+        QSignalSpy atChanged(f.bridge.get(), &TcpBridge::atCmdLogChanged);
+        f.bridge->openMqtt();
+        f.bridge->connectMqtt();
+        f.bridge->publishtoComtopic();
+        QTRY_VERIFY(f.bridge->atLog().contains(">\n"));
+        f.bridge->sendTestMessage(QStringLiteral("hällo"));
+        f.bridge->sendTestMessage(QString()); // nothing
+        QTRY_VERIFY(f.bridge->atLog().contains("+QMTPUB: 0,1,0"));
+
+        const QString topic = f.sim->model().setting("mqttTopicIn");
+        QCOMPARE(f.sim->received(Service::AtConsole),
+                 "AT+QMTOPEN=0,\"127.0.0.1\",1883\r\n"
+                 "AT+QMTCONN=0,\"device1\",\"gateway\",\"s3cret+pass\"\r\n"
+                 "AT+QMTPUB=0,1,1,0,\""
+                     + topic.toUtf8() + "\"\r\n" + QStringLiteral("hällo").toUtf8() + "\x1A");
+        QVERIFY(f.bridge->atLog().startsWith("OK\n+QMTOPEN: 0,0\n"));
+        QVERIFY(!f.bridge->log().contains("+QMTOPEN"));
+        QVERIFY(atChanged.count() > 0);
+    }
+
+    void rebootDropsTheLink()
+    {
+        QVERIFY(f.connectBridge());
+        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
+        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
+        f.bridge->sendCommand("REBOOT");
+        QVERIFY(connectedChanged.wait(5000));
+        QCOMPARE(responses.first().first().toString(), QString("Rebooting..."));
+        QCOMPARE(f.bridge->currentPort(), 0);
+    }
+
+    void selectsRegisteredCloudDevices()
+    {
+        QVERIFY(f.readGatewaySettings());
+        QSignalSpy configReceived(f.bridge.get(), &TcpBridge::mqttConfigReceived);
+        QSignalSpy configMissing(f.bridge.get(), &TcpBridge::mqttConfigMissing);
+
+        // The debug line names the broker but never shows the password.
+        const QString id = f.sim->model().deviceId();
+        QTest::ignoreMessage(QtDebugMsg,
+                             qPrintable(" sevrver  :  " + id + " 127.0.0.1 1883 gateway ********"));
+        QTest::ignoreMessage(QtDebugMsg, " sevrver is not empty ");
+        QVERIFY(f.bridge->sendTopicDeviceId(id));
+        QCOMPARE(configReceived.count(), 1);
+        QCOMPARE(f.bridge->cloudBroker().password, QString("s3cret+pass"));
+
+        QVERIFY(!f.bridge->sendTopicDeviceId("never-seen"));
+        QCOMPARE(configMissing.count(), 1);
+        QCOMPARE(f.bridge->cloudBroker(), BrokerSettings());
+        QCOMPARE(f.bridge->selectedDeviceId(), QString("never-seen"));
+        QCOMPARE(TcpBridge().deviceIds(), QStringList{id}); // as at the next start
+    }
 
 private:
+    QString lastError(const QSignalSpy &errors) { return errors.last().first().toString(); }
+
     BridgeFixture f{1};
 };
-
-void TestTcpBridge::handlesRepliesSplitAtAnyPoint_data()
-{
-    QTest::addColumn<int>("chunkSize");
-    QTest::newRow("one byte") << 1;
-    QTest::newRow("64 bytes") << 64;
-}
-
-void TestTcpBridge::handlesRepliesSplitAtAnyPoint()
-{
-    QFETCH(int, chunkSize);
-    f.sim->setReplyChunking(chunkSize, chunkSize == 1 ? 0 : 3);
-    QVERIFY(f.connectBridge());
-    QSignalSpy mapChanged(f.bridge.get(), &TcpBridge::dataMapChanged);
-    QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-
-    f.bridge->sendCommand("GETALL");
-    const int expectedLines = f.sim->model().settingKeys().size();
-    QTRY_COMPARE_WITH_TIMEOUT(responses.count(), expectedLines, 20000);
-    QVERIFY(mapChanged.count() > 1); // one per read, and the reply came in many
-    for (int i = 0; i < expectedLines; ++i) {
-        const QString key = f.sim->model().settingKeys().at(i);
-        QCOMPARE(responses.at(i).first().toString(), key + '=' + f.sim->model().setting(key));
-    }
-}
-
-void TestTcpBridge::handlesSeveralLinesPerReadInOrder()
-{
-    f.sim->setScriptedReply("SET wifiSSID x", "echo SET wifiSSID x\r\nOK\r\n\r\n  \r\nlast");
-    QVERIFY(f.connectBridge());
-    QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-    QSignalSpy acks(f.bridge.get(), &TcpBridge::setAcknowledged);
-    QSignalSpy logChanged(f.bridge.get(), &TcpBridge::logChanged);
-
-    f.bridge->sendCommand("SET wifiSSID x");
-    QTRY_COMPARE(responses.count(), 2);
-    QCOMPARE(responses.at(0).first().toString(), QString("echo SET wifiSSID x"));
-    QCOMPARE(responses.at(1).first().toString(), QString("OK"));
-    QCOMPARE(acks.count(), 2);
-    QCOMPARE(acks.at(0).first().toString(), QString("wifiSSID"));
-    QVERIFY(logChanged.count() >= 1);
-
-    // The unterminated "last" waits for its line feed.
-    f.sim->sendRaw(Service::Command, " line\n");
-    QTRY_COMPARE(responses.count(), 3);
-    QCOMPARE(responses.at(2).first().toString(), QString("last line"));
-    QVERIFY(f.bridge->log().endsWith("OK\nlast line\n"));
-}
-
-void TestTcpBridge::listsDevicesWhateverTheirNames()
-{
-    QList<GatewayModel::Device> devices = f.sim->model().devices();
-    devices.append({"Device Type 3", 2, 0, "30s", "0A0B"});
-    f.sim->model().setDevices(devices);
-    f.sim->setReplyChunking(16, 2);
-    QVERIFY(f.connectBridge());
-    QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListChanged);
-
-    f.bridge->sendCommand("GET rs485list");
-    QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
-    QVERIFY(listChanged.count() > 1);
-    const QVariantMap last = f.bridge->deviceList().last().toMap();
-    QCOMPARE(last.value("id").toInt(), 2);
-    QCOMPARE(last.value("name").toString(), QString("Device Type 3"));
-    QCOMPARE(last.value("port").toString(), QString("port2"));
-    QCOMPARE(last.value("autoCRC").toInt(), 0);
-    QCOMPARE(last.value("poll").toString(), QString("30s"));
-    QCOMPARE(last.value("cmdHex").toString(), QString("0A0B"));
-
-    // Sending the command again empties the list; the pages hear of it with
-    // the first read of the new reply, which does not pile onto the old one.
-    listChanged.clear();
-    f.bridge->sendCommand("GET rs485list");
-    QCOMPARE(f.bridge->deviceList().size(), 0);
-    QCOMPARE(listChanged.count(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
-}
-
-void TestTcpBridge::reconnectsToAnotherPort()
-{
-    QVERIFY(f.connectBridge());
-    QCOMPARE(f.bridge->currentPort(), 8881);
-    QList<int> portsSeen;
-    connect(f.bridge.get(), &TcpBridge::currentPortChanged, this,
-            [&] { portsSeen.append(f.bridge->currentPort()); });
-    QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-
-    QVERIFY(f.connectBridge(TcpBridge::monitorPort));
-    QCOMPARE(portsSeen, (QList<int>{0, 8880}));
-    QCOMPARE(responses.first().first().toString(), QString("Disconnected from device"));
-    QVERIFY(f.bridge->log().contains("Disconnected from device\nConnected to device\n"));
-    QCOMPARE(f.bridge->currentCommand(), QString());
-}
-
-void TestTcpBridge::decodesTheMonitorStream()
-{
-    f.sim->setMonitorRate(200);
-    QVERIFY(f.connectBridge(TcpBridge::monitorPort));
-    QSignalSpy terminalChanged(f.bridge.get(), &TcpBridge::terminalLogChanged);
-    QTRY_VERIFY_WITH_TIMEOUT(f.bridge->terminalLog().count('\n') >= 12, 10000);
-
-    const QStringList lines = f.bridge->terminalLog().split('\n', Qt::SkipEmptyParts);
-    // ELMEASURE: low word first, so "0 16256" is 1.0; the other meter the reverse.
-    QVERIFY(lines.contains("[0x0000]  =>  1.00   100.00   1.10   0.00   10.00   "));
-    QVERIFY(lines.contains("[0x000A]  =>  1.00   100.00   1.10   0.00   10.00   "));
-    QVERIFY(lines.contains("[RS485] DATA port2 id=2 'Main meter' regs=10"));
-    QVERIFY(!f.bridge->log().contains("[0x")); // monitor lines stay off the command log
-    QVERIFY(!f.bridge->terminalLog().contains("[0x0000] 0")); // raw register lines are not logged
-    QVERIFY(terminalChanged.count() > 0);
-}
-
-void TestTcpBridge::reportsEverySocketErrorTwice()
-{
-    f.sim->stop();
-    QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
-    QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
-    f.bridge->connectToDevice(f.ip, TcpBridge::commandPort);
-    QCOMPARE(f.bridge->currentPort(), 8881);
-    QVERIFY(errors.wait(5000));
-    QCOMPARE(errors.count(), 2);
-    QCOMPARE(errors.at(0).first(), errors.at(1).first());
-    const QString text = errors.at(0).first().toString();
-    QVERIFY(f.bridge->log().endsWith("ERROR: " + text + "\n"));
-    QCOMPARE(connectedChanged.count(), 0); // it never connected
-    QCOMPARE(f.bridge->currentPort(), 8881);
-}
-
-void TestTcpBridge::refusesCommandsWhileNotConnected()
-{
-    QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
-    QSignalSpy commandChanged(f.bridge.get(), &TcpBridge::commandChanged);
-    f.bridge->sendCommand("GETALL");
-    f.bridge->disconnectMqtt(); // AT texts go the same way
-    QCOMPARE(errors.count(), 2);
-    QCOMPARE(errors.first().first().toString(), QString("Not connected"));
-    QCOMPARE(commandChanged.count(), 0);
-    QCOMPARE(f.bridge->currentCommand(), QString());
-    f.bridge->sendTestMessage("body"); // silently nothing
-    QCOMPARE(errors.count(), 2);
-}
-
-void TestTcpBridge::refusesPortsOutOfRange_data()
-{
-    QTest::addColumn<int>("port");
-    // 74417 would wrap round to 8881, the command port.
-    QTest::newRow("wraps to the command port") << 74417;
-    QTest::newRow("zero") << 0;
-    QTest::newRow("negative") << -1;
-}
-
-// The link that stands stays as it is: a mistyped port must not reach
-// another of the gateway's services.
-void TestTcpBridge::refusesPortsOutOfRange()
-{
-    QFETCH(int, port);
-    QVERIFY(f.connectBridge(TcpBridge::monitorPort));
-    QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
-    f.bridge->connectToDevice(f.ip, port);
-    QCOMPARE(errors.count(), 1);
-    QCOMPARE(errors.first().first().toString(), QString("Invalid port %1").arg(port));
-    QVERIFY(f.bridge->log().endsWith(QString("ERROR: Invalid port %1\n").arg(port)));
-    QVERIFY(f.bridge->isConnected());
-    QCOMPARE(f.bridge->currentPort(), 8880);
-    QTest::qWait(100);
-    QCOMPARE(f.sim->connectionCount(Service::Command), 0);
-}
-
-void TestTcpBridge::talksToTheModemConsole()
-{
-    QVERIFY(f.sim->atConsoleAvailable());
-    QVERIFY(f.readGatewaySettings());
-
-    QVERIFY(f.connectBridge(TcpBridge::atConsolePort));
-    QSignalSpy atChanged(f.bridge.get(), &TcpBridge::atCmdLogChanged);
-    f.bridge->openMqtt();
-    f.bridge->connectMqtt();
-    f.bridge->publishtoComtopic();
-    QTRY_VERIFY(f.bridge->atLog().contains(">\n"));
-    f.bridge->sendTestMessage(QStringLiteral("hällo"));
-    f.bridge->sendTestMessage(QString()); // nothing
-    QTRY_VERIFY(f.bridge->atLog().contains("+QMTPUB: 0,1,0"));
-    QVERIFY(atChanged.count() > 0);
-
-    const QString topic = f.sim->model().setting("mqttTopicIn");
-    COMPARE_BYTES(f.sim->received(Service::AtConsole),
-                  QByteArray("AT+QMTOPEN=0,\"127.0.0.1\",1883\r\n"
-                             "AT+QMTCONN=0,\"device1\",\"gateway\",\"s3cret+pass\"\r\n"
-                             "AT+QMTPUB=0,1,1,0,\"")
-                      + topic.toUtf8() + "\"\r\n" + QStringLiteral("hällo").toUtf8() + "\x1A");
-    QVERIFY(f.bridge->atLog().startsWith("OK\n+QMTOPEN: 0,0\n"));
-    QVERIFY(!f.bridge->log().contains("+QMTOPEN"));
-}
-
-void TestTcpBridge::rebootDropsTheLink()
-{
-    QVERIFY(f.connectBridge());
-    QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-    QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
-    f.bridge->sendCommand("REBOOT");
-    QVERIFY(connectedChanged.wait(5000));
-    QCOMPARE(responses.first().first().toString(), QString("Rebooting..."));
-    QCOMPARE(f.bridge->currentPort(), 0);
-}
-
-void TestTcpBridge::selectsRegisteredCloudDevices()
-{
-    QVERIFY(f.connectBridge());
-    QSignalSpy configReceived(f.bridge.get(), &TcpBridge::mqttConfigReceived);
-    QSignalSpy configMissing(f.bridge.get(), &TcpBridge::mqttConfigMissing);
-    f.bridge->sendCommand("GETALL");
-    QVERIFY(configReceived.wait(5000));
-    configReceived.clear();
-
-    // The debug line names the broker but never shows the password.
-    const QString id = f.sim->model().deviceId();
-    QTest::ignoreMessage(QtDebugMsg,
-                         qPrintable(" sevrver  :  " + id + " 127.0.0.1 1883 gateway ********"));
-    QTest::ignoreMessage(QtDebugMsg, " sevrver is not empty ");
-    QVERIFY(f.bridge->sendTopicDeviceId(id));
-    QCOMPARE(configReceived.count(), 1);
-    QCOMPARE(f.bridge->cloudBroker().password, QString("s3cret+pass"));
-
-    QVERIFY(!f.bridge->sendTopicDeviceId("never-seen"));
-    QCOMPARE(configMissing.count(), 1);
-    QCOMPARE(f.bridge->cloudBroker(), BrokerSettings());
-    QCOMPARE(f.bridge->selectedDeviceId(), QString("never-seen"));
-
-    // A new bridge, as at the next start, knows the gateway.
-    TcpBridge restarted;
-    QCOMPARE(restarted.deviceIds(), QStringList{id});
-}
 
 QTEST_MAIN(TestTcpBridge)
 #include "tst_tcpbridge.moc"

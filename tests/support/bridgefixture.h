@@ -1,15 +1,35 @@
 #pragma once
 
 #include "gatewaysimulator.h"
-#include "loopback.h"
 #include "settingsstore.h"
 #include "tcpbridge.h"
 
 #include <QDir>
+#include <QHostAddress>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <memory>
+
+// Every test case gets a loopback address of its own, so fixed gateway ports
+// never clash between cases or between suites run in parallel: each suite
+// owns one third octet.
+class LoopbackAddresses
+{
+public:
+    explicit LoopbackAddresses(int suite)
+        : m_suite(suite)
+    {}
+    QHostAddress next()
+    {
+        m_index = m_index % 250 + 1;
+        return QHostAddress(QStringLiteral("127.0.%1.%2").arg(m_suite).arg(m_index + 1));
+    }
+
+private:
+    int m_suite;
+    int m_index = 0;
+};
 
 // A backend and a fresh gateway simulator on a loopback address of its own
 // for every test, with the settings file in a temporary folder, never the
@@ -45,10 +65,7 @@ public:
         QDir(settingsFolder()).removeRecursively();
     }
 
-    QString settingsFolder() const
-    {
-        return m_configHome.path() + QStringLiteral("/Kestrelvane_configTool");
-    }
+    QString settingsFolder() const { return m_configHome.path() + "/Kestrelvane_configTool"; }
 
     bool connectBridge(quint16 port = TcpBridge::commandPort)
     {
@@ -60,9 +77,9 @@ public:
     // Connects, sends "GETALL" and waits until the whole reply is read.
     bool readGatewaySettings()
     {
+        QSignalSpy configReceived(bridge.get(), &TcpBridge::mqttConfigReceived);
         if (!connectBridge())
             return false;
-        QSignalSpy configReceived(bridge.get(), &TcpBridge::mqttConfigReceived);
         bridge->sendCommand("GETALL");
         return configReceived.wait(5000);
     }

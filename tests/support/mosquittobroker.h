@@ -13,19 +13,19 @@
 class MosquittoBroker
 {
 public:
-    MosquittoBroker();
-    ~MosquittoBroker();
-
+    MosquittoBroker() { m_process.setProcessChannelMode(QProcess::MergedChannels); }
+    ~MosquittoBroker() { kill(); }
     MosquittoBroker(const MosquittoBroker &) = delete;
     MosquittoBroker &operator=(const MosquittoBroker &) = delete;
 
-    // Users must be added before start().
-    void addUser(const QString &user, const QString &password);
-
-    // A line added to the generated configuration; before start().
+    // Users and configuration lines are added before start().
+    void addUser(const QString &user, const QString &password)
+    {
+        m_users.emplace_back(user, password);
+    }
     void addConfigLine(const QByteArray &line) { m_extraConfig += line + '\n'; }
 
-    // Starts the broker and waits until it accepts connections. On failure,
+    // Starts the broker and waits until it accepts connections; on failure,
     // errorString() says why (mosquitto missing among the reasons).
     bool start();
     // Stops it cleanly, or kills it at once; restart() brings it back on the
@@ -34,19 +34,17 @@ public:
     void kill();
     bool restart();
 
-    bool isRunning() const;
     QString host() const { return QStringLiteral("127.0.0.1"); }
     quint16 port() const { return m_port; }
     QString errorString() const { return m_error; }
 
-    // The path of a broker's helper program (mosquitto_sub, mosquitto_pub),
-    // or an empty string.
+    // The path of a broker's program (mosquitto_sub, mosquitto_pub), or "".
     static QString findProgram(const QString &name);
 
 private:
+    bool fail(const QString &why);
     bool writeConfiguration();
     bool launch();
-    bool waitUntilListening(int timeoutMs);
 
     QTemporaryDir m_dir;
     std::vector<std::pair<QString, QString>> m_users;

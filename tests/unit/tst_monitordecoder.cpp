@@ -9,134 +9,117 @@ class TestMonitorDecoder : public QObject
     Q_OBJECT
 
 private slots:
-    void decodesRegisterLines_data();
-    void decodesRegisterLines();
-    void keepsTheLastQuotedDeviceName_data();
-    void keepsTheLastQuotedDeviceName();
-    void readsRegisterValues_data();
-    void readsRegisterValues();
-    void formatsAnyPairAsQtFormatsTheFloat();
-};
-
-void TestMonitorDecoder::decodesRegisterLines_data()
-{
-    QTest::addColumn<QString>("header"); // line before, null for none
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("logged"); // null: nothing logged
-
-    const char *elmeasure = "[RS485] DATA port1 'elMeasure LG+1119'";
-    const char *other = "[RS485] DATA port2 'Main meter'";
-    const struct
+    void decodesRegisterLines_data()
     {
-        const char *tag, *header, *line, *logged;
-    } rows[] = {
-        {"ELMEASURE: second register high", elmeasure, "[0x0000] 0 16256", "[0x0000]  =>  1.00   "},
-        {"other meters: first register high", other, "[0x0000] 0 16256", "[0x0000]  =>  0.00   "},
-        {"first-high pair", other, "[0x0000] 16256 0", "[0x0000]  =>  1.00   "},
-        {"both zero", elmeasure, "[0x0002] 0 0", "[0x0002]  =>  0.00   "},
-        {"several pairs, odd last ignored", other, "[0x0010] 17096 0 49864 0 7",
-         "[0x0010]  =>  100.00   -100.00   "},
-        {"rounding to two decimals", other, "[0x0000] 16268 52429", "[0x0000]  =>  1.10   "},
-        {"single value", other, "[0x0004] 123", "[0x0004]  =>  "},
-        {"no values", other, "[0x0004]", "[0x0004]  =>  "},
-        {"runs of white space", other, "[0x0000]   16256 \t  0  ", "[0x0000]  =>  1.00   "},
-        {"not a number counts as 0", other, "[0x0000] abc 16256", "[0x0000]  =>  0.00   "},
-        {"only the low 16 bits count", other, "[0x0000] 81792 0", "[0x0000]  =>  1.00   "},
-        {"beyond 32 bits counts as 0", other, "[0x0000] 4294967296 16256", "[0x0000]  =>  0.00   "},
-        {"NaN pattern", other, "[0x0000] 32704 0", "[0x0000]  =>  nan   "},
-        {"infinity", other, "[0x0000] 32640 0", "[0x0000]  =>  inf   "},
-        {"no closing bracket logs nothing", other, "[0x0000 1 2", nullptr},
-        {"header logged as it is", nullptr, other, other},
-        {"free text logged as it is", nullptr, "poll timeout on port1", "poll timeout on port1"},
-    };
-    for (const auto &row : rows)
-        QTest::newRow(row.tag) << QString(row.header) << QString(row.line) << QString(row.logged);
-}
+        QTest::addColumn<QString>("header"); // line before, null for none
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("logged"); // null: nothing logged
 
-void TestMonitorDecoder::decodesRegisterLines()
-{
-    QFETCH(QString, header);
-    QFETCH(QString, line);
-    QFETCH(QString, logged);
-
-    MonitorDecoder decoder;
-    if (!header.isNull())
-        QCOMPARE(decoder.decode(header), header);
-    const QString text = decoder.decode(line);
-    QCOMPARE(text, logged);
-    QCOMPARE(text.isNull(), logged.isNull());
-}
-
-void TestMonitorDecoder::keepsTheLastQuotedDeviceName_data()
-{
-    QTest::addColumn<QStringList>("headers");
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("first quoted text") << QStringList{"[RS485] OK 'a b' 'c'"} << "a b";
-    // As the pattern "'([^']+)'" reads it: the text between the second and
-    // third quote.
-    QTest::newRow("empty quotes") << QStringList{"[RS485] DATA '' 'meter'"} << " ";
-    QTest::newRow("headers without a name keep the last one")
-        << QStringList{"[RS485] DATA 'ELMEASURE'", "[RS485] OK no name", "[RS485] OK"}
-        << "ELMEASURE";
-    QTest::newRow("unclosed quote keeps the last one")
-        << QStringList{"[RS485] DATA 'm1'", "[RS485] DATA 'open"} << "m1";
-}
-
-void TestMonitorDecoder::keepsTheLastQuotedDeviceName()
-{
-    QFETCH(QStringList, headers);
-    QFETCH(QString, name);
-
-    MonitorDecoder decoder;
-    for (const QString &header : headers)
-        decoder.decode(header);
-    QCOMPARE(decoder.deviceName(), name);
-}
-
-void TestMonitorDecoder::readsRegisterValues_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QList<quint16>>("registers");
-
-    QTest::newRow("values in order")
-        << QStringList{"[0x0000] 1 2 65535"} << QList<quint16>{1, 2, 65535};
-    QTest::newRow("a header empties the list")
-        << QStringList{"[0x0000] 1 2", "[RS485] OK 'x'"} << QList<quint16>{};
-    QTest::newRow("a line without bracket keeps the list")
-        << QStringList{"[0x0000] 1 2", "[0x0002 9"} << QList<quint16>{1, 2};
-}
-
-void TestMonitorDecoder::readsRegisterValues()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(QList<quint16>, registers);
-
-    MonitorDecoder decoder;
-    for (const QString &line : lines)
-        decoder.decode(line);
-    QCOMPARE(decoder.registers(), registers);
-}
-
-// The decoder formats floats itself for speed; it must print exactly what
-// QString::number does, whatever bits a meter sends.
-void TestMonitorDecoder::formatsAnyPairAsQtFormatsTheFloat()
-{
-    MonitorDecoder decoder;
-    decoder.decode("[RS485] DATA 'Main meter'");
-    QRandomGenerator random(20261206);
-    for (int i = 0; i < 200000; ++i) {
-        const quint32 bits = random.generate();
-        const quint16 high = bits >> 16;
-        const quint16 low = bits & 0xFFFF;
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        const QString expected = (high == 0 && low == 0) ? QStringLiteral("0.00")
-                                                         : QString::number(double(value), 'f', 2);
-        const QString line = QStringLiteral("[0x0000] %1 %2").arg(high).arg(low);
-        QCOMPARE(decoder.decode(line), QStringLiteral("[0x0000]  =>  ") + expected + "   ");
+        const char *elmeasure = "[RS485] DATA port1 'elMeasure LG+1119'";
+        const char *other = "[RS485] DATA port2 'Main meter'";
+        const struct
+        {
+            const char *tag, *header, *line, *logged;
+        } rows[] = {
+            {"ELMEASURE: second register high", elmeasure, "[0x0000] 0 16256",
+             "[0x0000]  =>  1.00   "},
+            {"other meters: first register high", other, "[0x0000] 0 16256",
+             "[0x0000]  =>  0.00   "},
+            {"first-high pair", other, "[0x0000] 16256 0", "[0x0000]  =>  1.00   "},
+            {"both zero", elmeasure, "[0x0002] 0 0", "[0x0002]  =>  0.00   "},
+            {"several pairs, odd last ignored", other, "[0x0010] 17096 0 49864 0 7",
+             "[0x0010]  =>  100.00   -100.00   "},
+            {"rounding to two decimals", other, "[0x0000] 16268 52429", "[0x0000]  =>  1.10   "},
+            {"single value", other, "[0x0004] 123", "[0x0004]  =>  "},
+            {"no values", other, "[0x0004]", "[0x0004]  =>  "},
+            {"runs of white space", other, "[0x0000]   16256 \t  0  ", "[0x0000]  =>  1.00   "},
+            {"not a number counts as 0", other, "[0x0000] abc 16256", "[0x0000]  =>  0.00   "},
+            {"only the low 16 bits count", other, "[0x0000] 81792 0", "[0x0000]  =>  1.00   "},
+            {"beyond 32 bits counts as 0", other, "[0x0000] 4294967296 16256",
+             "[0x0000]  =>  0.00   "},
+            {"NaN pattern", other, "[0x0000] 32704 0", "[0x0000]  =>  nan   "},
+            {"infinity", other, "[0x0000] 32640 0", "[0x0000]  =>  inf   "},
+            {"no closing bracket logs nothing", other, "[0x0000 1 2", nullptr},
+            {"header logged as it is", nullptr, other, other},
+            {"free text logged as it is", nullptr, "poll timeout on port1",
+             "poll timeout on port1"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row.tag)
+                << QString(row.header) << QString(row.line) << QString(row.logged);
     }
-}
+    void decodesRegisterLines()
+    {
+        QFETCH(QString, header);
+        QFETCH(QString, line);
+        QFETCH(QString, logged);
+
+        MonitorDecoder decoder;
+        if (!header.isNull())
+            QCOMPARE(decoder.decode(header), header);
+        const QString text = decoder.decode(line);
+        QCOMPARE(text, logged);
+        QCOMPARE(text.isNull(), logged.isNull());
+    }
+
+    // What the sampler reads after each line: the last quoted device name
+    // and the register values of the last register line.
+    void keepsNameAndRegisters_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QList<quint16>>("registers");
+        using Regs = QList<quint16>;
+        QTest::newRow("first quoted text")
+            << QStringList{"[RS485] OK 'a b' 'c'"} << "a b" << Regs{};
+        // As the pattern "'([^']+)'" reads it: the text between the second and
+        // third quote.
+        QTest::newRow("empty quotes") << QStringList{"[RS485] DATA '' 'meter'"} << " " << Regs{};
+        QTest::newRow("headers without a name keep the last one")
+            << QStringList{"[RS485] DATA 'ELMEASURE'", "[RS485] OK no name", "[RS485] OK"}
+            << "ELMEASURE" << Regs{};
+        QTest::newRow("unclosed quote keeps the last one")
+            << QStringList{"[RS485] DATA 'm1'", "[RS485] DATA 'open"} << "m1" << Regs{};
+        QTest::newRow("values in order")
+            << QStringList{"[RS485] OK 'm'", "[0x0000] 1 2 65535"} << "m" << Regs{1, 2, 65535};
+        QTest::newRow("a header empties the values")
+            << QStringList{"[0x0000] 1 2", "[RS485] OK 'x'"} << "x" << Regs{};
+        QTest::newRow("a line without bracket keeps the values")
+            << QStringList{"[0x0000] 1 2", "[0x0002 9"} << QString() << Regs{1, 2};
+    }
+    void keepsNameAndRegisters()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, name);
+        QFETCH(QList<quint16>, registers);
+        MonitorDecoder decoder;
+        for (const QString &line : lines)
+            decoder.decode(line);
+        QCOMPARE(decoder.deviceName(), name);
+        QCOMPARE(decoder.registers(), registers);
+    }
+
+    // The decoder formats floats itself for speed; it must print exactly what
+    // QString::number does, whatever bits a meter sends.
+    void formatsAnyPairAsQtFormatsTheFloat()
+    {
+        MonitorDecoder decoder;
+        decoder.decode("[RS485] DATA 'Main meter'");
+        QRandomGenerator random(20261206);
+        for (int i = 0; i < 200000; ++i) {
+            const quint32 bits = random.generate();
+            const quint16 high = bits >> 16;
+            const quint16 low = bits & 0xFFFF;
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            const QString expected = (high == 0 && low == 0)
+                                         ? QStringLiteral("0.00")
+                                         : QString::number(double(value), 'f', 2);
+            const QString line = QStringLiteral("[0x0000] %1 %2").arg(high).arg(low);
+            QCOMPARE(decoder.decode(line), QStringLiteral("[0x0000]  =>  ") + expected + "   ");
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestMonitorDecoder)
 #include "tst_monitordecoder.moc"

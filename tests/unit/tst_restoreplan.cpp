@@ -42,110 +42,105 @@ class TestRestorePlan : public QObject
     Q_OBJECT
 
 private slots:
-    void handlesIdentityAsATechnicianExpects_data();
-    void handlesIdentityAsATechnicianExpects();
-    void turnsTheDeviceListIntoTheFilesByPosition_data();
-    void turnsTheDeviceListIntoTheFilesByPosition();
-    void writesOwnerOnlyAndReadsBack();
+    void handlesIdentityAsATechnicianExpects_data()
+    {
+        QTest::addColumn<QString>("targetId");
+        QTest::addColumn<bool>("keepFileIdentity");
+        QTest::addColumn<QStringList>("expected");
+
+        // Only whole topic levels holding the identifier are rewritten; "KV-1x"
+        // is another word. The password absent from the file stays as it is.
+        QTest::newRow("another gateway")
+            << "KV-2" << false
+            << QStringList{"SET port1Topic Kestrelvane/KV-2/pub/port1",
+                           "SET errorTopic plant/KV-1x/errors", "SET apnSim1 factory"};
+        QTest::newRow("another gateway, its identity kept (replacement unit)")
+            << "KV-2" << true
+            << QStringList{"SET port1Topic Kestrelvane/KV-1/pub/port1",
+                           "SET errorTopic plant/KV-1x/errors", "SET staticIP 192.168.1.20",
+                           "SET apnSim1 factory"};
+        QTest::newRow("the same gateway")
+            << "KV-1" << false
+            << QStringList{"SET port1Topic Kestrelvane/KV-1/pub/port1", "SET staticIP 192.168.1.20",
+                           "SET apnSim1 factory"};
+    }
+    void handlesIdentityAsATechnicianExpects()
+    {
+        QFETCH(QString, targetId);
+        QFETCH(bool, keepFileIdentity);
+        QFETCH(QStringList, expected);
+
+        GatewayBackup file = gateway("KV-1");
+        file.settings["staticIP"] = "192.168.1.20";
+        file.settings["apnSim1"] = "factory";
+        file.settings.remove("mqttPass");
+        GatewayBackup target = gateway(targetId);
+        target.settings["port1Topic"] = "unset";
+
+        const RestorePlan plan = RestorePlan::build(file, target, keepFileIdentity);
+        QCOMPARE(commands(plan), expected);
+        // Unticked is not dropped: the operator sees the line and may tick it.
+        const bool staticIpListed = plan.describe().join('\n').contains("staticIP");
+        QVERIFY(staticIpListed);
+    }
+
+    void turnsTheDeviceListIntoTheFilesByPosition_data()
+    {
+        QTest::addColumn<QVariantList>("fileDevices");
+        QTest::addColumn<QVariantList>("gatewayDevices");
+        QTest::addColumn<QStringList>("expected");
+
+        const QVariantMap a = device("Meter A", "port1", "10s");
+        const QVariantMap b = device("Meter B", "port2", "5s");
+        const QVariantMap c = device("Meter, C", "port2", "7.5s", "0203");
+        QTest::newRow("equal, poll and hex case aside")
+            << QVariantList{a} << QVariantList{device("Meter A", "port1", "10.0s", "0103000a0004")}
+            << QStringList{};
+        QTest::newRow("longer file: changes, then additions")
+            << QVariantList{a, c, b} << QVariantList{a, b}
+            << QStringList{"rs485mod 1,2,1,7.5,0203,Meter, C",
+                           "rs485add 2,1,5,0103000A0004,Meter B"};
+        QTest::newRow("shorter file: deletions from the end")
+            << QVariantList{b} << QVariantList{a, b, c}
+            << QStringList{"rs485mod 0,2,1,5,0103000A0004,Meter B", "rs485del 2", "rs485del 1"};
+    }
+    void turnsTheDeviceListIntoTheFilesByPosition()
+    {
+        QFETCH(QVariantList, fileDevices);
+        QFETCH(QVariantList, gatewayDevices);
+        QFETCH(QStringList, expected);
+
+        GatewayBackup file = gateway("KV-1");
+        file.devices = fileDevices;
+        GatewayBackup target = gateway("KV-1");
+        target.devices = gatewayDevices;
+        QCOMPARE(commands(RestorePlan::build(file, target, false)), expected);
+    }
+
+    void writesOwnerOnlyAndReadsBack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("gw.json");
+        QVariantMap dataMap{{"deviceId", "KV-1"},    {"mqttClientId", "gw-KV-1"},
+                            {"apnSim1", "internet"}, {"wifiPass", "w1f1"},
+                            {"blePin", "1234"},      {"mqttPass", "p"}};
+        const QVariantList devices{device("Meter A", "port1", "10s")};
+
+        GatewayBackup::fromGateway(dataMap, devices, false).write(path, nullptr);
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                                | QFileDevice::ReadOther | QFileDevice::WriteOther;
+        QCOMPARE(QFile::permissions(path) & others, QFileDevice::Permissions());
+        const auto read = GatewayBackup::readFile(path);
+        QVERIFY2(read.backup, qPrintable(read.error));
+        QCOMPARE(read.backup->deviceId, "KV-1");
+        QCOMPARE(read.backup->settings.keys(),
+                 (QStringList{"apnSim1", "deviceId", "mqttClientId"}));
+        QCOMPARE(read.backup->devices, devices);
+
+        QVERIFY(GatewayBackup::fromGateway(dataMap, devices, true).write(path, nullptr));
+        QCOMPARE(GatewayBackup::readFile(path).backup->settings.value("wifiPass"), "w1f1");
+    }
 };
-
-void TestRestorePlan::handlesIdentityAsATechnicianExpects_data()
-{
-    QTest::addColumn<QString>("targetId");
-    QTest::addColumn<bool>("keepFileIdentity");
-    QTest::addColumn<QStringList>("expected");
-
-    // Only whole topic levels holding the identifier are rewritten; "KV-1x"
-    // is another word. The password absent from the file stays as it is.
-    QTest::newRow("another gateway")
-        << "KV-2" << false
-        << QStringList{"SET port1Topic Kestrelvane/KV-2/pub/port1",
-                       "SET errorTopic plant/KV-1x/errors", "SET apnSim1 factory"};
-    QTest::newRow("another gateway, its identity kept (replacement unit)")
-        << "KV-2" << true
-        << QStringList{"SET port1Topic Kestrelvane/KV-1/pub/port1",
-                       "SET errorTopic plant/KV-1x/errors", "SET staticIP 192.168.1.20",
-                       "SET apnSim1 factory"};
-    QTest::newRow("the same gateway")
-        << "KV-1" << false
-        << QStringList{"SET port1Topic Kestrelvane/KV-1/pub/port1", "SET staticIP 192.168.1.20",
-                       "SET apnSim1 factory"};
-}
-
-void TestRestorePlan::handlesIdentityAsATechnicianExpects()
-{
-    QFETCH(QString, targetId);
-    QFETCH(bool, keepFileIdentity);
-    QFETCH(QStringList, expected);
-
-    GatewayBackup file = gateway("KV-1");
-    file.settings["staticIP"] = "192.168.1.20";
-    file.settings["apnSim1"] = "factory";
-    file.settings.remove("mqttPass");
-    GatewayBackup target = gateway(targetId);
-    target.settings["port1Topic"] = "unset";
-
-    const RestorePlan plan = RestorePlan::build(file, target, keepFileIdentity);
-    QCOMPARE(commands(plan), expected);
-    // Unticked is not dropped: the operator sees the line and may tick it.
-    const bool staticIpListed = plan.describe().join('\n').contains("staticIP");
-    QVERIFY(staticIpListed);
-}
-
-void TestRestorePlan::turnsTheDeviceListIntoTheFilesByPosition_data()
-{
-    QTest::addColumn<QVariantList>("fileDevices");
-    QTest::addColumn<QVariantList>("gatewayDevices");
-    QTest::addColumn<QStringList>("expected");
-
-    const QVariantMap a = device("Meter A", "port1", "10s");
-    const QVariantMap b = device("Meter B", "port2", "5s");
-    const QVariantMap c = device("Meter, C", "port2", "7.5s", "0203");
-    QTest::newRow("equal, poll and hex case aside")
-        << QVariantList{a} << QVariantList{device("Meter A", "port1", "10.0s", "0103000a0004")}
-        << QStringList{};
-    QTest::newRow("longer file: changes, then additions")
-        << QVariantList{a, c, b} << QVariantList{a, b}
-        << QStringList{"rs485mod 1,2,1,7.5,0203,Meter, C", "rs485add 2,1,5,0103000A0004,Meter B"};
-    QTest::newRow("shorter file: deletions from the end")
-        << QVariantList{b} << QVariantList{a, b, c}
-        << QStringList{"rs485mod 0,2,1,5,0103000A0004,Meter B", "rs485del 2", "rs485del 1"};
-}
-
-void TestRestorePlan::turnsTheDeviceListIntoTheFilesByPosition()
-{
-    QFETCH(QVariantList, fileDevices);
-    QFETCH(QVariantList, gatewayDevices);
-    QFETCH(QStringList, expected);
-
-    GatewayBackup file = gateway("KV-1");
-    file.devices = fileDevices;
-    GatewayBackup target = gateway("KV-1");
-    target.devices = gatewayDevices;
-    QCOMPARE(commands(RestorePlan::build(file, target, false)), expected);
-}
-
-void TestRestorePlan::writesOwnerOnlyAndReadsBack()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("gw.json");
-    QVariantMap dataMap{{"deviceId", "KV-1"}, {"mqttClientId", "gw-KV-1"}, {"apnSim1", "internet"},
-                        {"wifiPass", "w1f1"}, {"blePin", "1234"},          {"mqttPass", "p"}};
-    const QVariantList devices{device("Meter A", "port1", "10s")};
-
-    GatewayBackup::fromGateway(dataMap, devices, false).write(path, nullptr);
-    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
-                                            | QFileDevice::ReadOther | QFileDevice::WriteOther;
-    QCOMPARE(QFile::permissions(path) & others, QFileDevice::Permissions());
-    const auto read = GatewayBackup::readFile(path);
-    QVERIFY2(read.backup, qPrintable(read.error));
-    QCOMPARE(read.backup->deviceId, "KV-1");
-    QCOMPARE(read.backup->settings.keys(), (QStringList{"apnSim1", "deviceId", "mqttClientId"}));
-    QCOMPARE(read.backup->devices, devices);
-
-    QVERIFY(GatewayBackup::fromGateway(dataMap, devices, true).write(path, nullptr));
-    QCOMPARE(GatewayBackup::readFile(path).backup->settings.value("wifiPass"), "w1f1");
-}
 
 QTEST_GUILESS_MAIN(TestRestorePlan)
 #include "tst_restoreplan.moc"

@@ -10,176 +10,146 @@ class TestSettingsStore : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+        qputenv("XDG_CONFIG_HOME", m_home->path().toUtf8());
+    }
 
-    void placesTheFileInTheUsersConfigurationFolder();
-    void createsTheFileOwnerOnly();
-    void scramblesLikeTheStoredForm_data();
-    void scramblesLikeTheStoredForm();
-    void survivesAStoreAndLoad_data();
-    void survivesAStoreAndLoad();
-    void normalisesAddedDeviceIds_data();
-    void normalisesAddedDeviceIds();
-    void registersOnlyCompleteReportedSettings_data();
-    void registersOnlyCompleteReportedSettings();
+    void cleanup() { m_home.reset(); }
+    void placesTheFileInTheUsersConfigurationFolder()
+    {
+        const QString folder = m_home->path() + "/Kestrelvane_configTool";
+        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(SettingsStore::settingsFilePath(), folder + "/meridax.ini");
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(!QFileInfo::exists(folder + "/meridax.ini")); // only a write creates it
+        QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/C:"));
+        QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
+    }
+
+    void createsTheFileOwnerOnly()
+    {
+        SettingsStore::writeBrokerSettings("KV-1", {"h", "1883", "u", "p"});
+        const QString path = SettingsStore::settingsFilePath();
+        constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 ownerOnly);
+
+        // Rewrites keep it so, and a file someone opened up is closed again.
+        QFile::setPermissions(path, ownerOnly | QFileDevice::ReadOther | QFileDevice::ReadGroup);
+        SettingsStore::writeDeviceIds({"KV-1"});
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 ownerOnly);
+    }
+
+    void survivesAStoreAndLoad_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("stored"); // null: only never in the clear
+        QTest::newRow("ascii, each byte ^ 0xA7") << "abc"
+                                                 << "xsXE";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("non-ASCII") << QStringLiteral("pässwörd✓") << QString();
+        QTest::newRow("INI specials") << "a=b;c,\"d\"\\e [f]" << QString();
+        // What a gateway's invalid UTF-8 became on the way in.
+        QTest::newRow("replacement characters") << QStringLiteral("p\uFFFD(w\uFFFD") << QString();
+    }
+    void survivesAStoreAndLoad()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, stored);
+        const BrokerSettings broker{"broker.example", "1883", "user", password};
+        SettingsStore::writeBrokerSettings("KV-7", broker);
+        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), broker);
+
+        const QString raw = QSettings(SettingsStore::settingsFilePath(), QSettings::IniFormat)
+                                .value("KV-7/mqttPass")
+                                .toString();
+        QCOMPARE(SecretScrambler::unscrambleSecret(raw), password);
+        if (!stored.isNull())
+            QCOMPARE(raw, stored);
+        QVERIFY(password.isEmpty() || !raw.contains(password));
+    }
+
+    void normalisesAddedDeviceIds_data()
+    {
+        QTest::addColumn<QStringList>("given");
+        QTest::addColumn<QStringList>("known");
+
+        QTest::newRow("spaces removed") << QStringList{"  KV 00 1 "} << QStringList{"KV001"};
+        QTest::newRow("same id again changes nothing")
+            << QStringList{"KV1", " K V1 "} << QStringList{"KV1"};
+        QTest::newRow("case matters") << QStringList{"kv1", "KV1"} << QStringList{"kv1", "KV1"};
+        QTest::newRow("only spaces") << QStringList{"   "} << QStringList{};
+    }
+    void normalisesAddedDeviceIds()
+    {
+        QFETCH(QStringList, given);
+        QFETCH(QStringList, known);
+
+        CloudDeviceRegistry registry;
+        registry.load();
+        for (const QString &id : given)
+            registry.addDeviceId(id);
+        QCOMPARE(registry.deviceIds(), known);
+        QCOMPARE(SettingsStore::readDeviceIds(), known);
+    }
+
+    void registersOnlyCompleteReportedSettings_data()
+    {
+        QTest::addColumn<QString>("emptied");
+        QTest::addColumn<QString>("port1Topic");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<QStringList>("ids");
+
+        const QString scheme = "Kestrelvane/KV-9/pub/port1";
+        const auto row = [](const char *tag, const char *emptied, const QString &topic,
+                            bool complete, const QStringList &ids) {
+            QTest::newRow(tag) << QString(emptied) << topic << complete << ids;
+        };
+        row("complete", "", scheme, true, {"KV-9"});
+        row("no password", "password", scheme, false, {});
+        row("no server", "server", scheme, false, {});
+        row("client id not needed", "clientId", scheme, true, {"KV-9"});
+        row("topic off the scheme", "", "plant/port1", true, {});
+    }
+    void registersOnlyCompleteReportedSettings()
+    {
+        QFETCH(QString, emptied);
+        QFETCH(QString, port1Topic);
+        QFETCH(bool, complete);
+        QFETCH(QStringList, ids);
+
+        ReportedMqttSettings reported;
+        reported.server = emptied == "server" ? "" : "127.0.0.1";
+        reported.port = "1883";
+        reported.clientId = emptied == "clientId" ? "" : "gw";
+        reported.user = "gateway";
+        reported.password = emptied == "password" ? "" : QStringLiteral("pä+ss");
+        reported.port1Topic = port1Topic;
+
+        CloudDeviceRegistry registry;
+        registry.load();
+        const auto registration = registry.registerReported(reported);
+        QCOMPARE(registration.complete, complete);
+        QCOMPARE(registration.deviceIdAdded, !ids.isEmpty());
+        QCOMPARE(registry.deviceIds(), ids);
+        if (!ids.isEmpty()) {
+            QVERIFY(registry.select(ids.first()));
+            QCOMPARE(registry.broker(),
+                     (BrokerSettings{"127.0.0.1", "1883", "gateway", QStringLiteral("pä+ss")}));
+            // Registering the same gateway again is idempotent.
+            QCOMPARE(registry.registerReported(reported).deviceIdAdded, false);
+            QCOMPARE(registry.deviceIds(), ids);
+        }
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
 };
-
-void TestSettingsStore::init()
-{
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    qputenv("XDG_CONFIG_HOME", m_home->path().toUtf8());
-}
-
-void TestSettingsStore::cleanup()
-{
-    m_home.reset();
-}
-
-void TestSettingsStore::placesTheFileInTheUsersConfigurationFolder()
-{
-    const QString folder = m_home->path() + "/Kestrelvane_configTool";
-    QVERIFY(!QFileInfo::exists(folder));
-    QCOMPARE(SettingsStore::settingsFilePath(), folder + "/meridax.ini");
-    QVERIFY(QFileInfo(folder).isDir());
-    QVERIFY(!QFileInfo::exists(folder + "/meridax.ini")); // only a write creates it
-    QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/C:"));
-    QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
-}
-
-void TestSettingsStore::createsTheFileOwnerOnly()
-{
-    SettingsStore::writeBrokerSettings("KV-1", {"h", "1883", "u", "p"});
-    const QString path = SettingsStore::settingsFilePath();
-    constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-             ownerOnly);
-
-    // Rewrites keep it so, and a file someone opened up is closed again.
-    QFile::setPermissions(path, ownerOnly | QFileDevice::ReadOther | QFileDevice::ReadGroup);
-    SettingsStore::writeDeviceIds({"KV-1"});
-    QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-             ownerOnly);
-}
-
-void TestSettingsStore::scramblesLikeTheStoredForm_data()
-{
-    QTest::addColumn<QString>("clear");
-    QTest::addColumn<QString>("stored");
-    // "abc" ^ 0xA7 = C6 C5 C4
-    QTest::newRow("ascii") << "abc" << QString::fromLatin1(QByteArray("\xC6\xC5\xC4").toBase64());
-    QTest::newRow("empty") << QString("") << QString("");
-}
-
-void TestSettingsStore::scramblesLikeTheStoredForm()
-{
-    QFETCH(QString, clear);
-    QFETCH(QString, stored);
-    QCOMPARE(SecretScrambler::scrambleSecret(clear), stored);
-    QCOMPARE(SecretScrambler::unscrambleSecret(stored), clear);
-}
-
-void TestSettingsStore::survivesAStoreAndLoad_data()
-{
-    QTest::addColumn<QString>("password");
-    QTest::newRow("plain") << "s3cret";
-    QTest::newRow("non-ASCII") << QStringLiteral("pässwörd✓");
-    QTest::newRow("INI specials") << "a=b;c,\"d\"\\e [f]";
-    QTest::newRow("empty") << "";
-}
-
-void TestSettingsStore::survivesAStoreAndLoad()
-{
-    QFETCH(QString, password);
-    const BrokerSettings broker{"broker.example", "1883", "user", password};
-    SettingsStore::writeBrokerSettings("KV-7", broker);
-    QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), broker);
-
-    QSettings raw(SettingsStore::settingsFilePath(), QSettings::IniFormat);
-    QCOMPARE(raw.value("KV-7/mqttPass").toString(), SecretScrambler::scrambleSecret(password));
-    if (!password.isEmpty())
-        QVERIFY(!QFile(SettingsStore::settingsFilePath()).exists()
-                || !raw.value("KV-7/mqttPass").toString().contains(password));
-}
-
-void TestSettingsStore::normalisesAddedDeviceIds_data()
-{
-    QTest::addColumn<QStringList>("given");
-    QTest::addColumn<QStringList>("known");
-
-    QTest::newRow("spaces removed") << QStringList{"  KV 00 1 "} << QStringList{"KV001"};
-    QTest::newRow("same id again changes nothing")
-        << QStringList{"KV1", " K V1 "} << QStringList{"KV1"};
-    QTest::newRow("case matters") << QStringList{"kv1", "KV1"} << QStringList{"kv1", "KV1"};
-    QTest::newRow("only spaces") << QStringList{"   "} << QStringList{};
-}
-
-void TestSettingsStore::normalisesAddedDeviceIds()
-{
-    QFETCH(QStringList, given);
-    QFETCH(QStringList, known);
-
-    CloudDeviceRegistry registry;
-    registry.load();
-    for (const QString &id : given)
-        registry.addDeviceId(id);
-    QCOMPARE(registry.deviceIds(), known);
-    QCOMPARE(SettingsStore::readDeviceIds(), known);
-}
-
-void TestSettingsStore::registersOnlyCompleteReportedSettings_data()
-{
-    QTest::addColumn<QString>("emptied");
-    QTest::addColumn<QString>("port1Topic");
-    QTest::addColumn<bool>("complete");
-    QTest::addColumn<QStringList>("ids");
-
-    const QString scheme = "Kestrelvane/KV-9/pub/port1";
-    const auto row = [](const char *tag, const char *emptied, const QString &topic, bool complete,
-                        const QStringList &ids) {
-        QTest::newRow(tag) << QString(emptied) << topic << complete << ids;
-    };
-    row("complete", "", scheme, true, {"KV-9"});
-    row("no password", "password", scheme, false, {});
-    row("no server", "server", scheme, false, {});
-    row("client id not needed", "clientId", scheme, true, {"KV-9"});
-    row("topic off the scheme", "", "plant/port1", true, {});
-}
-
-void TestSettingsStore::registersOnlyCompleteReportedSettings()
-{
-    QFETCH(QString, emptied);
-    QFETCH(QString, port1Topic);
-    QFETCH(bool, complete);
-    QFETCH(QStringList, ids);
-
-    ReportedMqttSettings reported;
-    reported.server = emptied == "server" ? "" : "127.0.0.1";
-    reported.port = "1883";
-    reported.clientId = emptied == "clientId" ? "" : "gw";
-    reported.user = "gateway";
-    reported.password = emptied == "password" ? "" : QStringLiteral("pä+ss");
-    reported.port1Topic = port1Topic;
-
-    CloudDeviceRegistry registry;
-    registry.load();
-    const auto registration = registry.registerReported(reported);
-    QCOMPARE(registration.complete, complete);
-    QCOMPARE(registration.deviceIdAdded, !ids.isEmpty());
-    QCOMPARE(registry.deviceIds(), ids);
-    if (!ids.isEmpty()) {
-        QVERIFY(registry.select(ids.first()));
-        QCOMPARE(registry.broker(),
-                 (BrokerSettings{"127.0.0.1", "1883", "gateway", QStringLiteral("pä+ss")}));
-        // Registering the same gateway again is idempotent.
-        QCOMPARE(registry.registerReported(reported).deviceIdAdded, false);
-        QCOMPARE(registry.deviceIds(), ids);
-    }
-}
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
 #include "tst_settingsstore.moc"

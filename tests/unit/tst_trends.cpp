@@ -10,20 +10,6 @@
 
 using Named = QList<QPair<QString, double>>;
 
-class TestTrends : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void ringKeepsTheNewestInTimeOrder();
-    void storeStaysBounded();
-    void samplesFromMonitorLines_data();
-    void samplesFromMonitorLines();
-    void samplesFromPayloads_data();
-    void samplesFromPayloads();
-    void csvOfTheShownWindow();
-};
-
 static Named named(const TrendSamples &samples)
 {
     Named out;
@@ -32,127 +18,131 @@ static Named named(const TrendSamples &samples)
     return out;
 }
 
-void TestTrends::ringKeepsTheNewestInTimeOrder()
+class TestTrends : public QObject
 {
-    TrendSeries series(5);
-    for (int i = 0; i < 12; ++i)
-        series.append(100 * i, i);
-    series.append(50, 99); // a clock stepped back
-    QCOMPARE(series.size(), 5);
-    QList<qint64> times;
-    QList<double> values;
-    for (qsizetype i = 0; i < series.size(); ++i) {
-        times.append(series.at(i).time);
-        values.append(series.at(i).value);
+    Q_OBJECT
+
+private slots:
+    void ringKeepsTheNewestInTimeOrder()
+    {
+        TrendSeries series(5);
+        for (int i = 0; i < 12; ++i)
+            series.append(100 * i, i);
+        series.append(50, 99); // a clock stepped back
+        QCOMPARE(series.size(), 5);
+        QList<qint64> times;
+        QList<double> values;
+        for (qsizetype i = 0; i < series.size(); ++i) {
+            times.append(series.at(i).time);
+            values.append(series.at(i).value);
+        }
+        QCOMPARE(times, (QList<qint64>{800, 900, 1000, 1100, 1100}));
+        QCOMPARE(values, (QList<double>{8, 9, 10, 11, 99}));
+        QCOMPARE(series.lowerBound(0), 0);
+        QCOMPARE(series.lowerBound(901), 2);
+        QCOMPARE(series.lowerBound(1100), 3);
+        QCOMPARE(series.lowerBound(1101), 5);
     }
-    QCOMPARE(times, (QList<qint64>{800, 900, 1000, 1100, 1100}));
-    QCOMPARE(values, (QList<double>{8, 9, 10, 11, 99}));
-    QCOMPARE(series.lowerBound(0), 0);
-    QCOMPARE(series.lowerBound(901), 2);
-    QCOMPARE(series.lowerBound(1100), 3);
-    QCOMPARE(series.lowerBound(1101), 5);
-}
 
-void TestTrends::storeStaysBounded()
-{
-    TrendStore store;
-    for (int i = 0; i < TrendStore::maxSeries + 10; ++i)
-        store.append(QString::number(i), 0, i);
-    QCOMPARE(store.count(), TrendStore::maxSeries);
-    QVERIFY(!store.series(QString::number(TrendStore::maxSeries)));
+    void storeStaysBounded()
+    {
+        TrendStore store;
+        for (int i = 0; i < TrendStore::maxSeries + 10; ++i)
+            store.append(QString::number(i), 0, i);
+        QCOMPARE(store.count(), TrendStore::maxSeries);
+        QVERIFY(!store.series(QString::number(TrendStore::maxSeries)));
 
-    // The series already followed still take samples, up to their capacity.
-    for (qsizetype i = 0; i < TrendStore::samplesPerSeries + 5; ++i)
-        store.append(QStringLiteral("0"), i, double(i));
-    store.append(QStringLiteral("0"), 1e9, std::nan(""));
-    const TrendSeries *first = store.series(QStringLiteral("0"));
-    QCOMPARE(first->size(), TrendStore::samplesPerSeries);
-    QCOMPARE(first->at(first->size() - 1).value, double(TrendStore::samplesPerSeries + 4));
-}
-
-void TestTrends::samplesFromMonitorLines_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<Named>("samples"); // of the last line
-
-    QTest::newRow("pairs named by device and first register")
-        << QStringList{"[RS485] DATA port2 id=2 'Main meter'", "[0x000A] 16256 0 0 0 17096 0 7"}
-        << Named{{"Main meter 0x000A", 1.0},
-                 {"Main meter 0x000C", 0.0},
-                 {"Main meter 0x000E", 100.0}};
-    QTest::newRow("ELMEASURE word order")
-        << QStringList{"[RS485] OK port1 'ELMEASURE LG'", "[0x00fe] 0 16256"}
-        << Named{{"ELMEASURE LG 0x00FE", 1.0}};
-    QTest::newRow("address that is not hexadecimal")
-        << QStringList{"[RS485] OK 'M'", "[0xZZ] 16256 0 16256 0"}
-        << Named{{"M 0xZZ", 1.0}, {"M 0xZZ+2", 1.0}};
-    QTest::newRow("more pairs at an address seen before")
-        << QStringList{"[RS485] OK 'M'", "[0x0000] 16256 0", "[0x0000] 0 0 16256 0"}
-        << Named{{"M 0x0000", 0.0}, {"M 0x0002", 1.0}};
-    QTest::newRow("header line gives none")
-        << QStringList{"[0x0000] 16256 0", "[RS485] OK 'M'"} << Named{};
-    QTest::newRow("free text gives none") << QStringList{"poll timeout"} << Named{};
-    QTest::newRow("single register gives none") << QStringList{"[0x0000] 5"} << Named{};
-}
-
-void TestTrends::samplesFromMonitorLines()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(Named, samples);
-    MonitorDecoder decoder;
-    MonitorSampler sampler;
-    for (const QString &line : lines) {
-        decoder.decode(line);
-        sampler.samplesOf(decoder);
+        // The series already followed still take samples, up to their capacity.
+        for (qsizetype i = 0; i < TrendStore::samplesPerSeries + 5; ++i)
+            store.append(QStringLiteral("0"), i, double(i));
+        store.append(QStringLiteral("0"), 1e9, std::nan(""));
+        const TrendSeries *first = store.series(QStringLiteral("0"));
+        QCOMPARE(first->size(), TrendStore::samplesPerSeries);
+        QCOMPARE(first->at(first->size() - 1).value, double(TrendStore::samplesPerSeries + 4));
     }
-    QCOMPARE(named(sampler.samplesOf(decoder)), samples);
-}
 
-void TestTrends::samplesFromPayloads_data()
-{
-    QTest::addColumn<QString>("payload");
-    QTest::addColumn<Named>("samples");
+    void samplesFromMonitorLines_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<Named>("samples"); // of the last line
 
-    const QString t = "Kestrelvane/KV-1/pub/port1 ";
-    QTest::newRow("numbers only, members in order")
-        << R"({"V":230.5,"slave":1,"name":"m","on":true,"s":"12"})"
-        << Named{{t + "V", 230.5}, {t + "slave", 1}};
-    QTest::newRow("nested objects and arrays")
-        << R"({"m":{"I":[1,2],"P":-3e3}})"
-        << Named{{t + "m.I[0]", 1}, {t + "m.I[1]", 2}, {t + "m.P", -3000}};
-    QTest::newRow("deeper than the cap is skipped")
-        << R"({"a":{"b":{"c":{"d":{"x":1}}}},"e":2})" << Named{{t + "e", 2}};
-    QTest::newRow("not JSON") << "V=230.5" << Named{};
-    QTest::newRow("not an object") << "[1,2]" << Named{};
-    QTest::newRow("write result") << R"({"write":"OK"})" << Named{};
-}
+        QTest::newRow("pairs named by device and first register")
+            << QStringList{"[RS485] DATA port2 id=2 'Main meter'", "[0x000A] 16256 0 0 0 17096 0 7"}
+            << Named{{"Main meter 0x000A", 1.0},
+                     {"Main meter 0x000C", 0.0},
+                     {"Main meter 0x000E", 100.0}};
+        QTest::newRow("ELMEASURE word order")
+            << QStringList{"[RS485] OK port1 'ELMEASURE LG'", "[0x00fe] 0 16256"}
+            << Named{{"ELMEASURE LG 0x00FE", 1.0}};
+        QTest::newRow("address that is not hexadecimal")
+            << QStringList{"[RS485] OK 'M'", "[0xZZ] 16256 0 16256 0"}
+            << Named{{"M 0xZZ", 1.0}, {"M 0xZZ+2", 1.0}};
+        QTest::newRow("more pairs at an address seen before")
+            << QStringList{"[RS485] OK 'M'", "[0x0000] 16256 0", "[0x0000] 0 0 16256 0"}
+            << Named{{"M 0x0000", 0.0}, {"M 0x0002", 1.0}};
+        QTest::newRow("header line gives none")
+            << QStringList{"[0x0000] 16256 0", "[RS485] OK 'M'"} << Named{};
+        QTest::newRow("free text gives none") << QStringList{"poll timeout"} << Named{};
+        QTest::newRow("single register gives none") << QStringList{"[0x0000] 5"} << Named{};
+    }
+    void samplesFromMonitorLines()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(Named, samples);
+        MonitorDecoder decoder;
+        MonitorSampler sampler;
+        for (const QString &line : lines) {
+            decoder.decode(line);
+            sampler.samplesOf(decoder);
+        }
+        QCOMPARE(named(sampler.samplesOf(decoder)), samples);
+    }
 
-void TestTrends::samplesFromPayloads()
-{
-    QFETCH(QString, payload);
-    QFETCH(Named, samples);
-    QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload)), samples);
-}
+    void samplesFromPayloads_data()
+    {
+        QTest::addColumn<QString>("payload");
+        QTest::addColumn<Named>("samples");
 
-void TestTrends::csvOfTheShownWindow()
-{
-    const qint64 t0 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC).toMSecsSinceEpoch();
-    TrendStore store;
-    store.append("A 0x0000", t0 - 1, 5); // before the window
-    store.append("A 0x0000", t0, double(1.1f));
-    store.append("B, \"V\"", t0, 230.1);
-    store.append("B, \"V\"", t0 + 250, -0.5);
-    store.append("A 0x0000", t0 + 1000, 2);
-    store.append("A 0x0000", t0 + 1000, 3); // same time twice: two rows
-    store.append("A 0x0000", t0 + 1001, 9); // after the window
+        const QString t = "Kestrelvane/KV-1/pub/port1 ";
+        QTest::newRow("numbers only, members in order")
+            << R"({"V":230.5,"slave":1,"name":"m","on":true,"s":"12"})"
+            << Named{{t + "V", 230.5}, {t + "slave", 1}};
+        QTest::newRow("nested objects and arrays")
+            << R"({"m":{"I":[1,2],"P":-3e3}})"
+            << Named{{t + "m.I[0]", 1}, {t + "m.I[1]", 2}, {t + "m.P", -3000}};
+        QTest::newRow("deeper than the cap is skipped")
+            << R"({"a":{"b":{"c":{"d":{"x":1}}}},"e":2})" << Named{{t + "e", 2}};
+        QTest::newRow("not JSON") << "V=230.5" << Named{};
+        QTest::newRow("not an object") << "[1,2]" << Named{};
+        QTest::newRow("write result") << R"({"write":"OK"})" << Named{};
+    }
+    void samplesFromPayloads()
+    {
+        QFETCH(QString, payload);
+        QFETCH(Named, samples);
+        QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload)), samples);
+    }
 
-    QCOMPARE(TrendCsv::write(store, {"A 0x0000", "B, \"V\"", "gone"}, t0, t0 + 1000),
-             QByteArray("time,A 0x0000,\"B, \"\"V\"\"\",gone\r\n"
-                        "2026-12-07T14:02:00.000Z,1.1,230.1,\r\n"
-                        "2026-12-07T14:02:00.250Z,,-0.5,\r\n"
-                        "2026-12-07T14:02:01.000Z,2,,\r\n"
-                        "2026-12-07T14:02:01.000Z,3,,\r\n"));
-}
+    void csvOfTheShownWindow()
+    {
+        const qint64 t0 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC).toMSecsSinceEpoch();
+        TrendStore store;
+        store.append("A 0x0000", t0 - 1, 5); // before the window
+        store.append("A 0x0000", t0, double(1.1f));
+        store.append("B, \"V\"", t0, 230.1);
+        store.append("B, \"V\"", t0 + 250, -0.5);
+        store.append("A 0x0000", t0 + 1000, 2);
+        store.append("A 0x0000", t0 + 1000, 3); // same time twice: two rows
+        store.append("A 0x0000", t0 + 1001, 9); // after the window
+
+        QCOMPARE(TrendCsv::write(store, {"A 0x0000", "B, \"V\"", "gone"}, t0, t0 + 1000),
+                 QByteArray("time,A 0x0000,\"B, \"\"V\"\"\",gone\r\n"
+                            "2026-12-07T14:02:00.000Z,1.1,230.1,\r\n"
+                            "2026-12-07T14:02:00.250Z,,-0.5,\r\n"
+                            "2026-12-07T14:02:01.000Z,2,,\r\n"
+                            "2026-12-07T14:02:01.000Z,3,,\r\n"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTrends)
 #include "tst_trends.moc"
