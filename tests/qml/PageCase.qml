@@ -36,6 +36,15 @@ TestCase {
         return page
     }
 
+    // The device choice page, as the window starts, offering `address`.
+    function openChoice(address) {
+        if (!window)
+            openWindow()
+        window.currentdeviceIP = address || ""
+        window.pageLoader.source = ""
+        return load("qrc:/ChooseDeviceIp.qml")
+    }
+
     // Direct mode on a fresh simulator, the link first opened on
     // `connectFirstOn` when given, as an earlier page would have left it,
     // and `prepare` run over that link before the page opens.
@@ -65,19 +74,16 @@ TestCase {
         return page
     }
 
-    // Reads with one setting changed on the gateway first, for the pages
-    // whose drop-downs take what the map holds when they open.
+    // A settings page that opens after the network page read the gateway,
+    // which then changed `settings`: the page must show its own reading.
     function openReadWith(url, settings) {
         openRead("qrc:/NetworkPage.qml")
         for (var key in settings)
             gateway.setSetting(key, settings[key])
-        tcpClient.sendCommand("GETALL")
-        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
-                               return true }, 3000)
-        wait(100)
-        gateway.clearReceived()
         load(url)
         arrival("GETALL", 2500)
+        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
+                               return true }, 3000)
         wait(300)
         gateway.clearReceived()
     }
@@ -137,16 +143,27 @@ TestCase {
         return null
     }
 
+    function flickableOf(item) {
+        for (var p = item.parent; p; p = p.parent) {
+            if (p.contentY !== undefined && p.flicking !== undefined)
+                return p
+        }
+        return null
+    }
+
     // Scrolls a form so that the item is in view, as an operator would.
     function scrollTo(item) {
-        for (var p = item.parent; p; p = p.parent) {
-            if (p.contentY !== undefined && p.flicking !== undefined) {
-                var y = item.mapToItem(p.contentItem, 0, 0).y
-                p.contentY = Math.max(0, Math.min(y, p.contentHeight - p.height))
-                break
-            }
+        var p = flickableOf(item)
+        if (p) {
+            var y = item.mapToItem(p.contentItem, 0, 0).y
+            p.contentY = Math.max(0, Math.min(y, p.contentHeight - p.height))
         }
         waitForRendering(window.contentItem, 250)
+    }
+
+    function inView(item) {
+        var p = flickableOf(item), y = p ? item.mapToItem(p, 0, 0).y : 0
+        return !p || (y >= 0 && y + item.height <= p.height)
     }
 
     function click(name) {
@@ -154,6 +171,15 @@ TestCase {
         tryVerify(function() { return item.visible && item.width > 0 }, 3000, name + " is not shown")
         scrollTo(item)
         mouseClick(item)
+    }
+
+    // Replaces the field's text by typing.
+    function type(name, text) {
+        mouseClick(named(name).field || named(name))
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        keyClick(Qt.Key_Delete)
+        for (var c of text)
+            keyClick(c)
     }
 
     // Starts the clock and presses the button.

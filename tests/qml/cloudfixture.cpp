@@ -71,14 +71,6 @@ QString CloudFixture::start(const QString &deviceId, bool storeSettings)
     return deviceId;
 }
 
-void CloudFixture::stop()
-{
-    m_link.reset();
-    m_observer.reset();
-    m_observerReady = false;
-    m_broker.reset();
-}
-
 void CloudFixture::joinObserver()
 {
     m_observer = std::make_unique<QMQTT::Client>();
@@ -106,16 +98,6 @@ bool CloudFixture::toolSubscribed(const QString &deviceId) const
             return false;
     }
     return true;
-}
-
-QString CloudFixture::user() const
-{
-    return gatewayUser;
-}
-
-QString CloudFixture::password() const
-{
-    return gatewayPassword;
 }
 
 QStringList CloudFixture::messages(const QString &topic) const
@@ -147,12 +129,6 @@ void CloudFixture::publishNetworkReport(const QString &text)
         m_link->publishNetworkReport(text);
 }
 
-void CloudFixture::publishError(const QString &text)
-{
-    if (m_link)
-        m_link->publishError(text);
-}
-
 void CloudFixture::publishPortData(int port, const QString &text)
 {
     if (m_link)
@@ -179,12 +155,6 @@ void CloudFixture::stopBroker()
 {
     if (m_broker)
         m_broker->stop();
-}
-
-void CloudFixture::killBroker()
-{
-    if (m_broker)
-        m_broker->kill();
 }
 
 bool CloudFixture::restartBroker()

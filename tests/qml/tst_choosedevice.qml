@@ -8,10 +8,7 @@ PageCase {
     name: "ChooseDevice"
 
     function init() {
-        openWindow()
-        tryVerify(function() { return window.pageLoader.status === Loader.Ready })
-        page = window.pageLoader.item
-        waitForRendering(window.contentItem, 250)
+        openChoice()
     }
 
     function field() { return named("inputField") }
@@ -47,11 +44,8 @@ PageCase {
         address = gateway.start()
         tcpClient.connectToDevice(address, 8881)
         tryCompare(tcpClient, "connected", true)
-        window.currentdeviceIP = address
-        window.pageLoader.source = ""
-        load("qrc:/ChooseDeviceIp.qml")
-        compare(tcpClient.connected, false)
-        compare(field().text, address)
+        openChoice(address)
+        compare([tcpClient.connected, field().text], [false, address])
     }
 
     function test_refusalsSendNothing_data() {
@@ -65,13 +59,11 @@ PageCase {
     function test_refusalsSendNothing(data) {
         address = gateway.start()
         enter(data.text)
-        compare(page.connecting, false)
-        compare(named("addressMessage").visible, data.addressMessage)
+        compare([page.connecting, named("addressMessage").visible], [false, data.addressMessage])
         if (data.text === "")
             compare(String(field().background.border.color), "#ff5555")
         wait(100)
-        compare(gateway.connectionCount(0), 0)
-        compare(window.ipSelected, false)
+        compare([gateway.connectionCount(0), window.ipSelected], [0, false])
     }
 
     function test_connectsAndHandsTheLinkToTheNetworkPage() {
@@ -81,20 +73,16 @@ PageCase {
         // The 10 s guard is armed before the link answers.
         verify(guard.running)
         compare(guard.interval, 10000)
-        compare(window.currentdeviceIP, address)
         tryCompare(window, "ipSelected", true)
-        compare(window.pageLoader.source.toString(), "qrc:/NetworkPage.qml")
-        verify(tcpClient.connected)
-        compare(gateway.connectionCount(0), 1)
+        compare([window.currentdeviceIP, window.pageLoader.source.toString(), tcpClient.connected,
+                 gateway.connectionCount(0)], [address, "qrc:/NetworkPage.qml", true, 1])
     }
 
     function test_socketErrorIsShownAndTheAttemptEnds() {
         // Nothing listens here, so the connection is refused.
         enter("127.0.63.250")
         tryCompare(page, "connecting", false)
-        verify(page.connectionError.length > 0)
-        verify(named("connectionErrorText").visible)
-        compare(window.ipSelected, false)
+        verify(page.connectionError.length > 0 && named("connectionErrorText").visible && !window.ipSelected)
         // A late time-out keeps the error text.
         var shown = page.connectionError
         named("connectTimeout").triggered()
@@ -119,16 +107,12 @@ PageCase {
     }
 
     function test_switchingModesEmptiesTheField() {
-        field().text = "10.0.0.1"
-        page.validationAttempted = true
+        enter("1.2")
         chooseMqtt()
-        compare(field().text, "")
-        compare(page.validationAttempted, false)
-        verify(named("deviceCombo").visible)
+        compare([field().text, page.validationAttempted], ["", false])
         field().text = "x"
         click("modeTCP")
-        compare(page.mqttMode, false)
-        compare(field().text, "")
+        compare([page.mqttMode, field().text], [false, ""])
     }
 
     function test_cloudWithoutBrokerSettingsShowsTheBrokerPopup() {
@@ -143,18 +127,29 @@ PageCase {
         verify(tcpClient.deviceIds.indexOf("0204AB") < 0)
     }
 
+    function test_pickingASavedDeviceClearsTheRefusal() {
+        tcpClient.saveDeviceId(deviceId)
+        chooseMqtt()
+        type("inputField", "a/b")
+        keyClick(Qt.Key_Return)
+        verify(named("connectionErrorText").visible)
+        click("deviceCombo")
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Return)
+        tryCompare(field(), "text", named("deviceCombo").currentText)
+        verify(!named("connectionErrorText").visible)
+    }
+
     function test_cloudIdentifiersThatAreNotTopicLevelsAreRefused_data() {
-        return [ { tag: "plus", text: "KV+1" }, { tag: "hash", text: "#" }, { tag: "slash", text: "KV/1" } ]
+        return [ { tag: "plus", text: "KV+1" }, { tag: "hash", text: "#" } ]
     }
 
     function test_cloudIdentifiersThatAreNotTopicLevelsAreRefused(data) {
         chooseMqtt()
         var before = window.currentDeviceId
         enter(data.text)
-        compare(page.connectionError, DeviceChoice.unusableIdMessage)
-        compare(window.currentDeviceId, before)
-        compare(window.idSelected, false)
-        compare(named("brokerPopup").visible, false)
+        compare([page.connectionError, window.currentDeviceId, window.idSelected, named("brokerPopup").visible],
+                [DeviceChoice.unusableIdMessage, before, false, false])
         verify(tcpClient.deviceIds.indexOf(data.text) < 0)
     }
 }

@@ -46,14 +46,14 @@ PageCase {
             compare(DeviceForm.addCommand(1, 1, values), data.command)
     }
 
-    // The direct list with a third device, markup in its name and a 7 s
+    // The direct list with a third device, markup in its name and a 7.5 s
     // poll; the cloud list as the simulator starts.
     function openList(cloud) {
         if (cloud)
             openCloud(cloudList, "Devices - Device List")
         else
             openDirect(directList, 8881, function() {
-                tcpClient.sendCommand("rs485add 2,1,7,0103,<b>x</b>")
+                tcpClient.sendCommand("rs485add 2,1,7.5,0103,<b>x</b>")
                 tryVerify(function() { return gateway.deviceCount() === 3 })
                 gateway.clearReceived()
             })
@@ -112,15 +112,32 @@ PageCase {
         verify(named("noDevicesText").visible)
     }
 
+    function test_incompleteListIsShownAsSuch_data() {
+        return [ { tag: "link dropped mid-list", ended: false }, { tag: "count says more", ended: true } ]
+    }
+
+    function test_incompleteListIsShownAsSuch(data) {
+        openDirect(directList)
+        gateway.setScriptedReply("GET rs485list", "Device list\nrs485DevCnt=2\n"
+                                 + "dev[0]  A  port1  CRC=1  poll=10s  cmd=01\n" + (data.ended ? ">\n" : ""))
+        tryCompare(named("totalChip"), "text", "Total : 1", 3000)
+        if (!data.ended)
+            gateway.dropConnections(0)
+        tryVerify(function() { return named("incompleteNotice").visible }, 3000)
+        gateway.clearReceived()
+        click("readAgainButton")
+        arrival("GET rs485list")
+    }
+
     function test_editFillsTheFormAndBackSendsNothing() {
         openList(false)
         compare(named("cell_2_0").textFormat, Text.PlainText)
-        compare(cellText(2, 3), "7s")
+        compare(cellText(2, 3), "7.5s")
         click("editButton_2")
         verify(!named("avilTable").visible)
         compare([named("secondsIdField").text, named("portCombo").currentText, named("crcCode").currentText,
                  named("hexcommandField").text, named("nameIdField").text],
-                ["7", "Port 2", "1 (Auto CRC)", "0103", "<b>x</b>"])
+                ["7.5", "Port 2", "1 (Auto CRC)", "0103", "<b>x</b>"])
         click("backButton")
         verify(named("avilTable").visible)
         wait(200)
@@ -129,8 +146,9 @@ PageCase {
 
     function test_modificationIsSavedBeforeItIsReported_data() {
         return [
-            { tag: "direct", cloud: false, row: 2, fill: { hexcommandField: "01 03 00 00 00 0a", secondsIdField: "010" },
-              sent: "rs485mod 2,2,1,10,01030000000a,<b>x</b>", name: "<b>x</b>", cell: [4, "01030000000a"] },
+            // The 7.5 s poll goes back unchanged; Enter in the form saves.
+            { tag: "direct", cloud: false, row: 2, fill: { hexcommandField: "01 03 00 00 00 0a" }, enter: true,
+              sent: "rs485mod 2,2,1,7.5,01030000000a,<b>x</b>", name: "<b>x</b>", cell: [4, "01030000000a"] },
             { tag: "cloud", cloud: true, row: 0, fill: { portCombo: 1, crcCode: 1, hexcommandField: "02 03 00 00 00 67",
               secondsIdField: "7.50", nameIdField: "Meter, A b" },
               sent: "rs485mod 0,2,0,7.5,020300000067,Meter, A b", name: "Meter, A b", cell: [3, "7.5s"] }
@@ -142,8 +160,13 @@ PageCase {
         click("editButton_" + data.row)
         fill(data.fill)
         gateway.setReplyDelay(300)
-        click("saveChangesButton")
-        verify(page.modifyingDevice)
+        if (data.enter) {
+            click("nameIdField")
+            keyClick(Qt.Key_Return)
+        } else {
+            click("saveChangesButton")
+        }
+        tryVerify(function() { return page.modifyingDevice })
         verify(named("busyOverlay").visible)
         var popup = expectDialog("modifiedSuccesspopup", "\"" + data.name + "\" has been modified successfully.")
         verify(!page.modifyingDevice)
