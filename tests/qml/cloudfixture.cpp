@@ -123,40 +123,6 @@ void CloudFixture::publish(const QString &topic, const QString &payload)
         m_observer->publish(QMQTT::Message(0, topic, payload.toUtf8(), 1));
 }
 
-void CloudFixture::publishNetworkReport(const QString &text)
-{
-    if (m_link)
-        m_link->publishNetworkReport(text);
-}
-
-void CloudFixture::publishPortData(int port, const QString &text)
-{
-    if (m_link)
-        m_link->publishPortData(port, text);
-}
-
-void CloudFixture::setFailWrites(bool fail)
-{
-    if (m_link)
-        m_link->setFailWrites(fail);
-}
-
-void CloudFixture::setGatewayOnline(bool online)
-{
-    if (!m_link)
-        return;
-    if (online)
-        m_link->start();
-    else
-        m_link->stop();
-}
-
-void CloudFixture::stopBroker()
-{
-    if (m_broker)
-        m_broker->stop();
-}
-
 bool CloudFixture::restartBroker()
 {
     if (!m_broker || !m_broker->restart())

@@ -49,13 +49,34 @@ public:
     Q_INVOKABLE void clearReceived();
 
     Q_INVOKABLE void publish(const QString &topic, const QString &payload);
-    Q_INVOKABLE void publishNetworkReport(const QString &text);
-    Q_INVOKABLE void publishPortData(int port, const QString &text);
-    Q_INVOKABLE void setFailWrites(bool fail);
+    // The gateway's own messages, and its misbehaviour.
+    Q_INVOKABLE void publishNetworkReport(const QString &text)
+    {
+        if (m_link)
+            m_link->publishNetworkReport(text);
+    }
+    Q_INVOKABLE void publishPortData(int port, const QString &text)
+    {
+        if (m_link)
+            m_link->publishPortData(port, text);
+    }
+    Q_INVOKABLE void setFailWrites(bool fail)
+    {
+        if (m_link)
+            m_link->setFailWrites(fail);
+    }
     // A silent gateway stays off the broker: nothing is answered.
-    Q_INVOKABLE void setGatewayOnline(bool online);
+    Q_INVOKABLE void setGatewayOnline(bool online)
+    {
+        if (m_link)
+            online ? m_link->start() : m_link->stop();
+    }
 
-    Q_INVOKABLE void stopBroker();
+    Q_INVOKABLE void stopBroker()
+    {
+        if (m_broker)
+            m_broker->stop();
+    }
     Q_INVOKABLE bool restartBroker();
 
 private:

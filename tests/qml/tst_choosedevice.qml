@@ -24,16 +24,11 @@ PageCase {
     }
 
     function test_addressRule_data() {
-        return [
-            { tag: "all 255", text: "255.255.255.255", valid: true },
-            { tag: "two-digit leading zero", text: "10.01.0.9", valid: true },
-            { tag: "field above 255", text: "256.1.1.1", valid: false },
-            { tag: "three fields", text: "1.2.3", valid: false },
-            { tag: "three-digit leading zero", text: "010.1.1.1", valid: false },
-            { tag: "five fields", text: "1.2.3.4.5", valid: false },
-            { tag: "letters", text: "a.b.c.d", valid: false },
-            { tag: "empty field", text: "1..2.3", valid: false }
-        ]
+        return [["all 255", "255.255.255.255", true], ["two-digit leading zero", "10.01.0.9", true],
+                ["field above 255", "256.1.1.1", false], ["three fields", "1.2.3", false],
+                ["three-digit leading zero", "010.1.1.1", false], ["five fields", "1.2.3.4.5", false],
+                ["letters", "a.b.c.d", false], ["empty field", "1..2.3", false]
+               ].map(function(r) { return { tag: r[0], text: r[1], valid: r[2] } })
     }
 
     function test_addressRule(data) {

@@ -14,29 +14,25 @@ PageCase {
     readonly property string cloudAdd: "qrc:/AddNewMeterMqtt.qml"
 
     function test_formRules_data() {
-        var range = DeviceForm.secondsOutOfRange, hex = DeviceForm.badHex, all = DeviceForm.enterAllValues
-        return [
-            { tag: "no hex", hex: "", seconds: "10", name: "M", error: all },
-            { tag: "no seconds", hex: "0103", seconds: "", name: "M", error: all },
-            { tag: "blank name", hex: "0103", seconds: "10", name: "   ", error: all },
-            { tag: "4.99 s", hex: "0103", seconds: "4.99", name: "M", error: range },
-            { tag: "300.5 s", hex: "0103", seconds: "300.5", name: "M", error: range },
-            { tag: "exponent beyond 300", hex: "0103", seconds: "3e3", name: "M", error: range },
-            { tag: "no number", hex: "0103", seconds: "abc", name: "M", error: range },
-            { tag: "trailing letters", hex: "0103", seconds: "12abc", name: "M", error: range },
-            { tag: "decimal comma", hex: "0103", seconds: "10,5", name: "M", error: range },
-            { tag: "sign", hex: "0103", seconds: "+5", name: "M", error: range },
-            { tag: "hex of spaces", hex: "   ", seconds: "10", name: "M", error: hex },
-            { tag: "0x prefix", hex: "0x0103", seconds: "10", name: "M", error: hex },
-            { tag: "letter beyond F", hex: "02 03 0G", seconds: "10", name: "M", error: hex },
-            { tag: "line break in name", hex: "0103", seconds: "10", name: "M\r\nREBOOT", error: DeviceForm.badName },
+        var rows = [], add = function(error, hex, seconds, name, tags) {
+            for (var i = 0; i < tags.length; ++i)
+                rows.push({ tag: tags[i], hex: hex[hex.length > 1 ? i : 0], seconds: seconds[seconds.length > 1 ? i : 0],
+                            name: name[name.length > 1 ? i : 0], error: error })
+        }
+        add(DeviceForm.enterAllValues, ["", "0103", "0103"], ["10", "", "10"], ["M", "M", "   "],
+            ["no hex", "no seconds", "blank name"])
+        add(DeviceForm.secondsOutOfRange, ["0103"], ["4.99", "300.5", "3e3", "abc", "12abc", "10,5", "+5"], ["M"],
+            ["4.99 s", "300.5 s", "exponent beyond 300", "no number", "trailing letters", "decimal comma", "sign"])
+        add(DeviceForm.badHex, ["   ", "0x0103", "02 03 0G"], ["10"], ["M"], ["hex of spaces", "0x prefix", "letter beyond F"])
+        add(DeviceForm.badName, ["0103"], ["10"], ["M\r\nREBOOT"], ["line break in name"])
+        return rows.concat([
             { tag: "spaces dropped, case kept", hex: "01 03 00 0a C40B", seconds: "10", name: "M, east",
               error: "", command: "rs485add 1,1,10,0103000aC40B,M, east" },
             { tag: "shortest decimal", hex: "0103", seconds: "7.50", name: "x", error: "", command: "rs485add 1,1,7.5,0103,x" },
             { tag: "exponent", hex: "0103", seconds: " 2.5e1", name: "x", error: "", command: "rs485add 1,1,25,0103,x" },
             { tag: "leading zero, upper bound", hex: "0103", seconds: "0300", name: "x", error: "",
               command: "rs485add 1,1,300,0103,x" }
-        ]
+        ])
     }
 
     function test_formRules(data) {
@@ -44,6 +40,10 @@ PageCase {
         compare(values.error, data.error)
         if (data.command)
             compare(DeviceForm.addCommand(1, 1, values), data.command)
+    }
+
+    function openPage(url, before) {
+        return url === cloudAdd || url === cloudList ? openCloud(url) : openDirect(url, before)
     }
 
     // The direct list with a third device, markup in its name and a 7.5 s
@@ -131,8 +131,7 @@ PageCase {
 
     function test_editFillsTheFormAndBackSendsNothing() {
         openList(false)
-        compare(named("cell_2_0").textFormat, Text.PlainText)
-        compare(cellText(2, 3), "7.5s")
+        compare([named("cell_2_0").textFormat, cellText(2, 3)], [Text.PlainText, "7.5s"])
         click("editButton_2")
         verify(!named("avilTable").visible)
         compare([named("secondsIdField").text, named("portCombo").currentText, named("crcCode").currentText,
@@ -166,12 +165,9 @@ PageCase {
         } else {
             click("saveChangesButton")
         }
-        tryVerify(function() { return page.modifyingDevice })
-        verify(named("busyOverlay").visible)
+        tryVerify(function() { return page.modifyingDevice && named("busyOverlay").visible })
         var popup = expectDialog("modifiedSuccesspopup", "\"" + data.name + "\" has been modified successfully.")
-        verify(!page.modifyingDevice)
-        compare(changes(), [data.sent, "SAVE"])
-        compare(gateway.saveCount(), 1)
+        compare([page.modifyingDevice, changes(), gateway.saveCount()], [false, [data.sent, "SAVE"], 1])
         gateway.setReplyDelay(0)
         cloud.clearReceived()
         gateway.clearReceived()
@@ -182,19 +178,8 @@ PageCase {
         waitForCell(data.row, data.cell[0], data.cell[1])
     }
 
-    function test_editRefusesBadInput() {
-        openList(true)
-        click("editButton_1")
-        named("secondsIdField").text = "4.9"
-        click("saveChangesButton")
-        expectLine(DeviceForm.secondsOutOfRange, "#ff0000")
-        verify(!page.modifyingDevice)
-        wait(300)
-        compare(changes(), [])
-    }
-
     // A record the form cannot show faithfully is not saved with a value the
-    // operator never chose.
+    // operator never chose; the edit form's refusals send nothing.
     function test_unknownPortOrCrcIsNotSavedUnchosen() {
         openList(true)
         cloud.publish(topic("response"), "Device list (Type: RS485 Modbus)\nrs485DevCnt=1\n"
@@ -211,38 +196,29 @@ PageCase {
         expectChanges(["rs485mod 0,2,1,10,0103,Far meter", "SAVE"])
     }
 
-    function test_deleteIsArmedOnlyByTheExactWord_data() {
-        return [ { tag: "lower case", typed: "delete" }, { tag: "trailing space", typed: "DELETE " } ]
+    // Only the exact word arms the deletion; "Cancel" empties it.
+    function test_deletionIsSavedBeforeItIsReported_data() {
+        return [ { tag: "direct, lower case", cloud: false, row: 2, name: "<b>x</b>", typed: "delete", left: "Total : 2" },
+                 { tag: "cloud, trailing space", cloud: true, row: 1, name: "Main meter", typed: "DELETE ",
+                   left: "Total : 1" } ]
     }
 
-    function test_deleteIsArmedOnlyByTheExactWord(data) {
-        openList(true)
-        click("deleteButton_1")
+    function test_deletionIsSavedBeforeItIsReported(data) {
+        openList(data.cloud)
+        click("deleteButton_" + data.row)
         var popup = waitOpened("deletePopup")
-        compare(named("deletePrompt").text, "To delete \"Main meter\", type DELETE below.")
+        compare(named("deletePrompt").text, "To delete \"" + data.name + "\", type DELETE below.")
         named("deleteTextField").text = data.typed
         click("deleteConfirmButton")
         wait(300)
         verify(popup.visible)
         click("deleteCancelButton")
         tryCompare(popup, "visible", false)
-        compare(named("deleteTextField").text, "")
-        compare(changes(), [])
-    }
-
-    function test_deletionIsSavedBeforeItIsReported_data() {
-        return [ { tag: "direct", cloud: false, row: 2, name: "<b>x</b>", left: "Total : 2" },
-                 { tag: "cloud", cloud: true, row: 1, name: "Main meter", left: "Total : 1" } ]
-    }
-
-    function test_deletionIsSavedBeforeItIsReported(data) {
-        openList(data.cloud)
+        compare([named("deleteTextField").text, changes()], ["", []])
         deleteRow(data.row)
-        verify(page.deletingDevice)
-        verify(named("busyOverlay").visible)
+        verify(page.deletingDevice && named("busyOverlay").visible)
         expectDialog("deletesuccessPopup", "\"" + data.name + "\" has been deleted successfully.")
-        compare(changes(), ["rs485del " + data.row, "SAVE"])
-        verify(!page.deletingDevice)
+        compare([changes(), page.deletingDevice], [["rs485del " + data.row, "SAVE"], false])
         click("deletesuccessPopupSecondary")
         tryCompare(named("totalChip"), "text", data.left, 5000)
     }
@@ -266,14 +242,11 @@ PageCase {
     }
 
     function test_failuresAreNotReportedAsSuccess(data) {
-        var cloud = data.url === cloudList || data.url === cloudAdd
         var adding = data.url === directAdd || data.url === cloudAdd
-        if (adding && cloud)
-            openCloud(cloudAdd)
-        else if (adding)
-            openDirect(directAdd)
+        if (adding)
+            openPage(data.url)
         else
-            openList(cloud)
+            openList(data.url === cloudList)
         gateway.setRefuseSave(!!data.refuseSave)
         if (data.script)
             gateway.setScriptedReply(data.script[0], data.script[1])
@@ -286,8 +259,7 @@ PageCase {
         }
         var failure = expectDialog("failurePopup", data.reason)
         compare(failure.title, adding ? "Device Not Added" : "Device Not Deleted")
-        verify(!page.addingDevice && !page.deletingDevice)
-        verify(!named(adding ? "addedSuccesspopup" : "deletesuccessPopup").visible)
+        verify(!page.addingDevice && !page.deletingDevice && !named(adding ? "addedSuccesspopup" : "deletesuccessPopup").visible)
         if (adding)
             compare(named("errText").text, "Device not added")
     }
@@ -298,17 +270,14 @@ PageCase {
     }
 
     function test_guardLengths(data) {
-        if (data.url === cloudAdd) {
-            openCloud(cloudAdd)
+        openPage(data.url)
+        if (data.url === cloudAdd)
             silenceGateway()
-        } else {
-            openDirect(directAdd)
-            tryCompare(tcpClient, "connected", true)
+        else
             gateway.setScriptedReply("rs485add 1,1,10,0103,M", "\n")
-        }
         fill({ hexcommandField: "0103", secondsIdField: "10", nameIdField: "M" })
         click("addDeviceButton")
-        verify(page.addingDevice)
+        tryVerify(function() { return page.addingDevice })
         compare(page.operation.guardInterval, data.guard)
     }
 
@@ -339,18 +308,13 @@ PageCase {
     }
 
     function test_additionIsSavedBeforeItIsReported(data) {
-        if (data.url === cloudAdd)
-            openCloud(cloudAdd, "Devices - Add Device")
-        else
-            openDirect(directAdd, 8880)
+        openPage(data.url, 8880)
         fill(data.fill)
         gateway.setReplyDelay(300)
         click("addDeviceButton")
-        tryVerify(function() { return page.addingDevice })
-        verify(named("busyOverlay").visible)
+        tryVerify(function() { return page.addingDevice && named("busyOverlay").visible })
         expectDialog("addedSuccesspopup", "\"" + data.fill.nameIdField + "\" has been added successfully.")
-        compare(changes(), [data.sent, "SAVE"])
-        compare(gateway.saveCount(), 1)
+        compare([changes(), gateway.saveCount()], [[data.sent, "SAVE"], 1])
         expectLine("Device Added successfully", "#ffffff")
         verify(!named("busyOverlay").visible)
         gateway.setReplyDelay(0)
@@ -371,25 +335,20 @@ PageCase {
     }
 
     function test_closeKeepsTheFormAndClearEmptiesIt(data) {
-        if (data.url === cloudAdd)
-            openCloud(cloudAdd)
-        else
-            openDirect(directAdd)
+        openPage(data.url)
         fill({ portCombo: 1, crcCode: 1, hexcommandField: "0103", secondsIdField: "10", nameIdField: "Edge" })
         click("addDeviceButton")
         var popup = waitOpened("addedSuccesspopup")
         click("addedSuccesspopupSecondary")
         tryCompare(popup, "visible", false)
-        compare(named("errText").text, "")
-        compare(window.pageLoader.source.toString(), data.url)
+        compare([named("errText").text, window.pageLoader.source.toString()], ["", data.url])
         click("addDeviceButton")
         tryCompare(popup, "opened", true)
         expectChanges(["rs485add 2,0,10,0103,Edge", "SAVE", "rs485add 2,0,10,0103,Edge", "SAVE"])
         click("addedSuccesspopupSecondary")
         click("clearButton")
-        compare([named("portCombo").currentIndex, named("crcCode").currentIndex], [0, 0])
-        compare([named("hexcommandField").text, named("secondsIdField").text, named("nameIdField").text],
-                ["", "", ""])
+        compare([named("portCombo").currentIndex, named("crcCode").currentIndex, named("hexcommandField").text,
+                 named("secondsIdField").text, named("nameIdField").text], [0, 0, "", "", ""])
     }
 
     function test_refusalSendsNothing_data() {
@@ -397,20 +356,15 @@ PageCase {
     }
 
     function test_refusalSendsNothing(data) {
-        if (data.url === cloudAdd)
-            openCloud(cloudAdd)
-        else
-            openDirect(directAdd, 8880)
+        openPage(data.url, 8880)
         fill({ hexcommandField: "01 0G", secondsIdField: "10", nameIdField: "n" })
         click("addDeviceButton")
         expectLine(DeviceForm.badHex, "#ff0000")
         verify(!page.addingDevice)
         wait(1300) // past the moment a list page would have asked
-        compare(commands(), [])
-        compare(cloud.messages(topic("config")), [])
+        compare([commands(), cloud.messages(topic("config"))], [[], []])
         // Direct pages take the command link over and drop it on leaving.
-        compare(gateway.connectionCount(1), 0)
-        compare(tcpClient.connected, data.url === directAdd)
+        compare([gateway.connectionCount(1), tcpClient.connected], [0, data.url === directAdd])
         window.pageLoader.source = ""
         tryCompare(tcpClient, "connected", false)
     }

@@ -120,25 +120,27 @@ PageCase {
             tryCompare(named(data.item), "currentIndex", data.index)
     }
 
-    function test_pacedSaves_data() {
+    // Saves paced by a timer (`gap`) or by the gateway's acknowledgements.
+    // Edits during a save do not change what is sent, and (`again`) a second
+    // "Save" meanwhile sends nothing more.
+    function test_saves_data() {
+        var ok = "green"
         return [
-            { tag: "network", url: network, button: "networkSave", gap: 2000,
+            { tag: "network", url: network, button: "networkSave", gap: 2000, again: true,
               fill: { ipField: "10.1.2.3", subnetField: "255.0.255.0", gatewayField: "10.1.2.1" },
-              // Edits during the save do not change what is sent.
               edit: { gatewayField: "10.9.9.9" }, saving: "Saving Network Settings...",
               sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.255.0", "SET gateway 10.1.2.1", "SAVE"],
-              outcome: "Network settings saved successfully", colour: "green" },
+              outcome: "Network settings saved successfully", colour: ok },
             { tag: "topics", url: cloudPage, section: "topicsSection", button: "topicsSave", gap: 3000,
               fill: { inTopicField: "kv/t1", outTopicField: "kv/t2", errorTopicField: "kv/t3",
                       configTopicField: "kv/t4", responseTopiField: "kv/t5", offlineTopicField: "kv/t6" },
-              saving: "Saving Cloud Topic Settings...",
+              saving: "Saving Cloud Topic Settings...", outcome: "Topic settings saved successfully", colour: ok,
               sent: ["SET port1Topic kv/t1", "SET port2Topic kv/t2", "SET errorTopic kv/t3",
-                     "SET configTopic kv/t4", "SET responseTopic kv/t5", "SET offlineTopic kv/t6", "SAVE"],
-              outcome: "Topic settings saved successfully", colour: "green" },
+                     "SET configTopic kv/t4", "SET responseTopic kv/t5", "SET offlineTopic kv/t6", "SAVE"] },
             { tag: "SIM", url: allSettings, section: "simSection", button: "simSave", gap: 2000,
               fill: { sim1apnField: "apn one", sim2apnField: "apn2" }, saving: "Saving SIM Settings...",
               sent: ["SET simSlot 1  (SIM1)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"],
-              outcome: "SIM settings saved successfully", colour: "green" },
+              outcome: "SIM settings saved successfully", colour: ok },
             { tag: "Bluetooth refused", url: allSettings, section: "bleSection", button: "bleSave",
               gap: 2000, refuse: true, fill: { bleNameField: "KV 2", blePinField: "12" },
               saving: "Saving Bluetooth Settings...", sent: ["SET bleName KV 2", "SET blePin 12", "SAVE"],
@@ -146,13 +148,34 @@ PageCase {
             { tag: "baud rate cleared to the default", url: baudrate, button: "baudSave", gap: 2000,
               clear: "baudClear", fill: {}, saving: "Saving Baudrate Settings...",
               sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"],
-              outcome: "Baudrate settings saved successfully", colour: "green" }
+              outcome: "Baudrate settings saved successfully", colour: ok },
+            // The port is read when it is sent, i.e. after the server's acknowledgement.
+            { tag: "broker", url: cloudPage, button: "cloudSave", pending: "mqttServer", again: true,
+              fill: { mqttServerField: "broker host", portField: "1883", useridField: "plant user",
+                      passwordField: "p@ss word" }, edit: { portField: "8883" }, saving: "Saving Cloud Settings...",
+              sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user",
+                     "SET mqttPass p@ss word", "SAVE"], outcome: "Cloud settings saved successfully", colour: ok },
+            { tag: "broker, Topics shown at the outcome", url: cloudPage, button: "cloudSave",
+              pending: "mqttServer", switchTo: "topicsSection",
+              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
+              saving: "Saving Cloud Settings...", outcome: "Topic settings saved successfully", colour: ok,
+              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"] },
+            { tag: "broker refused", url: cloudPage, button: "cloudSave", pending: "mqttServer", refuse: true,
+              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
+              saving: "Saving Cloud Settings...", outcome: "Failed to save Cloud settings", colour: "red",
+              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"] },
+            { tag: "Wi-Fi, SIM shown at the outcome", url: allSettings, button: "wifiSave",
+              pending: "wifiSSID", switchTo: "simSection",
+              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" },
+              saving: "Saving Wi-Fi Settings...", outcome: "SIM settings saved successfully", colour: ok,
+              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"] }
         ]
     }
 
-    function test_pacedSaves(data) {
+    function test_saves(data) {
         openRead(data.url)
         gateway.setRefuseSave(!!data.refuse)
+        gateway.setReplyDelay(data.gap ? 0 : 400)
         if (data.section)
             click(data.section)
         if (data.clear)
@@ -161,75 +184,40 @@ PageCase {
         press(data.button)
         expectStatus(data.saving, "#3498db")
         verify(saver().busy)
+        compare(saver().pendingKey, data.pending || "")
         fill(data.edit || {})
-        expectPaced(data.sent, data.gap)
+        if (data.again || data.switchTo) {
+            statusPopup().close()
+            tryCompare(statusPopup(), "visible", false)
+            click(data.switchTo || data.button)
+        }
+        if (data.again)
+            expectStatus(data.saving, "#3498db")
+        if (data.gap) {
+            expectPaced(data.sent, data.gap)
+        } else {
+            arrival(data.sent[0], 500)
+            for (var i = 1; i < data.sent.length; ++i) {
+                var sent = arrival(data.sent[i - 1])
+                verify(arrival(data.sent[i]) - sent >= 300, data.sent[i] + " did not wait for its acknowledgement")
+            }
+        }
         expectStatus(data.outcome, data.colour)
         verify(!saver().busy)
+        compare([changes(), saver().pendingKey], [data.sent, ""])
         // "OK" after a success reads the gateway again a second later.
         gateway.clearReceived()
-        press("statusOkButton")
+        gateway.setReplyDelay(0)
+        if (!data.switchTo)
+            press("statusOkButton")
         if (data.refuse) {
             wait(1300)
             compare(commands(), [])
-        } else {
+        } else if (!data.switchTo) {
             verify(arrival("GETALL", 2000) >= 900)
         }
-        if (data.edit)
+        if (data.edit && data.gap)
             tryCompare(named("gatewayField"), "text", "10.1.2.1")
-    }
-
-    function test_acknowledgedSaves_data() {
-        return [
-            { tag: "broker", url: cloudPage, button: "cloudSave", pending: "mqttServer",
-              fill: { mqttServerField: "broker host", portField: "1883", useridField: "plant user",
-                      passwordField: "p@ss word" },
-              // Read when it is sent, i.e. after the server's acknowledgement.
-              edit: { portField: "8883" }, saving: "Saving Cloud Settings...",
-              sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user",
-                     "SET mqttPass p@ss word", "SAVE"],
-              outcome: "Cloud settings saved successfully", colour: "green" },
-            { tag: "broker, Topics shown at the outcome", url: cloudPage, button: "cloudSave",
-              pending: "mqttServer", switchTo: "topicsSection",
-              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
-              saving: "Saving Cloud Settings...",
-              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"],
-              outcome: "Topic settings saved successfully", colour: "green" },
-            { tag: "broker refused", url: cloudPage, button: "cloudSave", pending: "mqttServer", refuse: true,
-              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
-              saving: "Saving Cloud Settings...",
-              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"],
-              outcome: "Failed to save Cloud settings", colour: "red" },
-            { tag: "Wi-Fi, SIM shown at the outcome", url: allSettings, button: "wifiSave",
-              pending: "wifiSSID", switchTo: "simSection",
-              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" },
-              saving: "Saving Wi-Fi Settings...",
-              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"],
-              outcome: "SIM settings saved successfully", colour: "green" }
-        ]
-    }
-
-    function test_acknowledgedSaves(data) {
-        openRead(data.url)
-        gateway.setRefuseSave(!!data.refuse)
-        gateway.setReplyDelay(400)
-        fill(data.fill)
-        press(data.button)
-        expectStatus(data.saving, "#3498db")
-        compare(saver().pendingKey, data.pending)
-        fill(data.edit || {})
-        if (data.switchTo) {
-            statusPopup().close()
-            click(data.switchTo)
-        }
-        arrival(data.sent[0], 500)
-        for (var i = 1; i < data.sent.length; ++i) {
-            var sent = arrival(data.sent[i - 1])
-            verify(arrival(data.sent[i]) - sent >= 300, data.sent[i] + " did not wait for its acknowledgement")
-        }
-        compare(changes(), data.sent)
-        expectStatus(data.outcome, data.colour)
-        verify(!saver().busy)
-        compare(saver().pendingKey, "")
     }
 
     // The watchdog of the acknowledged chain; the broker row at its real 15 s.
@@ -259,30 +247,6 @@ PageCase {
         verify(at >= limit - 100 && at < limit + 1500, "watchdog after " + at + " ms")
         verify(!saver().busy)
         compare(saver().pendingKey, "")
-        wait(300)
-        compare(changes(), data.sent)
-    }
-
-    // A second "Save" while the first one's commands go out sends nothing more.
-    function test_saveWhileSaving_data() {
-        return [
-            { tag: "paced", url: network, button: "networkSave", saving: "Saving Network Settings...",
-              sent: ["SET staticIP 192.168.1.100", "SET subnet 255.255.255.0", "SET gateway 192.168.1.1", "SAVE"] },
-            { tag: "acknowledged", url: allSettings, button: "wifiSave", delay: 300, saving: "Saving Wi-Fi Settings...",
-              sent: ["SET wifiSSID plant-floor", "SET wifiPass w1f1+pass", "SAVE"] }
-        ]
-    }
-
-    function test_saveWhileSaving(data) {
-        openRead(data.url)
-        gateway.setReplyDelay(data.delay || 0)
-        click(data.button)
-        arrival(data.sent[0], 1000)
-        statusPopup().close()
-        tryCompare(statusPopup(), "visible", false)
-        click(data.button)
-        expectStatus(data.saving, "#3498db")
-        arrival("SAVE", 8000)
         wait(300)
         compare(changes(), data.sent)
     }
