@@ -47,7 +47,7 @@ TestCase {
 
     // Direct mode on a fresh simulator, the link first opened on
     // `connectFirstOn` when given, as an earlier page would have left it,
-    // and `prepare` run over that link before the page opens.
+    // and `prepare` run before the page opens.
     function openDirect(url, connectFirstOn, prepare) {
         cloudMode = false
         address = gateway.start()
@@ -55,9 +55,9 @@ TestCase {
         if (connectFirstOn) {
             tcpClient.connectToDevice(address, connectFirstOn)
             tryCompare(tcpClient, "connected", true)
-            if (prepare)
-                prepare()
         }
+        if (prepare)
+            prepare()
         openWindow()
         window.currentdeviceIP = address
         window.ipSelected = true
@@ -117,6 +117,8 @@ TestCase {
         cloud.setFailWrites(false)
         cloud.setGatewayOnline(true)
         cloud.clearReceived()
+        tcpClient.clearTerminalLog()
+        tcpClient.trends.clear()
     }
 
     // The page's own items first (the hidden menus hold items of the same
@@ -130,15 +132,11 @@ TestCase {
     // The first object under `root` that has the property: the page's
     // helpers that carry no name.
     function holder(root, property) {
-        var children = root.children || []
-        var data = root.data || []
-        var all = Array.prototype.slice.call(data).concat(Array.prototype.slice.call(children))
+        var all = Array.prototype.slice.call(root.data || []).concat(Array.prototype.slice.call(root.children || []))
         for (var i = 0; i < all.length; ++i) {
-            if (all[i] && all[i][property] !== undefined)
-                return all[i]
-            var deeper = all[i] ? holder(all[i], property) : null
-            if (deeper)
-                return deeper
+            var found = all[i] && (all[i][property] !== undefined ? all[i] : holder(all[i], property))
+            if (found)
+                return found
         }
         return null
     }
