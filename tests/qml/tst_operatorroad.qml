@@ -62,6 +62,7 @@ PageCase {
         wait(100)
         click("addedSuccesspopupPrimary")
         waitForPage("qrc:/AvailableMeterMqtt.qml")
+        compare(window.pagehead2, "Devices - Device List")
         tryVerify(function() { var cell = findChild(page, "cell_2_0"); return cell && cell.text === "Road meter" }, 8000)
         compare(changes(), ["rs485add 1,1,10,0103000A0002,Road meter", "SAVE"])
         // Nothing of cloud mode went over the direct link.

@@ -118,24 +118,9 @@ PageCase {
         expectOutcome(true)
     }
 
-    function test_otherAnswersAreIgnored_data() {
-        return [ { tag: "lower-case ok", payload: '{"write":"ok"}' }, { tag: "not JSON", payload: 'write OK' } ]
-    }
-
-    function test_otherAnswersAreIgnored(data) {
-        openCloud(single)
-        silenceGateway()
-        fill(form(0, "1", "6", "100", "1000"))
-        click("writeButton")
-        seenOn(topic("sub"), 1)
-        cloud.publish(topic("pub/port1"), data.payload)
-        tryVerify(function() { return tcpClient.terminalLogFromMqtt.indexOf(data.payload) >= 0 }, 5000)
-        wait(200)
-        verify(page.addingDevice && !named("addedSuccesspopup").opened && !named("failedpopup").opened)
-    }
-
-    // No answer: the guard counts 10 s from the first of two writes, and an
-    // answer that comes after it is still shown.
+    // No answer (answers of other forms are not one): the guard counts 10 s
+    // from the first of two writes, and an answer that comes after it is
+    // still shown.
     function test_guardEndsTheWaitAfterTenSeconds() {
         openCloud(single)
         silenceGateway()
@@ -147,7 +132,10 @@ PageCase {
         click("writeButton")
         seenOn(topic("sub"), 2)
         compare(cloud.writeRequests(), [])
-        wait(5500)
+        for (var payload of ['{"write":"ok"}', 'write OK'])
+            cloud.publish(topic("pub/port1"), payload)
+        tryVerify(function() { return tcpClient.terminalLogFromMqtt.indexOf("write OK") >= 0 }, 5000)
+        wait(5000)
         verify(page.addingDevice, "gave up early")
         tryCompare(named("failedpopup"), "opened", true, 3000)
         var elapsed = Date.now() - t0
