@@ -143,39 +143,73 @@ PageCase {
         compare(changes(), [])
     }
 
-    function test_modificationIsSavedBeforeItIsReported_data() {
+    // Each change waits for "SAVE" before its dialog. The direct add goes on
+    // to the list over the same link; closing the cloud add's dialog keeps
+    // the form for another, and "Clear" empties it.
+    function test_changeIsSavedBeforeItIsReported_data() {
         return [
+            { tag: "add, direct", url: directAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "01 03 00 0A",
+              secondsIdField: "5", nameIdField: "<b>m</b>" }, sent: "rs485add 2,0,5,0103000A,<b>m</b>",
+              name: "<b>m</b>", done: "added", next: directList, cell: [2, 0, "<b>m</b>"] },
+            { tag: "add, cloud, closed and added again", url: cloudAdd, close: true, fill: { portCombo: 1, crcCode: 1,
+              hexcommandField: "02 03 00 00 00 67", secondsIdField: "5.5", nameIdField: "Meter A" },
+              sent: "rs485add 2,0,5.5,020300000067,Meter A", name: "Meter A", done: "added" },
             // The 7.5 s poll goes back unchanged; Enter in the form saves.
-            { tag: "direct", cloud: false, row: 2, fill: { hexcommandField: "01 03 00 00 00 0a" }, enter: true,
-              sent: "rs485mod 2,2,1,7.5,01030000000a,<b>x</b>", name: "<b>x</b>", cell: [4, "01030000000a"] },
-            { tag: "cloud", cloud: true, row: 0, fill: { portCombo: 1, crcCode: 1, hexcommandField: "02 03 00 00 00 67",
-              secondsIdField: "7.50", nameIdField: "Meter, A b" },
-              sent: "rs485mod 0,2,0,7.5,020300000067,Meter, A b", name: "Meter, A b", cell: [3, "7.5s"] }
+            { tag: "modify, direct", url: directList, edit: 2, fill: { hexcommandField: "01 03 00 00 00 0a" },
+              sent: "rs485mod 2,2,1,7.5,01030000000a,<b>x</b>", name: "<b>x</b>", done: "modified",
+              cell: [2, 4, "01030000000a"] },
+            { tag: "modify, cloud", url: cloudList, edit: 0, fill: { portCombo: 1, crcCode: 1,
+              hexcommandField: "02 03 00 00 00 67", secondsIdField: "7.50", nameIdField: "Meter, A b" },
+              sent: "rs485mod 0,2,0,7.5,020300000067,Meter, A b", name: "Meter, A b", done: "modified",
+              cell: [0, 3, "7.5s"] }
         ]
     }
 
-    function test_modificationIsSavedBeforeItIsReported(data) {
-        openList(data.cloud)
-        click("editButton_" + data.row)
+    function test_changeIsSavedBeforeItIsReported(data) {
+        var dialog = data.edit === undefined ? "addedSuccesspopup" : "modifiedSuccesspopup"
+        var busy = function() { return !!(page.addingDevice || page.modifyingDevice) }
+        if (data.edit === undefined) {
+            openPage(data.url, 8880)
+        } else {
+            openList(data.url === cloudList)
+            click("editButton_" + data.edit)
+        }
         fill(data.fill)
         gateway.setReplyDelay(300)
-        if (data.enter) {
+        if (data.url === directList) {
             click("nameIdField")
             keyClick(Qt.Key_Return)
         } else {
-            click("saveChangesButton")
+            click(data.edit === undefined ? "addDeviceButton" : "saveChangesButton")
         }
-        tryVerify(function() { return page.modifyingDevice && named("busyOverlay").visible })
-        var popup = expectDialog("modifiedSuccesspopup", "\"" + data.name + "\" has been modified successfully.")
-        compare([page.modifyingDevice, changes(), gateway.saveCount()], [false, [data.sent, "SAVE"], 1])
+        tryVerify(function() { return busy() && named("busyOverlay").visible })
+        var popup = expectDialog(dialog, "\"" + data.name + "\" has been " + data.done + " successfully.")
+        compare([busy(), named("busyOverlay").visible, changes(), gateway.saveCount()],
+                [false, false, [data.sent, "SAVE"], 1])
+        if (data.edit === undefined)
+            expectLine("Device Added successfully", "#ffffff")
         gateway.setReplyDelay(0)
         cloud.clearReceived()
         gateway.clearReceived()
-        click("modifiedSuccesspopupPrimary")
+        click(dialog + (data.close ? "Secondary" : "Primary"))
         tryCompare(popup, "visible", false)
+        if (data.close) {
+            compare([named("errText").text, window.pageLoader.source.toString()], ["", data.url])
+            click("addDeviceButton")
+            tryCompare(popup, "opened", true)
+            expectChanges([data.sent, "SAVE"])
+            click(dialog + "Secondary")
+            click("clearButton")
+            return compare([named("portCombo").currentIndex, named("crcCode").currentIndex, named("hexcommandField").text,
+                            named("secondsIdField").text, named("nameIdField").text], [0, 0, "", "", ""])
+        }
+        compare([window.pageLoader.source.toString(), window.pagehead], [data.next || data.url,
+                data.next ? "Devices - Device List" : window.pagehead])
+        page = window.pageLoader.item
         verify(named("avilTable").visible)
         arrival("GET rs485list")
-        waitForCell(data.row, data.cell[0], data.cell[1])
+        waitForCell(data.cell[0], data.cell[1], data.cell[2])
+        compare(gateway.connectionCount(0), data.url === directAdd || data.url === directList ? 1 : 0)
     }
 
     // A record the form cannot show faithfully is not saved with a value the
@@ -294,61 +328,6 @@ PageCase {
             var popup = findChild(window, name)
             verify(!popup || !popup.visible, name)
         }
-    }
-
-    function test_additionIsSavedBeforeItIsReported_data() {
-        return [
-            { tag: "direct", url: directAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "01 03 00 0A",
-              secondsIdField: "5", nameIdField: "<b>m</b>" }, sent: "rs485add 2,0,5,0103000A,<b>m</b>",
-              next: "qrc:/AvailableMeters.qml" },
-            { tag: "cloud", url: cloudAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "02 03 00 00 00 67",
-              secondsIdField: "5.5", nameIdField: "Meter A" }, sent: "rs485add 2,0,5.5,020300000067,Meter A",
-              next: "qrc:/AvailableMeterMqtt.qml" }
-        ]
-    }
-
-    function test_additionIsSavedBeforeItIsReported(data) {
-        openPage(data.url, 8880)
-        fill(data.fill)
-        gateway.setReplyDelay(300)
-        click("addDeviceButton")
-        tryVerify(function() { return page.addingDevice && named("busyOverlay").visible })
-        expectDialog("addedSuccesspopup", "\"" + data.fill.nameIdField + "\" has been added successfully.")
-        compare([changes(), gateway.saveCount()], [[data.sent, "SAVE"], 1])
-        expectLine("Device Added successfully", "#ffffff")
-        verify(!named("busyOverlay").visible)
-        gateway.setReplyDelay(0)
-        cloud.clearReceived()
-        gateway.clearReceived()
-        click("addedSuccesspopupPrimary")
-        compare(window.pageLoader.source.toString(), data.next)
-        compare(data.url === cloudAdd ? window.pagehead2 : window.pagehead, "Devices - Device List")
-        page = window.pageLoader.item
-        arrival("GET rs485list")
-        tryCompare(named("totalChip"), "text", "Total : 3", 5000)
-        if (data.url === directAdd)
-            compare(gateway.connectionCount(0), 1)
-    }
-
-    function test_closeKeepsTheFormAndClearEmptiesIt_data() {
-        return [ { tag: "direct", url: directAdd }, { tag: "cloud", url: cloudAdd } ]
-    }
-
-    function test_closeKeepsTheFormAndClearEmptiesIt(data) {
-        openPage(data.url)
-        fill({ portCombo: 1, crcCode: 1, hexcommandField: "0103", secondsIdField: "10", nameIdField: "Edge" })
-        click("addDeviceButton")
-        var popup = waitOpened("addedSuccesspopup")
-        click("addedSuccesspopupSecondary")
-        tryCompare(popup, "visible", false)
-        compare([named("errText").text, window.pageLoader.source.toString()], ["", data.url])
-        click("addDeviceButton")
-        tryCompare(popup, "opened", true)
-        expectChanges(["rs485add 2,0,10,0103,Edge", "SAVE", "rs485add 2,0,10,0103,Edge", "SAVE"])
-        click("addedSuccesspopupSecondary")
-        click("clearButton")
-        compare([named("portCombo").currentIndex, named("crcCode").currentIndex, named("hexcommandField").text,
-                 named("secondsIdField").text, named("nameIdField").text], [0, 0, "", "", ""])
     }
 
     function test_refusalSendsNothing_data() {

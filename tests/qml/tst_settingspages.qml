@@ -14,20 +14,15 @@ PageCase {
     function saver() { return holder(page, "watchdogInterval") }
 
     function test_connectsOnOpeningAndReadsOneSecondLater_data() {
-        return [
-            { tag: "reusing the command link", before: 8881 },
-            { tag: "taking over the monitor link", before: 8880 },
-            { tag: "with no link yet", before: 0 }
-        ]
+        return [ { tag: "reusing the command link", before: 8881 }, { tag: "taking over the monitor link", before: 8880 },
+                 { tag: "with no link yet", before: 0 } ]
     }
 
     function test_connectsOnOpeningAndReadsOneSecondLater(data) {
         openDirect(network, data.before)
         var at = arrival("GETALL", 2500)
         verify(at >= 900, "GETALL after " + at + " ms")
-        compare(tcpClient.currentPort, 8881)
-        compare(gateway.connectionCount(0), 1)
-        compare(gateway.connectionCount(1), 0)
+        compare([tcpClient.currentPort, gateway.connectionCount(0), gateway.connectionCount(1)], [8881, 1, 0])
         tryCompare(named("ipField"), "text", "192.168.1.100")
     }
 
@@ -46,33 +41,29 @@ PageCase {
 
     function test_refusesAndSendsNothing_data() {
         var all = "Enter all values", ip = "Please enter valid IP addresses"
+        var net = function(tag, address, mask, gateway, field, message) {
+            return { tag: tag, url: network, button: "networkSave", redField: field, message: message,
+                     note: message === ip ? field + "Message" : "", fill: { ipField: address, subnetField: mask,
+                     gatewayField: gateway } }
+        }
+        var form = function(tag, url, button, field, section, line) {
+            var fill = {}
+            fill[field] = ""
+            return { tag: tag, url: url, button: button, fill: fill, section: section, line: line, message: all }
+        }
         return [
-            { tag: "empty static IP", url: network, button: "networkSave", redField: "ipField",
-              fill: { ipField: "", subnetField: "255.0.0.0", gatewayField: "10.0.0.1" },
-              message: "Please enter all values" },
-            { tag: "mask field above 255", url: network, button: "networkSave", redField: "subnetField",
-              note: "subnetFieldMessage", message: ip,
-              fill: { ipField: "10.0.0.2", subnetField: "255.255.255.256", gatewayField: "10.0.0.1" } },
-            { tag: "gateway of three fields", url: network, button: "networkSave", redField: "gatewayField",
-              note: "gatewayFieldMessage", message: ip,
-              fill: { ipField: "10.0.0.2", subnetField: "255.0.0.0", gatewayField: "10.0.1" } },
-            { tag: "trailing space", url: network, button: "networkSave", redField: "ipField",
-              note: "ipFieldMessage", message: ip,
-              fill: { ipField: "10.0.0.2 ", subnetField: "255.0.0.0", gatewayField: "10.0.0.1" } },
-            { tag: "broker port", url: cloudPage, button: "cloudSave", fill: { portField: "" }, message: all },
-            { tag: "broker password", url: cloudPage, button: "cloudSave", fill: { passwordField: "" },
-              message: all },
-            { tag: "offline topic", url: cloudPage, section: "topicsSection", button: "topicsSave",
-              line: "errTextTopics", fill: { offlineTopicField: "" }, message: all },
-            { tag: "Wi-Fi SSID", url: allSettings, button: "wifiSave", fill: { wifiSsidField: "" },
-              message: all },
-            { tag: "Bluetooth pin", url: allSettings, section: "bleSection", button: "bleSave",
-              line: "errTextBle", fill: { blePinField: "" }, message: all },
-            { tag: "SIM 2 APN", url: allSettings, section: "simSection", button: "simSave",
-              line: "errTextSim", fill: { sim2apnField: "" }, message: all },
+            net("empty static IP", "", "255.0.0.0", "10.0.0.1", "ipField", "Please enter all values"),
+            net("mask field above 255", "10.0.0.2", "255.255.255.256", "10.0.0.1", "subnetField", ip),
+            net("gateway of three fields", "10.0.0.2", "255.0.0.0", "10.0.1", "gatewayField", ip),
+            net("trailing space", "10.0.0.2 ", "255.0.0.0", "10.0.0.1", "ipField", ip),
+            form("broker port", cloudPage, "cloudSave", "portField"),
+            form("broker password", cloudPage, "cloudSave", "passwordField"),
+            form("offline topic", cloudPage, "topicsSave", "offlineTopicField", "topicsSection", "errTextTopics"),
+            form("Wi-Fi SSID", allSettings, "wifiSave", "wifiSsidField"),
+            form("Bluetooth pin", allSettings, "bleSave", "blePinField", "bleSection", "errTextBle"),
+            form("SIM 2 APN", allSettings, "simSave", "sim2apnField", "simSection", "errTextSim"),
             { tag: "SIM slot the gateway named by its digit", url: allSettings, section: "simSection",
-              button: "simSave", line: "errTextSim", reading: { simSlot: "2" }, fill: {},
-              message: "Select a SIM slot" },
+              button: "simSave", line: "errTextSim", reading: { simSlot: "2" }, fill: {}, message: "Select a SIM slot" },
             // The network page read 9600 first: that must not be written back.
             { tag: "unknown baud rate", url: baudrate, button: "baudSave", line: "errTextSim",
               reading: { rs485_1_baud: "14400", rs485_2_baud: "300" }, fill: {}, message: "Select all values" }
