@@ -36,9 +36,18 @@ TestCase {
         return page
     }
 
+    // The device choice page, as the window starts, offering `address`.
+    function openChoice(address) {
+        if (!window)
+            openWindow()
+        window.currentdeviceIP = address || ""
+        window.pageLoader.source = ""
+        return load("qrc:/ChooseDeviceIp.qml")
+    }
+
     // Direct mode on a fresh simulator, the link first opened on
     // `connectFirstOn` when given, as an earlier page would have left it,
-    // and `prepare` run over that link before the page opens.
+    // and `prepare` run before the page opens.
     function openDirect(url, connectFirstOn, prepare) {
         cloudMode = false
         address = gateway.start()
@@ -46,9 +55,9 @@ TestCase {
         if (connectFirstOn) {
             tcpClient.connectToDevice(address, connectFirstOn)
             tryCompare(tcpClient, "connected", true)
-            if (prepare)
-                prepare()
         }
+        if (prepare)
+            prepare()
         openWindow()
         window.currentdeviceIP = address
         window.ipSelected = true
@@ -65,19 +74,16 @@ TestCase {
         return page
     }
 
-    // Reads with one setting changed on the gateway first, for the pages
-    // whose drop-downs take what the map holds when they open.
+    // A settings page that opens after the network page read the gateway,
+    // which then changed `settings`: the page must show its own reading.
     function openReadWith(url, settings) {
         openRead("qrc:/NetworkPage.qml")
         for (var key in settings)
             gateway.setSetting(key, settings[key])
-        tcpClient.sendCommand("GETALL")
-        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
-                               return true }, 3000)
-        wait(100)
-        gateway.clearReceived()
         load(url)
         arrival("GETALL", 2500)
+        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
+                               return true }, 3000)
         wait(300)
         gateway.clearReceived()
     }
@@ -111,6 +117,8 @@ TestCase {
         cloud.setFailWrites(false)
         cloud.setGatewayOnline(true)
         cloud.clearReceived()
+        tcpClient.clearTerminalLog()
+        tcpClient.trends.clear()
     }
 
     // The page's own items first (the hidden menus hold items of the same
@@ -124,29 +132,36 @@ TestCase {
     // The first object under `root` that has the property: the page's
     // helpers that carry no name.
     function holder(root, property) {
-        var children = root.children || []
-        var data = root.data || []
-        var all = Array.prototype.slice.call(data).concat(Array.prototype.slice.call(children))
+        var all = Array.prototype.slice.call(root.data || []).concat(Array.prototype.slice.call(root.children || []))
         for (var i = 0; i < all.length; ++i) {
-            if (all[i] && all[i][property] !== undefined)
-                return all[i]
-            var deeper = all[i] ? holder(all[i], property) : null
-            if (deeper)
-                return deeper
+            var found = all[i] && (all[i][property] !== undefined ? all[i] : holder(all[i], property))
+            if (found)
+                return found
+        }
+        return null
+    }
+
+    function flickableOf(item) {
+        for (var p = item.parent; p; p = p.parent) {
+            if (p.contentY !== undefined && p.flicking !== undefined)
+                return p
         }
         return null
     }
 
     // Scrolls a form so that the item is in view, as an operator would.
     function scrollTo(item) {
-        for (var p = item.parent; p; p = p.parent) {
-            if (p.contentY !== undefined && p.flicking !== undefined) {
-                var y = item.mapToItem(p.contentItem, 0, 0).y
-                p.contentY = Math.max(0, Math.min(y, p.contentHeight - p.height))
-                break
-            }
+        var p = flickableOf(item)
+        if (p) {
+            var y = item.mapToItem(p.contentItem, 0, 0).y
+            p.contentY = Math.max(0, Math.min(y, p.contentHeight - p.height))
         }
         waitForRendering(window.contentItem, 250)
+    }
+
+    function inView(item) {
+        var p = flickableOf(item), y = p ? item.mapToItem(p, 0, 0).y : 0
+        return !p || (y >= 0 && y + item.height <= p.height)
     }
 
     function click(name) {
@@ -154,6 +169,15 @@ TestCase {
         tryVerify(function() { return item.visible && item.width > 0 }, 3000, name + " is not shown")
         scrollTo(item)
         mouseClick(item)
+    }
+
+    // Replaces the field's text by typing.
+    function type(name, text) {
+        mouseClick(named(name).field || named(name))
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        keyClick(Qt.Key_Delete)
+        for (var c of text)
+            keyClick(c)
     }
 
     // Starts the clock and presses the button.

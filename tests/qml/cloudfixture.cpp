@@ -71,14 +71,6 @@ QString CloudFixture::start(const QString &deviceId, bool storeSettings)
     return deviceId;
 }
 
-void CloudFixture::stop()
-{
-    m_link.reset();
-    m_observer.reset();
-    m_observerReady = false;
-    m_broker.reset();
-}
-
 void CloudFixture::joinObserver()
 {
     m_observer = std::make_unique<QMQTT::Client>();
@@ -108,16 +100,6 @@ bool CloudFixture::toolSubscribed(const QString &deviceId) const
     return true;
 }
 
-QString CloudFixture::user() const
-{
-    return gatewayUser;
-}
-
-QString CloudFixture::password() const
-{
-    return gatewayPassword;
-}
-
 QStringList CloudFixture::messages(const QString &topic) const
 {
     QStringList payloads;
@@ -139,52 +121,6 @@ void CloudFixture::publish(const QString &topic, const QString &payload)
 {
     if (m_observer)
         m_observer->publish(QMQTT::Message(0, topic, payload.toUtf8(), 1));
-}
-
-void CloudFixture::publishNetworkReport(const QString &text)
-{
-    if (m_link)
-        m_link->publishNetworkReport(text);
-}
-
-void CloudFixture::publishError(const QString &text)
-{
-    if (m_link)
-        m_link->publishError(text);
-}
-
-void CloudFixture::publishPortData(int port, const QString &text)
-{
-    if (m_link)
-        m_link->publishPortData(port, text);
-}
-
-void CloudFixture::setFailWrites(bool fail)
-{
-    if (m_link)
-        m_link->setFailWrites(fail);
-}
-
-void CloudFixture::setGatewayOnline(bool online)
-{
-    if (!m_link)
-        return;
-    if (online)
-        m_link->start();
-    else
-        m_link->stop();
-}
-
-void CloudFixture::stopBroker()
-{
-    if (m_broker)
-        m_broker->stop();
-}
-
-void CloudFixture::killBroker()
-{
-    if (m_broker)
-        m_broker->kill();
 }
 
 bool CloudFixture::restartBroker()

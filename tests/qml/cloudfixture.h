@@ -34,17 +34,11 @@ public:
     // on the warning output.
     Q_INVOKABLE QString start(const QString &deviceId = QStringLiteral("KV-0001"),
                               bool storeSettings = true);
-    Q_INVOKABLE void stop();
 
     Q_INVOKABLE bool gatewayOnline() const { return m_link && m_link->isConnected(); }
     Q_INVOKABLE bool observerReady() const { return m_observerReady; }
     // True once the tool's client holds all five topics of the identifier.
     Q_INVOKABLE bool toolSubscribed(const QString &deviceId) const;
-
-    Q_INVOKABLE QString brokerHost() const { return m_broker ? m_broker->host() : QString(); }
-    Q_INVOKABLE int brokerPort() const { return m_broker ? m_broker->port() : 0; }
-    Q_INVOKABLE QString user() const;
-    Q_INVOKABLE QString password() const;
 
     // What the gateway took: commands on its config topic, JSON on its sub
     // topic, in arrival order.
@@ -55,15 +49,34 @@ public:
     Q_INVOKABLE void clearReceived();
 
     Q_INVOKABLE void publish(const QString &topic, const QString &payload);
-    Q_INVOKABLE void publishNetworkReport(const QString &text);
-    Q_INVOKABLE void publishError(const QString &text);
-    Q_INVOKABLE void publishPortData(int port, const QString &text);
-    Q_INVOKABLE void setFailWrites(bool fail);
+    // The gateway's own messages, and its misbehaviour.
+    Q_INVOKABLE void publishNetworkReport(const QString &text)
+    {
+        if (m_link)
+            m_link->publishNetworkReport(text);
+    }
+    Q_INVOKABLE void publishPortData(int port, const QString &text)
+    {
+        if (m_link)
+            m_link->publishPortData(port, text);
+    }
+    Q_INVOKABLE void setFailWrites(bool fail)
+    {
+        if (m_link)
+            m_link->setFailWrites(fail);
+    }
     // A silent gateway stays off the broker: nothing is answered.
-    Q_INVOKABLE void setGatewayOnline(bool online);
+    Q_INVOKABLE void setGatewayOnline(bool online)
+    {
+        if (m_link)
+            online ? m_link->start() : m_link->stop();
+    }
 
-    Q_INVOKABLE void stopBroker();
-    Q_INVOKABLE void killBroker();
+    Q_INVOKABLE void stopBroker()
+    {
+        if (m_broker)
+            m_broker->stop();
+    }
     Q_INVOKABLE bool restartBroker();
 
 private:

@@ -32,9 +32,3 @@ void GatewayFixture::removeSettingsFile()
 {
     QFile::remove(SettingsStore::settingsFilePath());
 }
-
-QString GatewayFixture::settingsFileText() const
-{
-    QFile file(SettingsStore::settingsFilePath());
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}

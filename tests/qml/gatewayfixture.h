@@ -47,7 +47,6 @@ public:
         model().setSetting(key, value);
     }
     Q_INVOKABLE int deviceCount() const { return int(model().devices().size()); }
-    Q_INVOKABLE QString deviceName(int index) const { return model().devices().value(index).name; }
     Q_INVOKABLE int saveCount() const { return model().saveCount(); }
 
     Q_INVOKABLE void setRefuseSave(bool refuse) { model().setRefuseSave(refuse); }
@@ -64,7 +63,6 @@ public:
 
     // Removes the settings file, which lives in the suite's temporary folder.
     Q_INVOKABLE void removeSettingsFile();
-    Q_INVOKABLE QString settingsFileText() const;
 
 signals:
     // Emitted before the simulator and its gateway model go away.

@@ -15,17 +15,15 @@ PageCase {
     }
 
     function expectFormEmpty() {
-        compare(named("portCombo").currentIndex, 0)
-        for (var name of ["slaveIdField", "funcCodeField", "addrrsField", "valField", "errText"])
-            compare(named(name).text, "", name + " not emptied")
+        compare(["portCombo", "slaveIdField", "funcCodeField", "addrrsField", "valField", "errText"].map(
+                    function(n) { return n === "portCombo" ? named(n).currentIndex : named(n).text }), [0, "", "", "", "", ""])
     }
 
     function expectOutcome(written) {
         var dialog = waitOpened(written ? "addedSuccesspopup" : "failedpopup", 12000)
         expectLine(written ? "Parameters Written successfully" : "Failed to write parameters.",
                    written ? "white" : "red")
-        verify(!page.addingDevice)
-        verify(!page.writeTimeout.running)
+        verify(!page.addingDevice && !page.writeTimeout.running)
         return dialog
     }
 
@@ -58,11 +56,8 @@ PageCase {
         cloud.setFailWrites(!!data.failWrites)
         fill(data.form)
         click("writeButton")
-        verify(page.addingDevice)
-        verify(page.writeTimeout.running)
+        verify(page.addingDevice && page.writeTimeout.running)
         compare(seenOn(topic("sub"), 1), [data.json])
-        tryCompare(cloud.writeRequests(), "length", 1)
-        compare(cloud.writeRequests(), [data.json])
         // The answer comes on the port's data topic.
         compare(seenOn(topic("pub/port" + (data.form.portCombo + 1)), 1),
                 [data.refused ? '{"write":"FAIL"}' : '{"write":"OK"}'])
@@ -78,11 +73,10 @@ PageCase {
         var list = "Values should be like: 100,40,20"
         return [
             { tag: "single, no slave", url: single, form: form(0, "", "6", "100", "1000"), message: "Enter all values" },
-            { tag: "single, no value", url: single, form: form(0, "1", "6", "100", ""), message: "Enter all values" },
+            { tag: "single, no value", url: single, form: form(1, "1", "6", "100", ""), message: "Enter all values" },
             { tag: "single, no function code", url: single, form: form(0, "1", "", "100", "1"), message: "Enter all values" },
             { tag: "multiple, no address", url: multiple, form: form(0, "1", "16", "", "1,2"), message: "Enter all values" },
-            { tag: "multiple, space inside", url: multiple, form: form(0, "1", "16", "0", "100, 40"), message: list },
-            { tag: "multiple, trailing comma", url: multiple, form: form(0, "1", "16", "0", "100,40,"), message: list }
+            { tag: "multiple, space inside", url: multiple, form: form(0, "1", "16", "0", "100, 40"), message: list }
         ]
     }
 
@@ -91,16 +85,8 @@ PageCase {
         fill(data.form)
         click("writeButton")
         expectLine(data.message, "red")
-        verify(!page.addingDevice)
-        verify(!page.writeTimeout.running)
+        verify(!page.addingDevice && !page.writeTimeout.running)
         compare(named("valField").text, data.form.valField)
-        wait(300)
-        compare(cloud.messages(topic("sub")), [])
-    }
-
-    function test_clearEmptiesTheForm() {
-        openCloud(single)
-        fill(form(1, "1", "6", "100", "1000"))
         click("clearButton")
         expectFormEmpty()
         wait(300)
@@ -132,26 +118,9 @@ PageCase {
         expectOutcome(true)
     }
 
-    function test_otherAnswersAreIgnored_data() {
-        return [ { tag: "lower-case ok", payload: '{"write":"ok"}' }, { tag: "not JSON", payload: 'write OK' } ]
-    }
-
-    function test_otherAnswersAreIgnored(data) {
-        openCloud(single)
-        silenceGateway()
-        fill(form(0, "1", "6", "100", "1000"))
-        click("writeButton")
-        seenOn(topic("sub"), 1)
-        cloud.publish(topic("pub/port1"), data.payload)
-        tryVerify(function() { return tcpClient.terminalLogFromMqtt.indexOf(data.payload) >= 0 }, 5000)
-        wait(200)
-        verify(page.addingDevice)
-        verify(!named("addedSuccesspopup").opened)
-        verify(!named("failedpopup").opened)
-    }
-
-    // No answer: the guard counts 10 s from the first of two writes, and an
-    // answer that comes after it is still shown.
+    // No answer (answers of other forms are not one): the guard counts 10 s
+    // from the first of two writes, and an answer that comes after it is
+    // still shown.
     function test_guardEndsTheWaitAfterTenSeconds() {
         openCloud(single)
         silenceGateway()
@@ -163,7 +132,10 @@ PageCase {
         click("writeButton")
         seenOn(topic("sub"), 2)
         compare(cloud.writeRequests(), [])
-        wait(5500)
+        for (var payload of ['{"write":"ok"}', 'write OK'])
+            cloud.publish(topic("pub/port1"), payload)
+        tryVerify(function() { return tcpClient.terminalLogFromMqtt.indexOf("write OK") >= 0 }, 5000)
+        wait(5000)
         verify(page.addingDevice, "gave up early")
         tryCompare(named("failedpopup"), "opened", true, 3000)
         var elapsed = Date.now() - t0
