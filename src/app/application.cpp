@@ -12,15 +12,39 @@
 #include <QDebug>
 #include <QHostAddress>
 #include <QMessageBox>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QQuickWindow>
 
 void showStartupFailureBox(const StartupFailure &failure)
 {
     QMessageBox::critical(nullptr, failure.title, failure.text, QMessageBox::Ok,
                           QMessageBox::NoButton);
+}
+
+void chooseGraphicsApi()
+{
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND")
+        || qEnvironmentVariableIsSet("QSG_RHI_BACKEND")
+        || QQuickWindow::graphicsApi() != QSGRendererInterface::OpenGL)
+        return;
+    // Mesa's software drivers name themselves in the renderer string.
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface))
+        return;
+    const QByteArray renderer =
+        reinterpret_cast<const char *>(context.functions()->glGetString(GL_RENDERER));
+    context.doneCurrent();
+    if (renderer.contains("llvmpipe") || renderer.contains("softpipe"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
 void registerInterfaceTypes()
@@ -37,6 +61,7 @@ int runApplication(int &argc, char **argv, const QUrl &mainUrl,
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KV_VERSION));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chooseGraphicsApi();
     registerInterfaceTypes();
 
     // The backend is built before the engine and destroyed after it, so no

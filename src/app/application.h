@@ -17,6 +17,14 @@ using StartupFailurePresenter = std::function<void(const StartupFailure &)>;
 // Shows the failure in a modal critical message box with a single OK button.
 void showStartupFailureBox(const StartupFailure &failure);
 
+// Picks how the interface's windows are drawn; call it after the application
+// object is made and before any window. Where OpenGL is itself a software
+// rasterizer (a machine or virtual display without a graphics card) it is
+// Qt Quick's software renderer, which repaints only what changed instead of
+// the whole window for every frame. QT_QUICK_BACKEND or QSG_RHI_BACKEND in
+// the environment choose instead (QSG_RHI_BACKEND=opengl keeps OpenGL).
+void chooseGraphicsApi();
+
 // Makes the interface's own C++ items known to QML ("import Kestrelvane").
 void registerInterfaceTypes();
 

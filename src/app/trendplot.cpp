@@ -4,9 +4,9 @@
 #include "trendstore.h"
 
 #include <QDateTime>
+#include <QPainter>
+#include <QPolygonF>
 #include <QSaveFile>
-#include <QSGFlatColorMaterial>
-#include <QSGGeometryNode>
 #include <QUrl>
 
 #include <cmath>
@@ -29,11 +29,10 @@ double niceStep(double span)
 } // namespace
 
 TrendPlot::TrendPlot(QQuickItem *parent)
-    : QQuickItem(parent)
+    : QQuickPaintedItem(parent)
 {
-    setFlag(ItemHasContents);
     m_frameTimer.setInterval(frameIntervalMs);
-    connect(&m_frameTimer, &QTimer::timeout, this, &QQuickItem::polish);
+    connect(&m_frameTimer, &QTimer::timeout, this, &TrendPlot::redraw);
     setRange(0, 1);
 }
 
@@ -44,7 +43,7 @@ void TrendPlot::setStore(TrendStore *store)
     m_store = store;
     emit storeChanged();
     updateTimer();
-    polish();
+    redraw();
 }
 
 void TrendPlot::setSeries(const QStringList &series)
@@ -54,7 +53,7 @@ void TrendPlot::setSeries(const QStringList &series)
     m_series = series;
     emit seriesChanged();
     updateTimer();
-    polish();
+    redraw();
 }
 
 void TrendPlot::setSpanSeconds(int seconds)
@@ -64,7 +63,7 @@ void TrendPlot::setSpanSeconds(int seconds)
         return;
     m_spanSeconds = seconds;
     emit spanSecondsChanged();
-    polish();
+    redraw();
 }
 
 void TrendPlot::setPaused(bool paused)
@@ -76,7 +75,15 @@ void TrendPlot::setPaused(bool paused)
     m_paused = paused;
     emit pausedChanged();
     updateTimer();
+    redraw();
+}
+
+// Both in one go: an update asked for while polishing would cost a second
+// frame with the software renderer.
+void TrendPlot::redraw()
+{
     polish();
+    update();
 }
 
 qint64 TrendPlot::endTime() const
@@ -97,14 +104,14 @@ void TrendPlot::updateTimer()
 
 void TrendPlot::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
-    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    QQuickPaintedItem::geometryChange(newGeometry, oldGeometry);
     if (newGeometry.size() != oldGeometry.size())
-        polish();
+        redraw();
 }
 
 void TrendPlot::itemChange(ItemChange change, const ItemChangeData &value)
 {
-    QQuickItem::itemChange(change, value);
+    QQuickPaintedItem::itemChange(change, value);
     if (change == ItemVisibleHasChanged || change == ItemSceneChange)
         updateTimer();
 }
@@ -118,8 +125,7 @@ QColor TrendPlot::colorAt(int index)
 }
 
 // Reduces the shown series to pixel columns here, on the interface thread,
-// where the store lives; the render thread only turns the points into
-// vertices.
+// where the store lives; painting only maps the points to pixels.
 void TrendPlot::updatePolish()
 {
     const int width = int(this->width());
@@ -127,7 +133,6 @@ void TrendPlot::updatePolish()
     m_lines.assign(std::size_t(shown), {});
     if (!m_store || width <= 0) {
         m_columns.clear();
-        update();
         return;
     }
     const qint64 end = endTime();
@@ -175,7 +180,6 @@ void TrendPlot::updatePolish()
     }
     if (low <= high)
         setRange(low, high);
-    update();
     emit drawn();
 }
 
@@ -226,44 +230,19 @@ void TrendPlot::setRange(double low, double high)
     emit rangeChanged();
 }
 
-QSGNode *TrendPlot::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+void TrendPlot::paint(QPainter *painter)
 {
-    QSGNode *root = oldNode ? oldNode : new QSGNode;
-    while (root->childCount() > int(m_lines.size())) {
-        QSGNode *child = root->lastChild();
-        root->removeChildNode(child);
-        delete child;
-    }
-    while (root->childCount() < int(m_lines.size())) {
-        auto *node = new QSGGeometryNode;
-        auto *geometry = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(), 0);
-        geometry->setDrawingMode(QSGGeometry::DrawLineStrip);
-        geometry->setLineWidth(1.0f);
-        node->setGeometry(geometry);
-        node->setMaterial(new QSGFlatColorMaterial);
-        node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
-        root->appendChildNode(node);
-    }
-
     const double h = height();
     const double scale = h / (m_maximum - m_minimum);
-    auto *node = static_cast<QSGGeometryNode *>(root->firstChild());
+    QPolygonF points;
     for (std::size_t s = 0; s < m_lines.size(); ++s) {
         const std::vector<Point> &line = m_lines[s];
-        QSGGeometry *geometry = node->geometry();
-        geometry->allocate(int(line.size()));
-        QSGGeometry::Point2D *vertices = geometry->vertexDataAsPoint2D();
+        points.resize(qsizetype(line.size()));
         for (std::size_t i = 0; i < line.size(); ++i)
-            vertices[i].set(line[i].x, float(h - (line[i].value - m_minimum) * scale));
-        auto *material = static_cast<QSGFlatColorMaterial *>(node->material());
-        if (material->color() != colorAt(int(s))) {
-            material->setColor(colorAt(int(s)));
-            node->markDirty(QSGNode::DirtyMaterial);
-        }
-        node->markDirty(QSGNode::DirtyGeometry);
-        node = static_cast<QSGGeometryNode *>(node->nextSibling());
+            points[qsizetype(i)] = {line[i].x, h - (line[i].value - m_minimum) * scale};
+        painter->setPen(QPen(colorAt(int(s)), 0));
+        painter->drawPolyline(points);
     }
-    return root;
 }
 
 QString TrendPlot::timeAt(qreal x) const

@@ -4,7 +4,7 @@
 
 #include <QColor>
 #include <QPointer>
-#include <QQuickItem>
+#include <QQuickPaintedItem>
 #include <QStringList>
 #include <QTimer>
 #include <QVariantList>
@@ -17,9 +17,11 @@
 // shown. Each series is reduced to its lowest and highest value per pixel
 // column; columns are fixed in time, so a frame only adds the samples that
 // came since the last one and its cost follows the width of the item, not
-// the number of samples. The lines are scene-graph line strips. While live
-// it redraws at a steady rate so the axis scrolls.
-class TrendPlot : public QQuickItem
+// the number of samples. The lines are painted with QPainter, which every
+// scene graph backend draws, the software one included (chosen where OpenGL
+// would itself be a software rasterizer). While live it redraws at a steady
+// rate so the axis scrolls.
+class TrendPlot : public QQuickPaintedItem
 {
     Q_OBJECT
     Q_PROPERTY(TrendStore *store READ store WRITE setStore NOTIFY storeChanged)
@@ -70,7 +72,7 @@ signals:
 
 protected:
     void updatePolish() override;
-    QSGNode *updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *) override;
+    void paint(QPainter *painter) override;
     void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
     void itemChange(ItemChange change, const ItemChangeData &value) override;
 
@@ -97,6 +99,7 @@ private:
         std::deque<Column> columns;
     };
 
+    void redraw();
     qint64 endTime() const;
     qint64 spanMs() const { return qint64(m_spanSeconds) * 1000; }
     void updateTimer();

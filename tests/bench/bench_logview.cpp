@@ -482,6 +482,7 @@ int main(int argc, char *argv[])
 
     QGuiApplication app(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chooseGraphicsApi();
     qputenv("QT_LOGGING_RULES", "default.debug=false");
     benchClock().start();
 
@@ -516,8 +517,12 @@ int main(int argc, char *argv[])
     Tool tool;
     tool.load();
     FrameWatch frames(tool.window);
-    out() << "Platform " << QGuiApplication::platformName() << ", window " << tool.window->width()
-          << "x" << tool.window->height() << ", " << seconds << " s per page" << Qt::endl;
+    out() << "Platform " << QGuiApplication::platformName() << ", "
+          << (tool.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software
+                  ? "software renderer"
+                  : "OpenGL")
+          << ", window " << tool.window->width() << "x" << tool.window->height() << ", " << seconds
+          << " s per page" << Qt::endl;
 
     for (const QString &rate : parser.value(ratesOption).split(',', Qt::SkipEmptyParts))
         monitorScenario(tool, gateway, frames, rate.toInt(), seconds);

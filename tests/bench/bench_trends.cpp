@@ -177,6 +177,7 @@ int main(int argc, char *argv[])
     QTemporaryDir configHome; // keep the bridge away from the user's settings file
     qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chooseGraphicsApi();
     registerInterfaceTypes();
 
     MonitorFeed feed;
@@ -264,12 +265,15 @@ int main(int argc, char *argv[])
     }
 
     out << QStringLiteral("median of %1 rounds of %2 s; %3 series at %4 samples/s, an hour of "
-                          "them held; %5 platform, window 1280 x 800:\n")
+                          "them held; %5 platform, %6, window 1280 x 800:\n")
                .arg(rounds)
                .arg(phaseSeconds)
                .arg(devices * pairsPerDevice)
                .arg(samplesPerSecond)
-               .arg(QGuiApplication::platformName());
+               .arg(QGuiApplication::platformName(),
+                    view.rendererInterface()->graphicsApi() == QSGRendererInterface::Software
+                        ? QStringLiteral("software renderer")
+                        : QStringLiteral("OpenGL"));
     const double base = closed.median(&Phase::cpu);
     for (const Figures *figures : {&closed, &minute, &hour}) {
         out << QStringLiteral("  %1: %2 frames/s, %3 % of a core")

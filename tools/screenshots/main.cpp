@@ -105,6 +105,7 @@ int main(int argc, char *argv[])
     qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
     QApplication app(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chooseGraphicsApi();
     const QDir folder(app.arguments().value(1, QStringLiteral("screenshots")));
     QDir().mkpath(folder.path());
 
