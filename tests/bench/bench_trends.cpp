@@ -108,26 +108,13 @@ struct ThreadCpu
 
 ThreadCpu threadMicroseconds()
 {
-    static const long ticksPerSecond = sysconf(_SC_CLK_TCK);
     ThreadCpu cpu;
     const QDir tasks(QStringLiteral("/proc/self/task"));
     const QString self = QString::number(getpid());
     for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(tasks.filePath(task) + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const qsizetype open = text.indexOf('(');
-        const qsizetype close = text.lastIndexOf(')');
-        if (open < 0 || close < 0)
-            continue;
-        // After the name: the state, ten fields, then utime and stime.
-        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-        if (fields.size() <= 12)
-            continue;
-        const qint64 us =
-            (fields[11].toLongLong() + fields[12].toLongLong()) * 1'000'000 / ticksPerSecond;
-        const QByteArray name = text.mid(open + 1, close - open - 1);
+        QByteArray name;
+        const auto us =
+            qint64(statCpuSeconds(tasks.filePath(task) + QStringLiteral("/stat"), &name) * 1e6);
         if (task == self)
             cpu.interface += us;
         else if (name.startsWith("llvmpipe"))

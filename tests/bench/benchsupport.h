@@ -31,19 +31,31 @@ inline double median(QList<double> values)
     return values[values.size() / 2];
 }
 
-// Processor seconds (user and system) a process has used so far, from
-// /proc/<pid>/stat; 0 when it is gone.
-inline double processCpuSeconds(qint64 pid)
+// Processor seconds (user and system) that a /proc stat file reports for a
+// process or a thread, with the command name it reports; 0 when it is gone.
+inline double statCpuSeconds(const QString &statPath, QByteArray *name = nullptr)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(statPath);
     if (!stat.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray text = stat.readAll();
-    // The command name in parentheses may hold spaces: count fields after it.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    const qsizetype open = text.indexOf('(');
+    const qsizetype close = text.lastIndexOf(')');
+    if (open < 0 || close < 0)
+        return 0;
+    if (name)
+        *name = text.mid(open + 1, close - open - 1);
+    // The name may hold spaces: after it come the state, ten fields, then
+    // utime and stime.
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
     if (fields.size() < 13)
         return 0;
     return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+inline double processCpuSeconds(qint64 pid)
+{
+    return statCpuSeconds(QStringLiteral("/proc/%1/stat").arg(pid));
 }
 
 // Resident set size of this process in kB.
