@@ -165,18 +165,14 @@ PageCard {
 
                     Repeater {
                         model: plot.ticks
-                        Item {
+                        Text {
                             required property real modelData
-                            readonly property real at: frame.height
-                                * (1 - (modelData - plot.minimum) / (plot.maximum - plot.minimum))
-                            Rectangle { x: 0; y: parent.at; width: frame.width; height: 1; color: "#2f4357" }
-                            Text {
-                                x: -width - 8
-                                y: parent.at - height / 2
-                                text: Number(parent.modelData).toPrecision(6).replace(/\.?0+$/, "")
-                                color: Palette.caption
-                                font.pixelSize: 11
-                            }
+                            x: -width - 8
+                            y: frame.height * (1 - (modelData - plot.minimum) / (plot.maximum - plot.minimum))
+                               - height / 2
+                            text: Number(modelData).toPrecision(6).replace(/\.?0+$/, "")
+                            color: Palette.caption
+                            font.pixelSize: 11
                         }
                     }
                     Repeater {
@@ -198,7 +194,8 @@ PageCard {
                         id: plot
                         objectName: "trendPlot"
                         anchors.fill: parent
-                        clip: true
+                        backgroundColor: Palette.fieldFill
+                        gridColor: "#2f4357"
                         store: root.store
                         series: root.selected
                     }
@@ -227,11 +224,14 @@ PageCard {
                         radius: 6
                         color: "#e0243447"
                         border.color: Palette.fieldBorder
-                        // Refreshed as the pointer moves and as the plot scrolls under it.
+                        // Refreshed as the pointer moves, and as the plot scrolls under it
+                        // at a pace one can read (not each frame).
                         property var values: []
                         property string time: ""
-                        // Assigned only when it differs: the rows are made anew on each assignment.
+                        property double refreshedAt: 0
+                        // Assigned only when it differs, so an unmoved readout costs no frame.
                         function refresh() {
+                            refreshedAt = Date.now()
                             time = visible ? plot.timeAt(pointer.mouseX) : ""
                             var now = visible ? plot.valuesAt(pointer.mouseX) : []
                             if (JSON.stringify(now) !== JSON.stringify(values))
@@ -244,7 +244,11 @@ PageCard {
                         }
                         Connections {
                             target: plot
-                            function onDrawn() { readout.refresh() }
+                            enabled: readout.visible
+                            function onAdvanced() {
+                                if (Date.now() - readout.refreshedAt >= 100)
+                                    readout.refresh()
+                            }
                         }
                         Column {
                             id: readoutColumn
@@ -254,12 +258,15 @@ PageCard {
                                 color: "white"
                                 font.pixelSize: 12
                             }
+                            // By count, so that new values change the rows' texts
+                            // instead of making the rows anew.
                             Repeater {
-                                model: readout.values
+                                model: readout.values.length
                                 Text {
-                                    required property var modelData
-                                    text: modelData.name + ": " + (modelData.value.length > 0 ? modelData.value : "–")
-                                    color: modelData.color
+                                    required property int index
+                                    readonly property var entry: readout.values[index] || { name: "", value: "", color: "white" }
+                                    text: entry.name + ": " + (entry.value.length > 0 ? entry.value : "–")
+                                    color: entry.color
                                     textFormat: Text.PlainText
                                     font.pixelSize: 12
                                 }

@@ -5,8 +5,9 @@
 
 #include <QDateTime>
 #include <QPainter>
-#include <QPolygonF>
+#include <QQuickWindow>
 #include <QSaveFile>
+#include <QSGImageNode>
 #include <QUrl>
 
 #include <cmath>
@@ -29,11 +30,30 @@ double niceStep(double span)
 } // namespace
 
 TrendPlot::TrendPlot(QQuickItem *parent)
-    : QQuickPaintedItem(parent)
+    : QQuickItem(parent)
 {
+    setFlag(ItemHasContents);
     m_frameTimer.setInterval(frameIntervalMs);
     connect(&m_frameTimer, &QTimer::timeout, this, &TrendPlot::redraw);
     setRange(0, 1);
+}
+
+void TrendPlot::setBackgroundColor(const QColor &color)
+{
+    if (m_backgroundColor == color)
+        return;
+    m_backgroundColor = color;
+    emit backgroundColorChanged();
+    redraw();
+}
+
+void TrendPlot::setGridColor(const QColor &color)
+{
+    if (m_gridColor == color)
+        return;
+    m_gridColor = color;
+    emit gridColorChanged();
+    redraw();
 }
 
 void TrendPlot::setStore(TrendStore *store)
@@ -79,11 +99,13 @@ void TrendPlot::setPaused(bool paused)
 }
 
 // Both in one go: an update asked for while polishing would cost a second
-// frame with the software renderer.
+// frame. For the same reason the axis announces its move here, before the
+// frame, not while polishing.
 void TrendPlot::redraw()
 {
     polish();
     update();
+    emit advanced();
 }
 
 qint64 TrendPlot::endTime() const
@@ -104,14 +126,14 @@ void TrendPlot::updateTimer()
 
 void TrendPlot::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
-    QQuickPaintedItem::geometryChange(newGeometry, oldGeometry);
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
     if (newGeometry.size() != oldGeometry.size())
         redraw();
 }
 
 void TrendPlot::itemChange(ItemChange change, const ItemChangeData &value)
 {
-    QQuickPaintedItem::itemChange(change, value);
+    QQuickItem::itemChange(change, value);
     if (change == ItemVisibleHasChanged || change == ItemSceneChange)
         updateTimer();
 }
@@ -124,77 +146,80 @@ QColor TrendPlot::colorAt(int index)
     return colors[((index % count) + count) % count];
 }
 
-// Reduces the shown series to pixel columns here, on the interface thread,
-// where the store lives; painting only maps the points to pixels.
+// Reduces the shown series to pixel columns and brings the picture up to
+// date here, on the interface thread, where the store lives; the scene graph
+// only takes the picture as a texture.
 void TrendPlot::updatePolish()
 {
-    const int width = int(this->width());
+    const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : 1;
+    const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
     const qsizetype shown = m_series.size();
-    m_lines.assign(std::size_t(shown), {});
-    if (!m_store || width <= 0) {
+    if (!m_store || pixels.isEmpty()) {
         m_columns.clear();
+        m_canvas.draw({}, 0, m_scale, {}, 0);
         return;
     }
     const qint64 end = endTime();
     const qint64 from = end - spanMs();
-    const double msPerColumn = double(spanMs()) / width;
+    const double msPerColumn = double(spanMs()) / pixels.width();
     if (msPerColumn != m_msPerColumn || m_columns.size() != std::size_t(shown)) {
         m_columns.assign(std::size_t(shown), {});
         m_msPerColumn = msPerColumn;
+        m_canvas.invalidate();
     }
 
     // Columns are fixed in time (multiples of their width since the epoch),
     // not to the moving left edge: a sample stays in its column from frame
-    // to frame, so the lines glide instead of flickering.
-    const auto columnOf = [msPerColumn](qint64 time) {
-        return qint64(std::floor(double(time) / msPerColumn));
-    };
-    const qint64 firstColumn = columnOf(from);
-    const double offset = (double(firstColumn) * msPerColumn - double(from)) / msPerColumn;
+    // to frame, so the lines glide instead of flickering, and the picture
+    // only ever moves by whole columns.
+    const auto firstColumn = qint64(std::floor(double(from) / msPerColumn));
+    qint64 changedFrom = std::numeric_limits<qint64>::max();
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
-
+    std::vector<TrendCanvas::Line> lines;
+    lines.reserve(std::size_t(shown));
     for (qsizetype s = 0; s < shown; ++s) {
         SeriesColumns &known = m_columns[std::size_t(s)];
         const TrendSeries *series = m_store->series(m_series[s]);
         // A store emptied and filled again may hand out a new series at the
         // old one's address; it cannot have had as many samples yet.
-        if (series != known.series || (series && known.next > series->appended()))
+        if (series != known.series || (series && known.next > series->appended())) {
             known = {series, 0, {}};
-        if (!series)
-            continue;
-        takeNewSamples(known, from, end, msPerColumn);
-        while (!known.columns.empty() && known.columns.front().index < firstColumn)
-            known.columns.pop_front();
-
-        std::vector<Point> &line = m_lines[std::size_t(s)];
-        line.reserve(known.columns.size() * 2);
-        for (const Column &column : known.columns) {
-            const float x = float(double(column.index - firstColumn) + offset + 0.5);
-            line.push_back({x, column.leastFirst ? column.least : column.most});
-            if (column.least != column.most)
-                line.push_back({x, column.leastFirst ? column.most : column.least});
-            low = qMin(low, column.least);
-            high = qMax(high, column.most);
+            m_canvas.invalidate();
         }
+        if (series)
+            changedFrom = qMin(changedFrom, takeNewSamples(known, from, end, msPerColumn));
+        // One column before the left edge stays, for the line to enter from.
+        while (known.columns.size() > 1 && known.columns[1].index < firstColumn)
+            known.columns.pop_front();
+        for (const Column &column : known.columns) {
+            if (column.index >= firstColumn) {
+                low = qMin(low, column.least);
+                high = qMax(high, column.most);
+            }
+        }
+        lines.push_back({&known.columns, colorAt(int(s))});
     }
     if (low <= high)
         setRange(low, high);
-    emit drawn();
+    m_canvas.setColors(m_backgroundColor, m_gridColor);
+    m_canvas.draw(pixels, firstColumn, m_scale, lines, changedFrom);
 }
 
-void TrendPlot::takeNewSamples(SeriesColumns &known, qint64 from, qint64 end,
-                               double msPerColumn) const
+qint64 TrendPlot::takeNewSamples(SeriesColumns &known, qint64 from, qint64 end,
+                                 double msPerColumn) const
 {
     const TrendSeries &series = *known.series;
     const qint64 firstHeld = series.appended() - series.size();
     qsizetype i =
         known.next > firstHeld ? qsizetype(known.next - firstHeld) : series.lowerBound(from);
+    qint64 changedFrom = std::numeric_limits<qint64>::max();
     for (; i < series.size(); ++i) {
         const TrendSeries::Sample &sample = series.at(i);
         if (sample.time > end) // paused: later samples wait for the resume
             break;
         const qint64 index = qint64(std::floor(double(sample.time) / msPerColumn));
+        changedFrom = qMin(changedFrom, index);
         if (known.columns.empty() || known.columns.back().index != index) {
             known.columns.push_back({index, sample.value, sample.value, true});
             continue;
@@ -209,6 +234,7 @@ void TrendPlot::takeNewSamples(SeriesColumns &known, qint64 from, qint64 end,
         }
     }
     known.next = firstHeld + i;
+    return changedFrom;
 }
 
 void TrendPlot::setRange(double low, double high)
@@ -220,29 +246,34 @@ void TrendPlot::setRange(double low, double high)
         minimum -= step;
         maximum += step;
     }
-    if (minimum == m_minimum && maximum == m_maximum && !m_ticks.isEmpty())
+    if (minimum == m_scale.minimum && maximum == m_scale.maximum && !m_ticks.isEmpty())
         return;
-    m_minimum = minimum;
-    m_maximum = maximum;
-    m_ticks.clear();
+    m_scale = {minimum, maximum, {}};
     for (int i = 0; i <= 20 && minimum + i * step <= maximum + step / 2; ++i)
-        m_ticks.append(minimum + i * step);
+        m_scale.grid.push_back(minimum + i * step);
+    m_ticks.clear();
+    for (const double tick : m_scale.grid)
+        m_ticks.append(tick);
     emit rangeChanged();
 }
 
-void TrendPlot::paint(QPainter *painter)
+QSGNode *TrendPlot::updatePaintNode(QSGNode *node, UpdatePaintNodeData *)
 {
-    const double h = height();
-    const double scale = h / (m_maximum - m_minimum);
-    QPolygonF points;
-    for (std::size_t s = 0; s < m_lines.size(); ++s) {
-        const std::vector<Point> &line = m_lines[s];
-        points.resize(qsizetype(line.size()));
-        for (std::size_t i = 0; i < line.size(); ++i)
-            points[qsizetype(i)] = {line[i].x, h - (line[i].value - m_minimum) * scale};
-        painter->setPen(QPen(colorAt(int(s)), 0));
-        painter->drawPolyline(points);
+    const QImage &image = m_canvas.image();
+    if (image.isNull()) {
+        delete node;
+        return nullptr;
     }
+    auto *picture = static_cast<QSGImageNode *>(node);
+    if (!picture) {
+        picture = window()->createImageNode();
+        // It deletes the texture it is given, and the one before on each new one.
+        picture->setOwnsTexture(true);
+        picture->setFiltering(QSGTexture::Nearest);
+    }
+    picture->setTexture(window()->createTextureFromImage(image));
+    picture->setRect(boundingRect());
+    return picture;
 }
 
 QString TrendPlot::timeAt(qreal x) const

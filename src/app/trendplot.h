@@ -1,27 +1,28 @@
 #pragma once
 
+#include "trendcanvas.h"
 #include "trendstore.h"
 
 #include <QColor>
 #include <QPointer>
-#include <QQuickPaintedItem>
+#include <QQuickItem>
 #include <QStringList>
 #include <QTimer>
 #include <QVariantList>
 
-#include <deque>
 #include <vector>
 
 // Draws some series of a TrendStore as lines over one time axis that ends
 // now (or where it was paused) and spans `spanSeconds`, scaled to the values
 // shown. Each series is reduced to its lowest and highest value per pixel
-// column; columns are fixed in time, so a frame only adds the samples that
-// came since the last one and its cost follows the width of the item, not
-// the number of samples. The lines are painted with QPainter, which every
-// scene graph backend draws, the software one included (chosen where OpenGL
-// would itself be a software rasterizer). While live it redraws at a steady
-// rate so the axis scrolls.
-class TrendPlot : public QQuickPaintedItem
+// column; columns are fixed in time, so a frame only takes the samples that
+// came since the last one and draws only the columns they changed (see
+// TrendCanvas): its cost follows what arrived, not the span or the number of
+// samples shown. The picture is painted with QPainter and shown as one
+// texture, which every scene graph backend draws, the software one included
+// (chosen where OpenGL would itself be a software rasterizer). While live it
+// redraws at a steady rate so the axis scrolls.
+class TrendPlot : public QQuickItem
 {
     Q_OBJECT
     Q_PROPERTY(TrendStore *store READ store WRITE setStore NOTIFY storeChanged)
@@ -32,6 +33,11 @@ class TrendPlot : public QQuickPaintedItem
     Q_PROPERTY(double minimum READ minimum NOTIFY rangeChanged)
     Q_PROPERTY(double maximum READ maximum NOTIFY rangeChanged)
     Q_PROPERTY(QVariantList ticks READ ticks NOTIFY rangeChanged)
+    // The plot paints its own background and the grid lines at the ticks:
+    // it is opaque, so what lies below it need not be drawn each frame.
+    Q_PROPERTY(QColor backgroundColor READ backgroundColor WRITE setBackgroundColor NOTIFY
+                   backgroundColorChanged)
+    Q_PROPERTY(QColor gridColor READ gridColor WRITE setGridColor NOTIFY gridColorChanged)
 
 public:
     static constexpr int frameIntervalMs = 25;
@@ -46,9 +52,13 @@ public:
     void setSpanSeconds(int seconds);
     bool isPaused() const { return m_paused; }
     void setPaused(bool paused);
-    double minimum() const { return m_minimum; }
-    double maximum() const { return m_maximum; }
+    double minimum() const { return m_scale.minimum; }
+    double maximum() const { return m_scale.maximum; }
     QVariantList ticks() const { return m_ticks; }
+    QColor backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const QColor &color);
+    QColor gridColor() const { return m_gridColor; }
+    void setGridColor(const QColor &color);
 
     // The colour of the n-th shown series (the legend uses the same).
     Q_INVOKABLE static QColor colorAt(int index);
@@ -67,36 +77,28 @@ signals:
     void spanSecondsChanged();
     void pausedChanged();
     void rangeChanged();
-    // The lines were brought up to date (each frame while live).
-    void drawn();
+    void backgroundColorChanged();
+    void gridColorChanged();
+    // The time axis moved on: each frame while live, and when the span or
+    // the series change. Emitted before the frame is drawn, so what follows
+    // from it is drawn in the same frame.
+    void advanced();
 
 protected:
     void updatePolish() override;
-    void paint(QPainter *painter) override;
+    QSGNode *updatePaintNode(QSGNode *node, UpdatePaintNodeData *) override;
     void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
     void itemChange(ItemChange change, const ItemChangeData &value) override;
 
 private:
-    struct Point
-    {
-        float x;
-        double value;
-    };
-    // The samples of one time column of one series.
-    struct Column
-    {
-        qint64 index; // since the epoch, in column widths
-        double least;
-        double most;
-        bool leastFirst;
-    };
+    using Column = TrendCanvas::Column;
     // What is known of one shown series: its columns so far, and the
     // sequence number (TrendSeries::appended) of its next sample to take.
     struct SeriesColumns
     {
         const TrendSeries *series = nullptr;
         qint64 next = 0;
-        std::deque<Column> columns;
+        TrendCanvas::Columns columns;
     };
 
     void redraw();
@@ -104,19 +106,20 @@ private:
     qint64 spanMs() const { return qint64(m_spanSeconds) * 1000; }
     void updateTimer();
     void setRange(double low, double high);
-    void takeNewSamples(SeriesColumns &known, qint64 from, qint64 end, double msPerColumn) const;
+    // Returns the first column the new samples went into.
+    qint64 takeNewSamples(SeriesColumns &known, qint64 from, qint64 end, double msPerColumn) const;
 
     QPointer<TrendStore> m_store;
     QStringList m_series;
     int m_spanSeconds = 60;
     bool m_paused = false;
     qint64 m_pausedAt = 0;
-    double m_minimum = 0;
-    double m_maximum = 1;
+    TrendCanvas::Scale m_scale{0, 1, {}};
     QVariantList m_ticks;
+    QColor m_backgroundColor = Qt::black;
+    QColor m_gridColor = Qt::darkGray;
     QTimer m_frameTimer;
     std::vector<SeriesColumns> m_columns;
     double m_msPerColumn = 0;
-    // Reduced points per shown series, from the last polish.
-    std::vector<std::vector<Point>> m_lines;
+    TrendCanvas m_canvas;
 };

@@ -1,5 +1,6 @@
 #include "monitordecoder.h"
 #include "monitorsampler.h"
+#include "trendcanvas.h"
 #include "trendcsv.h"
 #include "trendsampler.h"
 #include "trendstore.h"
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <deque>
 
 using Named = QList<QPair<QString, double>>;
 
@@ -121,6 +123,71 @@ private slots:
         QFETCH(QString, payload);
         QFETCH(Named, samples);
         QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload)), samples);
+    }
+
+    // Frame by frame the canvas scrolls and redraws only what changed; the
+    // picture must be the one a whole drawing of the same columns gives.
+    void canvasDrawnInPartsEqualsOneDrawnWhole_data()
+    {
+        QTest::addColumn<int>("frameTicks");  // how far the clock moves each frame
+        QTest::addColumn<int>("columnTicks"); // the time a column spans
+        QTest::addColumn<int>("samples");     // samples in a frame, spread over it
+        QTest::addColumn<int>("quiet");       // frames with none between two with
+        QTest::addColumn<int>("growth");      // how fast the values widen the scale
+        QTest::newRow("a column fills over several frames") << 1 << 4 << 1 << 0 << 0;
+        QTest::newRow("a column a frame") << 1 << 1 << 1 << 0 << 0;
+        QTest::newRow("several columns a frame") << 3 << 1 << 5 << 0 << 0;
+        QTest::newRow("a jump past the whole width") << 100 << 1 << 5 << 0 << 0;
+        QTest::newRow("the axis moves on between samples") << 1 << 1 << 2 << 2 << 0;
+        QTest::newRow("the scale widens") << 2 << 1 << 3 << 0 << 1;
+    }
+
+    void canvasDrawnInPartsEqualsOneDrawnWhole()
+    {
+        QFETCH(int, frameTicks);
+        QFETCH(int, columnTicks);
+        QFETCH(int, samples);
+        QFETCH(int, quiet);
+        QFETCH(int, growth);
+        const QSize size(64, 40);
+        std::deque<TrendCanvas::Column> a, b;
+        const std::vector<TrendCanvas::Line> lines{{&a, Qt::yellow}, {&b, Qt::cyan}};
+        TrendCanvas parts;
+        int sample = 0;
+        for (int frame = 1; frame <= 60; ++frame) {
+            const int now = frame * frameTicks;
+            qint64 changedFrom = std::numeric_limits<qint64>::max();
+            for (int i = 1; frame % (quiet + 1) == 0 && i <= samples; ++i, ++sample) {
+                const qint64 column = (now - frameTicks + i * frameTicks / samples) / columnTicks;
+                changedFrom = qMin(changedFrom, column);
+                const double spread = 10 + growth * sample / 4.0;
+                for (auto *line : {&a, &b}) {
+                    const double value = spread * std::sin(sample * (line == &a ? 0.7 : 1.9));
+                    if (line->empty() || line->back().index != column)
+                        line->push_back({column, value, value, sample % 2 == 0});
+                    line->back().least = qMin(line->back().least, value);
+                    line->back().most = qMax(line->back().most, value);
+                }
+            }
+            const qint64 first = now / columnTicks - size.width() + 1;
+            double low = 0, high = 0;
+            for (const auto *line : {&a, &b}) {
+                for (const TrendCanvas::Column &column : *line) {
+                    if (column.index >= first) {
+                        low = qMin(low, column.least);
+                        high = qMax(high, column.most);
+                    }
+                }
+            }
+            TrendCanvas::Scale scale{10 * std::floor(low / 10), 10 * std::ceil(high / 10) + 10, {}};
+            for (double v = scale.minimum; v <= scale.maximum; v += 10)
+                scale.grid.push_back(v);
+            parts.draw(size, first, scale, lines, changedFrom);
+            TrendCanvas whole;
+            whole.draw(size, first, scale, lines, first);
+            QVERIFY2(parts.image() == whole.image(),
+                     qPrintable(QStringLiteral("frame %1").arg(frame)));
+        }
     }
 
     void csvOfTheShownWindow()
