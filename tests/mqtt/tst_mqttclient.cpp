@@ -76,6 +76,8 @@ private slots:
         // meanwhile count for the next attempt.
         client->connectToHost();
         client->disconnectFromHost();
+        QTest::qWait(300);
+        QCOMPARE(connected.count() + disconnected.count(), 0);
         client->setPassword(password.toUtf8());
         client->connectToHost();
         QVERIFY(!client->isConnectedToHost());
