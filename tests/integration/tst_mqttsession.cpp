@@ -40,7 +40,7 @@ private slots:
         QVERIFY(!b.client->isConnectedToHost());
     }
 
-    void reconnectsOnlyWhenSettingsChange_data()
+    void followsTheChosenGateway_data()
     {
         QTest::addColumn<QString>("secondUser");
         QTest::addColumn<QString>("secondPassword");
@@ -49,7 +49,9 @@ private slots:
         QTest::newRow("other user") << QString("other") << QString("other-pass") << true;
         QTest::newRow("other password only") << b.user << b.password + "x" << true;
     }
-    void reconnectsOnlyWhenSettingsChange()
+    // Choosing another gateway moves the subscriptions to it, and reconnects
+    // only when its broker settings differ.
+    void followsTheChosenGateway()
     {
         QFETCH(QString, secondUser);
         QFETCH(QString, secondPassword);
@@ -59,39 +61,26 @@ private slots:
         QVERIFY(b.select("first") && f.bridge->connectedmqtt());
 
         QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
-        QSignalSpy connected(b.client.get(), &QMQTT::Client::connected);
         f.bridge->sendTopicDeviceId("second");
         QCOMPARE(disconnected.count() > 0 || disconnected.wait(reconnects ? 3000 : 500),
                  reconnects);
         QCOMPARE(b.client->username(), secondUser);
         QCOMPARE(QString::fromUtf8(b.client->password()), secondPassword);
-        const bool valid = secondUser != b.user || !reconnects;
-        if (valid) // back with the second device's topics
-            QVERIFY(connected.count() > 0 || !reconnects || connected.wait(5000));
-        QCOMPARE(b.client->isConnectedToHost(), valid);
-        if (valid)
-            QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
-    }
+        if (secondUser == b.user && reconnects) { // the broker refuses the password
+            QVERIFY(!b.client->isConnectedToHost());
+            return;
+        }
+        QVERIFY(b.select("second"));
+        QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
 
-    void movesSubscriptionsBetweenDevices()
-    {
-        b.store("A");
-        b.store("B");
-        QVERIFY(b.select("A"));
-        b.publish("Kestrelvane/A/errors", "a-before");
-        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("a-before"));
-
-        QVERIFY(b.select("B"));
-        b.publish("Kestrelvane/A/errors", "a-after");
-        b.publish("Kestrelvane/B/errors", "b-marker");
-        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-marker"));
-        QVERIFY(!f.bridge->terminalLogFromMqtt().contains("a-after"));
-
-        // Choosing B again must not leave a gap in which B's messages are lost.
+        // Only its messages arrive, and choosing it again leaves no gap in
+        // which they are lost.
         QSignalSpy unsubscribed(b.client.get(), &QMQTT::Client::unsubscribed);
-        f.bridge->sendTopicDeviceId("B");
-        b.publish("Kestrelvane/B/errors", "b-again");
-        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-again"));
+        f.bridge->sendTopicDeviceId("second");
+        b.publish("Kestrelvane/first/errors", "first-after");
+        b.publish("Kestrelvane/second/errors", "second-again");
+        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("second-again"));
+        QVERIFY(!f.bridge->terminalLogFromMqtt().contains("first-after"));
         QTest::qWait(100);
         QCOMPARE(unsubscribed.count(), 0);
     }
