@@ -106,7 +106,7 @@ private slots:
                              + entry.toMap()["cmdHex"].toString();
             QCOMPARE(shown, listed);
             QCOMPARE(saved.count(), 0);
-            QCOMPARE(configReceived.count(), configs);
+            QCOMPARE(configReceived.count() > 0, configs > 0);
             QCOMPARE(f.bridge->deviceIds(), configs ? QStringList{id} : QStringList{});
             QCOMPARE(SettingsStore::readDeviceIds(), f.bridge->deviceIds());
             QCOMPARE(SettingsStore::readBrokerSettings(id),
@@ -128,15 +128,21 @@ private slots:
             return;
 
         // The cut line is not glued onto the next connection's first line,
-        // and reading again gives each value and device once.
+        // and reading again, a byte a read, gives each value and device once;
+        // the pages see the settings fill in line by line.
         QVERIFY(f.connectBridge());
         model.setRefuseSave(true);
+        f.sim->setReplyChunking(1, 0);
+        QSignalSpy mapChanged(f.bridge.get(), &TcpBridge::dataMapChanged);
         f.bridge->sendCommand(command);
-        QTRY_VERIFY(command == "SAVE"     ? notSaved.count() == 1
-                    : command == "GETALL" ? configReceived.count() > int(registers)
-                                          : f.bridge->deviceList().size() == devices.size());
-        QTest::qWait(100);
         const bool all = command == "GETALL";
+        const QString last = model.settingKeys().last();
+        QTRY_VERIFY(command == "SAVE" ? notSaved.count() == 1
+                    : all             ? configReceived.count() > int(registers)
+                                && f.bridge->dataMap().value(last) == model.setting(last)
+                          : f.bridge->deviceList().size() == devices.size());
+        QTest::qWait(100);
+        QVERIFY(!all || mapChanged.count() > 1);
         check([&](const QString &) { return all; },
               command == "SAVE" || all ? QStringList() : devices, int(registers) + int(all));
         QCOMPARE(model.saveCount(), command == "SAVE" ? 1 : 0); // the first SAVE reached the flash

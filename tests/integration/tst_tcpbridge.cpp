@@ -13,22 +13,6 @@ private slots:
     void init() { QVERIFY(f.start()); }
     void cleanup() { f.stop(); }
 
-    // The pages see the settings fill in as the reply arrives, line by line.
-    void readsAReplyByteByByte()
-    {
-        f.sim->setReplyChunking(1, 0);
-        QVERIFY(f.connectBridge());
-        QSignalSpy mapChanged(f.bridge.get(), &TcpBridge::dataMapChanged);
-        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-        f.bridge->sendCommand("GETALL");
-        const QStringList keys = f.sim->model().settingKeys();
-        QTRY_COMPARE_WITH_TIMEOUT(responses.count(), keys.size(), 20000);
-        QVERIFY(mapChanged.count() > 1);
-        for (int i = 0; i < keys.size(); ++i)
-            QCOMPARE(responses.at(i).first().toString(),
-                     keys[i] + '=' + f.sim->model().setting(keys[i]));
-    }
-
     void handlesSeveralLinesPerReadInOrder()
     {
         f.sim->setScriptedReply("SET wifiSSID x", "echo SET wifiSSID x\r\nOK\r\n\r\n  \r\nlast");
