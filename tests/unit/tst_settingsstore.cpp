@@ -100,36 +100,30 @@ private slots:
 
     void registersOnlyCompleteReportedSettings_data()
     {
-        QTest::addColumn<QString>("emptied");
-        QTest::addColumn<QString>("port1Topic");
+        QTest::addColumn<QString>("change"); // "key=value" the gateway reports otherwise
         QTest::addColumn<bool>("complete");
         QTest::addColumn<QStringList>("ids");
-
-        const QString scheme = "Kestrelvane/KV-9/pub/port1";
-        const auto row = [](const char *tag, const char *emptied, const QString &topic,
-                            bool complete, const QStringList &ids) {
-            QTest::newRow(tag) << QString(emptied) << topic << complete << ids;
-        };
-        row("complete", "", scheme, true, {"KV-9"});
-        row("no password", "password", scheme, false, {});
-        row("no server", "server", scheme, false, {});
-        row("client id not needed", "clientId", scheme, true, {"KV-9"});
-        row("topic off the scheme", "", "plant/port1", true, {});
+        QTest::newRow("complete") << "" << true << QStringList{"KV-9"};
+        QTest::newRow("no password") << "mqttPass=" << false << QStringList();
+        QTest::newRow("no server") << "mqttServer=" << false << QStringList();
+        QTest::newRow("client id not needed") << "mqttClientId=" << true << QStringList{"KV-9"};
+        QTest::newRow("topic off the scheme") << "port1Topic=plant/port1" << true << QStringList();
     }
     void registersOnlyCompleteReportedSettings()
     {
-        QFETCH(QString, emptied);
-        QFETCH(QString, port1Topic);
+        QFETCH(QString, change);
         QFETCH(bool, complete);
         QFETCH(QStringList, ids);
 
-        ReportedMqttSettings reported;
-        reported.server = emptied == "server" ? "" : "127.0.0.1";
-        reported.port = "1883";
-        reported.clientId = emptied == "clientId" ? "" : "gw";
-        reported.user = "gateway";
-        reported.password = emptied == "password" ? "" : QStringLiteral("pä+ss");
-        reported.port1Topic = port1Topic;
+        QVariantMap map{{"mqttServer", "127.0.0.1"},
+                        {"mqttPort", "1883"},
+                        {"mqttClientId", "gw"},
+                        {"mqttUser", "gateway"},
+                        {"mqttPass", QStringLiteral("pä+ss")},
+                        {"port1Topic", "Kestrelvane/KV-9/pub/port1"}};
+        if (!change.isEmpty())
+            map.insert(change.section('=', 0, 0), change.section('=', 1));
+        const ReportedMqttSettings reported = ReportedMqttSettings::takeFrom(map);
 
         CloudDeviceRegistry registry;
         registry.load();
