@@ -34,34 +34,6 @@ private slots:
         QVERIFY(f.bridge->log().endsWith("OK\nlast line\n"));
     }
 
-    void listsDevicesWhateverTheirNames()
-    {
-        QList<GatewayModel::Device> devices = f.sim->model().devices();
-        devices.append({"Device Type 3", 2, 0, "30s", "0A0B"});
-        f.sim->model().setDevices(devices);
-        f.sim->setReplyChunking(16, 2);
-        QVERIFY(f.connectBridge());
-        QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListChanged);
-
-        f.bridge->sendCommand("GET rs485list");
-        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
-        QVERIFY(listChanged.count() > 1);
-        QCOMPARE(f.bridge->deviceList().last().toMap(), (QVariantMap{{"id", 2},
-                                                                     {"name", "Device Type 3"},
-                                                                     {"port", "port2"},
-                                                                     {"autoCRC", 0},
-                                                                     {"poll", "30s"},
-                                                                     {"cmdHex", "0A0B"}}));
-
-        // Sending the command again empties the list; the pages hear of it with
-        // the first read of the new reply, which does not pile onto the old one.
-        listChanged.clear();
-        f.bridge->sendCommand("GET rs485list");
-        QCOMPARE(f.bridge->deviceList().size(), 0);
-        QCOMPARE(listChanged.count(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
-    }
-
     // The port shown follows the link: 0 while there is none.
     void portFollowsTheLink()
     {
