@@ -136,7 +136,7 @@ private slots:
         QVERIFY(!client->isConnectedToHost());
         // No attempt of its own either, once the broker is back.
         QVERIFY(failure == "wrong" || m_broker->restart());
-        QTest::qWait(1500);
+        QTest::qWait(failure == "killed" ? 1500 : 300);
         QCOMPARE(disconnected.count(), 1);
         QCOMPARE(connected.count(), 0);
         QCOMPARE(errors.count(), 1);
