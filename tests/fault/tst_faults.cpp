@@ -45,9 +45,10 @@ private slots:
 
     void linkDroppedMidReply_data()
     {
-        // Where the link drops: a number of bytes counted from the line feed that
-        // ends the line starting with the landmark ("" for the reply's start). Registration needs
-        // the broker's four settings and the port-1 topic, which comes last of them.
+        // Where the link drops: a number of bytes counted from the line feed
+        // that ends the line starting with the landmark ("" for the reply's
+        // start). Registration needs the broker's four settings and the port-1
+        // topic, which comes last of them.
         QTest::addColumn<QString>("command");
         QTest::addColumn<QByteArray>("landmark");
         QTest::addColumn<int>("offset");
@@ -138,9 +139,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
 
-        // The cut line is not glued onto the next connection's first line,
-        // and reading again, three bytes a read, gives each value and device
-        // once.
+        // The cut line is not glued onto the next connection's first line, and
+        // reading again, three bytes a read, gives each value and device once.
         // The pages see the reply fill in line by line, and hear of the list
         // emptied for it only with its first read.
         QVERIFY(f.connectBridge());
