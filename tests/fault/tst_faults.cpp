@@ -326,30 +326,11 @@ private slots:
         QCOMPARE(TcpBridge().deviceIds(), tool.deviceIds());
     }
 
-    // The file is never left half-written: each write goes to a new file that
-    // replaces the old one whole, so a reader holding the old one sees it intact
-    // and nothing but the file is left in the folder.
-    void settingsFileIsReplacedNotRewritten()
-    {
-        for (int i = 0; i < 50; ++i)
-            f.bridge->saveDeviceId(QStringLiteral("KV-%1").arg(i));
-        const QString path = SettingsStore::settingsFilePath();
-        struct stat before = {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
-        QFile held(path);
-        QVERIFY(held.open(QIODevice::ReadOnly));
-        const QByteArray old = held.peek(held.size());
-
-        SettingsStore::writeBrokerSettings("KV-0", gatewayBroker);
-        f.bridge->saveDeviceId("KV-LAST");
-        struct stat after = {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
-        QVERIFY(after.st_ino != before.st_ino);
-        QCOMPARE(held.readAll(), old);
-        QCOMPARE(folderEntries(f.settingsFolder()), QStringList{"meridax.ini"});
-        QCOMPARE(SettingsStore::readDeviceIds().size(), 51);
-    }
-
+    // Two tools share the file: each writes the whole list, merged with what
+    // the other stored, and each group whole. The file is never left
+    // half-written: each write goes to a new file that replaces the old one
+    // whole, so a reader holding the old one sees it intact and nothing but
+    // the file is left in the folder.
     void twoToolsShareOneSettingsFile()
     {
         TcpBridge &first = *f.bridge;
@@ -361,7 +342,14 @@ private slots:
         first.saveDeviceId("B1"); // known on disk: written once only
         QCOMPARE(SettingsStore::readDeviceIds(), (QStringList{"A1", "B1", "A2"}));
 
-        // Each group is written whole: the last writer's four keys, never a mix.
+        const QString path = SettingsStore::settingsFilePath();
+        struct stat before = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        QFile held(path);
+        QVERIFY(held.open(QIODevice::ReadOnly));
+        const QByteArray old = held.peek(held.size());
+
+        // The last writer's four keys, never a mix.
         SettingsStore::writeBrokerSettings("A1", {"h-a", "1", "ua", "pa"});
         SettingsStore::writeBrokerSettings("B1", {"h-b", "2", "ub", "pb"});
         SettingsStore::writeBrokerSettings("A1", {"h-c", "3", "uc", ""});
@@ -370,6 +358,12 @@ private slots:
         QCOMPARE(second.cloudBroker(), (BrokerSettings{"h-b", "2", "ub", "pb"}));
         QCOMPARE(SettingsStore::readBrokerSettings("A1"), (BrokerSettings{"h-c", "3", "uc", ""}));
         QCOMPARE(TcpBridge().deviceIds(), (QStringList{"A1", "B1", "A2"}));
+
+        struct stat after = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+        QVERIFY(after.st_ino != before.st_ino);
+        QCOMPARE(held.readAll(), old);
+        QCOMPARE(folderEntries(f.settingsFolder()), QStringList{"meridax.ini"});
     }
 
 private:
