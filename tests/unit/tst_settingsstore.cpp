@@ -18,30 +18,26 @@ private slots:
     }
 
     void cleanup() { m_home.reset(); }
-    void placesTheFileInTheUsersConfigurationFolder()
+    // In the user's configuration folder, created by the first write and
+    // owner-only whatever opened it up since.
+    void keepsTheFileInTheUsersFolderOwnerOnly()
     {
         const QString folder = m_home->path() + "/Kestrelvane_configTool";
         QVERIFY(!QFileInfo::exists(folder));
-        QCOMPARE(SettingsStore::settingsFilePath(), folder + "/meridax.ini");
+        const QString path = SettingsStore::settingsFilePath();
+        QCOMPARE(path, folder + "/meridax.ini");
         QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY(!QFileInfo::exists(folder + "/meridax.ini")); // only a write creates it
+        QVERIFY(!QFileInfo::exists(path));
         QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/C:"));
         QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
-    }
 
-    void createsTheFileOwnerOnly()
-    {
         SettingsStore::writeBrokerSettings("KV-1", {"h", "1883", "u", "p"});
-        const QString path = SettingsStore::settingsFilePath();
-        constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-                 ownerOnly);
-
-        // Rewrites keep it so, and a file someone opened up is closed again.
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser;
+        QCOMPARE(QFile::permissions(path) & ~userBits, ownerOnly);
         QFile::setPermissions(path, ownerOnly | QFileDevice::ReadOther | QFileDevice::ReadGroup);
         SettingsStore::writeDeviceIds({"KV-1"});
-        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-                 ownerOnly);
+        QCOMPARE(QFile::permissions(path) & ~userBits, ownerOnly);
     }
 
     void survivesAStoreAndLoad_data()
