@@ -7,16 +7,16 @@ class TestStartup : public QObject
 
     QTemporaryDir m_dir;
 
-    // Runs the program, or the start-up probe on an interface file holding
-    // the text given (none: a missing file), until it ends.
-    std::unique_ptr<QProcess> run(const QString &qml, const QStringList &args = {},
-                                  const char *platform = "offscreen")
+    // Runs the program with a command line, on the X11 platform with no display
+    // to reach, where opening a window aborts; or, with none, the start-up
+    // probe on an interface file holding the text given (none: a missing file).
+    std::unique_ptr<QProcess> run(const QString &qml, const QStringList &args)
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove("DISPLAY");
         environment.remove("WAYLAND_DISPLAY");
-        environment.insert("QT_QPA_PLATFORM", platform);
+        environment.insert("QT_QPA_PLATFORM", args.isEmpty() ? "offscreen" : "xcb");
         environment.insert("XDG_CONFIG_HOME", m_dir.path());
         process->setProcessEnvironment(environment);
         if (!args.isEmpty()) {
@@ -34,59 +34,51 @@ class TestStartup : public QObject
     }
 
 private slots:
-    void failsWithAMessageAndMinusOne_data()
+    void startsOrFailsWithAMessage_data()
     {
-        QTest::addColumn<QString>("qml");
-        QTest::newRow("missing main file") << QString();
-        QTest::newRow("main file that does not compile") << "import QtQuick\nNoSuchType { }\n";
+        QTest::addColumn<QString>("qml"); // null: a missing file
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");    // what it prints first; "": nothing at all
+        QTest::addColumn<QByteArray>("err"); // what its errors hold; null: nothing at all
+        const QString failed = "TITLE:Application Error\n"
+                               "TEXT:The user interface (QML) failed to load.\n\n";
+        const QByteArray loadError = "Failed to load qrc:/main.qml.";
+        // -1 as a process exit code
+        QTest::newRow("missing main file")
+            << QString() << QStringList() << 255 << failed << loadError;
+        QTest::newRow("main file that does not compile")
+            << "import QtQuick\nNoSuchType { }\n"
+            << QStringList() << 255 << failed << loadError;
+        QTest::newRow("event loop runs until the window closes")
+            << "import QtQuick\nimport QtQuick.Controls\n"
+               "ApplicationWindow { id: w; visible: true\n"
+               "  Timer { interval: 200; running: true; onTriggered: {\n"
+               "    if (typeof tcpClient === 'undefined' || tcpClient.connectedmqtt) Qt.exit(3)\n"
+               "    else w.close() } } }\n"
+            << QStringList() << 0 << "" << QByteArray("");
+        const QString usage = "Usage: ";
+        QTest::newRow("--version")
+            << QString() << QStringList{"--version"} << 0
+            << QStringLiteral("kestrelvane-config " KV_VERSION "\n") << QByteArray();
+        QTest::newRow("--help") << QString() << QStringList{"--help"} << 0 << usage << QByteArray();
+        QTest::newRow("-h after a toolkit option")
+            << QString() << QStringList{"-style", "Fusion", "-h"} << 0 << usage << QByteArray();
     }
-    void failsWithAMessageAndMinusOne()
+    void startsOrFailsWithAMessage()
     {
         QFETCH(QString, qml);
-        const auto process = run(qml);
-        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process->exitCode(), 255); // -1 as a process exit code
-        const QString out = QString::fromUtf8(process->readAllStandardOutput());
-        QVERIFY2(out.startsWith("TITLE:Application Error\n"
-                                "TEXT:The user interface (QML) failed to load.\n\n"),
-                 qPrintable(out));
-        QVERIFY(process->readAllStandardError().contains("Failed to load qrc:/main.qml."));
-    }
-
-    void runsTheEventLoopUntilTheWindowCloses()
-    {
-        const auto process =
-            run("import QtQuick\nimport QtQuick.Controls\n"
-                "ApplicationWindow { id: w; visible: true\n"
-                "  Timer { interval: 200; running: true; onTriggered: {\n"
-                "    if (typeof tcpClient === 'undefined' || tcpClient.connectedmqtt) Qt.exit(3)\n"
-                "    else w.close() } } }\n");
-        QCOMPARE(process->exitCode(), 0);
-        QVERIFY(!process->readAllStandardOutput().contains("TITLE:"));
-    }
-
-    void commandLineUsesNeedNoDisplay_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("--version")
-            << QStringList{"--version"} << QStringLiteral("kestrelvane-config " KV_VERSION "\n");
-        QTest::newRow("--help") << QStringList{"--help"} << "Usage: ";
-        QTest::newRow("-h after a toolkit option")
-            << QStringList{"-style", "Fusion", "-h"} << "Usage: ";
-    }
-
-    // With the X11 platform and no display to reach, opening a window aborts.
-    void commandLineUsesNeedNoDisplay()
-    {
         QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
         QFETCH(QString, out);
-        const auto process = run(QString(), args, "xcb");
-        const QString stdOut = QString::fromUtf8(process->readAllStandardOutput());
-        QVERIFY2(stdOut.startsWith(out), qPrintable(stdOut));
-        QCOMPARE(process->readAllStandardError(), QByteArray());
+        QFETCH(QByteArray, err);
+        const auto process = run(qml, args);
         QCOMPARE(process->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(process->exitCode(), exitCode);
+        const QString stdOut = QString::fromUtf8(process->readAllStandardOutput());
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+        const QByteArray stdErr = process->readAllStandardError();
+        QVERIFY2(err.isNull() ? stdErr.isEmpty() : stdErr.contains(err), stdErr.constData());
     }
 };
 

@@ -22,7 +22,7 @@ struct Tool
     }
 
     // Runs an action; returns the status it finished with, or -1 for a plan
-    // to look at.
+    // to look at. Opening a file, or applying its plan, with none given.
     int run(const std::function<void()> &action, QString *message = nullptr)
     {
         QSignalSpy finished(&session, &BackupSession::finished);
@@ -37,19 +37,9 @@ struct Tool
         return finished.first().at(0).toInt();
     }
 
-    int save(const QString &path)
-    {
-        return run([&] { session.saveBackup(path, false); });
-    }
-
     int open(const QString &path)
     {
         return run([&] { session.openBackup(path); });
-    }
-
-    int apply(QString *report)
-    {
-        return run([&] { session.apply(); }, report);
     }
 
     TcpBridge bridge;
@@ -100,7 +90,7 @@ private slots:
         Tool tool(m_b->address().toString());
         QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
         QString report;
-        QCOMPARE(tool.apply(&report), int(BackupSession::Done));
+        QCOMPARE(tool.run([&] { tool.session.apply(); }, &report), int(BackupSession::Done));
 
         const GatewayModel &a = m_a->model();
         const GatewayModel &b = m_b->model();
@@ -144,7 +134,8 @@ private slots:
         Tool tool(m_b->address().toString(), 300);
         QCOMPARE(tool.open(path), -1);
         QString report;
-        QCOMPARE(tool.apply(&report), int(BackupSession::GatewayFailed));
+        QCOMPARE(tool.run([&] { tool.session.apply(); }, &report),
+                 int(BackupSession::GatewayFailed));
         QCOMPARE(m_b->commands().last(), failing);
         QCOMPARE(m_b->model().saveCount(), 0);
         QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
@@ -184,14 +175,14 @@ private slots:
 
         QVERIFY(b.select("KV-B"));
         tool.session.setCloudDeviceId("KV-B");
-        QCOMPARE(tool.save(path), 0);
+        QCOMPARE(tool.run([&] { tool.session.saveBackup(path, false); }), 0);
 
         QVERIFY(b.select("KV-A"));
         tool.session.setCloudDeviceId("KV-A");
         QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
         QCOMPARE(tool.open(path), -1);
         QString report;
-        QCOMPARE(tool.apply(&report), 0);
+        QCOMPARE(tool.run([&] { tool.session.apply(); }, &report), 0);
         QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
         QStringList sent;
         for (const QList<QVariant> &command : commands)
@@ -231,30 +222,25 @@ private slots:
             "settings": {"staticIP": "192.168.1.100", "rs485_1_baud": "9600"},
             "devices": [{"name": "M", "port": "port1", "autoCRC": 1, "poll": "10s",
                          "cmdHex": "0103"}]})";
-        const auto with = [&](const char *from, const char *to) {
-            return QByteArray(good).replace(from, to);
+        // Each row spoils the good file in one place.
+        const auto row = [&](const char *tag, const char *from, const char *to, const char *why) {
+            QTest::newRow(tag) << QByteArray(good).replace(from, to) << QString(why);
         };
-        QTest::newRow("not JSON") << QByteArray("schemaVersion=1") << "not a JSON file";
-        QTest::newRow("other schema version")
-            << with("\"schemaVersion\": 1", "\"schemaVersion\": 2")
-            << "schemaVersion = 2: this tool reads schema version 1 only";
-        QTest::newRow("missing key")
-            << with("\"mqttClientId\"", "\"clientId\"") << "the key \"mqttClientId\" is missing";
-        QTest::newRow("invalid IP")
-            << with("192.168.1.100", "192.168.1.300")
-            << "settings.staticIP = \"192.168.1.300\": not a valid IP address";
-        QTest::newRow("baud rate not offered")
-            << with("\"9600\"", "\"14400\"")
-            << "settings.rs485_1_baud = \"14400\": not one of the baud rates offered";
-        QTest::newRow("poll outside 5..300")
-            << with("10s", "301s")
-            << "devices[0].poll = \"301s\": seconds should be between 5 and 300";
-        QTest::newRow("hex command with odd digits")
-            << with("0103", "010")
-            << "devices[0].cmdHex = \"010\": an odd number of hex digits is not whole bytes";
-        QTest::newRow("line break in a value")
-            << with("\"staticIP\": \"192.168.1.100\"", "\"apnSim1\": \"net\\r\\nREBOOT\"")
-            << "holds a line break or another control character";
+        row("not JSON", good.constData(), "schemaVersion=1", "not a JSON file");
+        row("other schema version", "\"schemaVersion\": 1", "\"schemaVersion\": 2",
+            "schemaVersion = 2: this tool reads schema version 1 only");
+        row("missing key", "\"mqttClientId\"", "\"clientId\"",
+            "the key \"mqttClientId\" is missing");
+        row("invalid IP", "192.168.1.100", "192.168.1.300",
+            "settings.staticIP = \"192.168.1.300\": not a valid IP address");
+        row("baud rate not offered", "\"9600\"", "\"14400\"",
+            "settings.rs485_1_baud = \"14400\": not one of the baud rates offered");
+        row("poll outside 5..300", "10s", "301s",
+            "devices[0].poll = \"301s\": seconds should be between 5 and 300");
+        row("hex command with odd digits", "0103", "010",
+            "devices[0].cmdHex = \"010\": an odd number of hex digits is not whole bytes");
+        row("line break in a value", "\"staticIP\": \"192.168.1.100\"",
+            "\"apnSim1\": \"net\\r\\nREBOOT\"", "holds a line break or another control character");
     }
     void commandLineRefusesBadInputBeforeSending()
     {

@@ -20,14 +20,13 @@ private slots:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
-        QTest::newRow("port beyond 16 bits") << "127.0.0.1"
-                                             << "65536";
-        QTest::newRow("port not a number") << "127.0.0.1"
-                                           << "abc";
-        QTest::newRow("port zero") << "127.0.0.1"
-                                   << "0";
-        QTest::newRow("host of white space") << "   "
-                                             << "1883";
+        const auto row = [](const char *tag, const char *host, const char *port) {
+            QTest::newRow(tag) << QString(host) << QString(port);
+        };
+        row("port beyond 16 bits", "127.0.0.1", "65536");
+        row("port not a number", "127.0.0.1", "abc");
+        row("port zero", "127.0.0.1", "0");
+        row("host of white space", "   ", "1883");
     }
     void ignoresUnusableSettings()
     {
@@ -41,17 +40,18 @@ private slots:
         QVERIFY(!b.client->isConnectedToHost());
     }
 
-    void reconnectsOnlyWhenSettingsChange_data()
+    void followsTheChosenGateway_data()
     {
         QTest::addColumn<QString>("secondUser");
         QTest::addColumn<QString>("secondPassword");
         QTest::addColumn<bool>("reconnects");
         QTest::newRow("same settings") << b.user << b.password << false;
-        QTest::newRow("other user") << "other"
-                                    << "other-pass" << true;
+        QTest::newRow("other user") << QString("other") << QString("other-pass") << true;
         QTest::newRow("other password only") << b.user << b.password + "x" << true;
     }
-    void reconnectsOnlyWhenSettingsChange()
+    // Choosing another gateway moves the subscriptions to it, and reconnects
+    // only when its broker settings differ.
+    void followsTheChosenGateway()
     {
         QFETCH(QString, secondUser);
         QFETCH(QString, secondPassword);
@@ -61,39 +61,26 @@ private slots:
         QVERIFY(b.select("first") && f.bridge->connectedmqtt());
 
         QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
-        QSignalSpy connected(b.client.get(), &QMQTT::Client::connected);
         f.bridge->sendTopicDeviceId("second");
         QCOMPARE(disconnected.count() > 0 || disconnected.wait(reconnects ? 3000 : 500),
                  reconnects);
         QCOMPARE(b.client->username(), secondUser);
         QCOMPARE(QString::fromUtf8(b.client->password()), secondPassword);
-        const bool valid = secondUser != b.user || !reconnects;
-        if (valid) // back with the second device's topics
-            QVERIFY(connected.count() > 0 || !reconnects || connected.wait(5000));
-        QCOMPARE(b.client->isConnectedToHost(), valid);
-        if (valid)
-            QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
-    }
+        if (secondUser == b.user && reconnects) { // the broker refuses the password
+            QVERIFY(!b.client->isConnectedToHost());
+            return;
+        }
+        QVERIFY(b.select("second"));
+        QCOMPARE(b.session->subscribedDeviceId(), QString("second"));
 
-    void movesSubscriptionsBetweenDevices()
-    {
-        b.store("A");
-        b.store("B");
-        QVERIFY(b.select("A"));
-        b.publish("Kestrelvane/A/errors", "a-before");
-        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("a-before"));
-
-        QVERIFY(b.select("B"));
-        b.publish("Kestrelvane/A/errors", "a-after");
-        b.publish("Kestrelvane/B/errors", "b-marker");
-        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-marker"));
-        QVERIFY(!f.bridge->terminalLogFromMqtt().contains("a-after"));
-
-        // Choosing B again must not leave a gap in which B's messages are lost.
+        // Only its messages arrive, and choosing it again leaves no gap in
+        // which they are lost.
         QSignalSpy unsubscribed(b.client.get(), &QMQTT::Client::unsubscribed);
-        f.bridge->sendTopicDeviceId("B");
-        b.publish("Kestrelvane/B/errors", "b-again");
-        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("b-again"));
+        f.bridge->sendTopicDeviceId("second");
+        b.publish("Kestrelvane/first/errors", "first-after");
+        b.publish("Kestrelvane/second/errors", "second-again");
+        QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("second-again"));
+        QVERIFY(!f.bridge->terminalLogFromMqtt().contains("first-after"));
         QTest::qWait(100);
         QCOMPARE(unsubscribed.count(), 0);
     }
@@ -107,32 +94,40 @@ private slots:
     }
 
     // "+" would subscribe to every gateway's traffic; nothing is subscribed or
-    // published with such an identifier.
+    // published with such an identifier. The empty one is a topic level of its
+    // own, and the gateway the session stays with.
     void refusesIdentifiersThatAreNotTopicLevels()
     {
         QFETCH(QString, id);
-        b.store("good");
+        b.store("");
         b.store(id);
-        QVERIFY(b.select("good") && b.watch("Kestrelvane/#"));
+        QVERIFY(b.select("") && b.watch("Kestrelvane/#"));
         QSignalSpy seen(b.peer(), &QMQTT::Client::received);
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to subscribe"));
         f.bridge->sendTopicDeviceId(id);
-        QCOMPARE(b.session->subscribedDeviceId(), QString("good"));
+        QCOMPARE(b.session->subscribedDeviceId(), QString(""));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to publish"));
         f.bridge->sendConfigRequest("GET rs485list", id);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refused to publish"));
         f.bridge->sendSubRequest({{"key", "Kestrelvane"}}, id);
 
-        // Messages of one publisher arrive in order: when the marker is seen,
-        // anything published before it would have been seen too.
-        f.bridge->sendConfigRequest("marker", "good");
-        QTRY_COMPARE(seen.count(), 1);
-        QCOMPARE(seen.first().first().value<QMQTT::Message>().payload(), QByteArray("marker"));
+        // Messages of one publisher arrive in order: when the requests are seen,
+        // anything published before them would have been seen too.
+        f.bridge->sendConfigRequest("rs485add 1,1,10,010300000002C40B,Main meter", "");
+        f.bridge->sendSubRequest({}, ""); // the page suites check full requests
+        QTRY_COMPARE(seen.count(), 2);
+        const auto message = [&](int i) { return seen.at(i).first().value<QMQTT::Message>(); };
+        QCOMPARE(message(0).topic(), QString("Kestrelvane//config"));
+        QCOMPARE(message(0).payload(), QByteArray("rs485add 1,1,10,010300000002C40B,Main meter"));
+        QCOMPARE(message(0).qos(), quint8(0));
+        QVERIFY(!message(0).retain());
+        QCOMPARE(message(1).topic(), QString("Kestrelvane//sub"));
+        QCOMPARE(message(1).payload(), QByteArray("{}"));
 
-        // Still subscribed to the good device only, not to every gateway.
+        // Still subscribed to the one device only, not to every gateway.
         b.publish("Kestrelvane/other/errors", "someone else's");
-        b.publish("Kestrelvane/good/errors", "ours");
+        b.publish("Kestrelvane//errors", "ours");
         QTRY_VERIFY(f.bridge->terminalLogFromMqtt().contains("ours"));
         QVERIFY(!f.bridge->terminalLogFromMqtt().contains("someone else's"));
     }
@@ -171,25 +166,6 @@ private slots:
         QVERIFY(connected.wait(8000));
         QVERIFY(f.bridge->connectedmqtt());
         QCOMPARE(b.session->subscribedDeviceId(), QString("A"));
-    }
-
-    // An empty identifier is still a topic level of its own.
-    void publishesExactBytes()
-    {
-        b.store("");
-        QVERIFY(b.select("") && b.watch("Kestrelvane//#"));
-        QSignalSpy seen(b.peer(), &QMQTT::Client::received);
-
-        f.bridge->sendConfigRequest("rs485add 1,1,10,010300000002C40B,Main meter", "");
-        f.bridge->sendSubRequest({}, ""); // the page suites check full requests
-        QTRY_COMPARE(seen.count(), 2);
-        const auto message = [&](int i) { return seen.at(i).first().value<QMQTT::Message>(); };
-        QCOMPARE(message(0).topic(), QString("Kestrelvane//config"));
-        QCOMPARE(message(0).payload(), QByteArray("rs485add 1,1,10,010300000002C40B,Main meter"));
-        QCOMPARE(message(1).topic(), QString("Kestrelvane//sub"));
-        QCOMPARE(message(1).payload(), QByteArray("{}"));
-        QCOMPARE(message(0).qos(), quint8(0));
-        QVERIFY(!message(0).retain());
     }
 
     void routesEveryTopic()

@@ -13,22 +13,6 @@ private slots:
     void init() { QVERIFY(f.start()); }
     void cleanup() { f.stop(); }
 
-    // The pages see the settings fill in as the reply arrives, line by line.
-    void readsAReplyByteByByte()
-    {
-        f.sim->setReplyChunking(1, 0);
-        QVERIFY(f.connectBridge());
-        QSignalSpy mapChanged(f.bridge.get(), &TcpBridge::dataMapChanged);
-        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-        f.bridge->sendCommand("GETALL");
-        const QStringList keys = f.sim->model().settingKeys();
-        QTRY_COMPARE_WITH_TIMEOUT(responses.count(), keys.size(), 20000);
-        QVERIFY(mapChanged.count() > 1);
-        for (int i = 0; i < keys.size(); ++i)
-            QCOMPARE(responses.at(i).first().toString(),
-                     keys[i] + '=' + f.sim->model().setting(keys[i]));
-    }
-
     void handlesSeveralLinesPerReadInOrder()
     {
         f.sim->setScriptedReply("SET wifiSSID x", "echo SET wifiSSID x\r\nOK\r\n\r\n  \r\nlast");
@@ -50,35 +34,8 @@ private slots:
         QVERIFY(f.bridge->log().endsWith("OK\nlast line\n"));
     }
 
-    void listsDevicesWhateverTheirNames()
-    {
-        QList<GatewayModel::Device> devices = f.sim->model().devices();
-        devices.append({"Device Type 3", 2, 0, "30s", "0A0B"});
-        f.sim->model().setDevices(devices);
-        f.sim->setReplyChunking(16, 2);
-        QVERIFY(f.connectBridge());
-        QSignalSpy listChanged(f.bridge.get(), &TcpBridge::deviceListChanged);
-
-        f.bridge->sendCommand("GET rs485list");
-        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
-        QVERIFY(listChanged.count() > 1);
-        QCOMPARE(f.bridge->deviceList().last().toMap(), (QVariantMap{{"id", 2},
-                                                                     {"name", "Device Type 3"},
-                                                                     {"port", "port2"},
-                                                                     {"autoCRC", 0},
-                                                                     {"poll", "30s"},
-                                                                     {"cmdHex", "0A0B"}}));
-
-        // Sending the command again empties the list; the pages hear of it with
-        // the first read of the new reply, which does not pile onto the old one.
-        listChanged.clear();
-        f.bridge->sendCommand("GET rs485list");
-        QCOMPARE(f.bridge->deviceList().size(), 0);
-        QCOMPARE(listChanged.count(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(f.bridge->deviceList().size(), 3, 10000);
-    }
-
-    void reconnectsToAnotherPort()
+    // The port shown follows the link: 0 while there is none.
+    void portFollowsTheLink()
     {
         QVERIFY(f.connectBridge());
         QList<int> portsSeen;
@@ -90,6 +47,14 @@ private slots:
         QCOMPARE(portsSeen, (QList<int>{0, 8880}));
         QVERIFY(f.bridge->log().contains("Disconnected from device\nConnected to device\n"));
         QCOMPARE(f.bridge->currentCommand(), QString());
+
+        QVERIFY(f.connectBridge());
+        responses.clear();
+        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
+        f.bridge->sendCommand("REBOOT");
+        QVERIFY(connectedChanged.wait(5000));
+        QCOMPARE(responses.first().first().toString(), QString("Rebooting..."));
+        QCOMPARE(f.bridge->currentPort(), 0);
     }
 
     void decodesTheMonitorStream()
@@ -108,7 +73,7 @@ private slots:
         QVERIFY(terminalChanged.count() > 0);
     }
 
-    void reportsEverySocketErrorTwice()
+    void reportsEverySocketErrorTwiceAndRefusesCommands()
     {
         f.sim->stop();
         QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
@@ -120,11 +85,9 @@ private slots:
         QVERIFY(f.bridge->log().endsWith("ERROR: " + lastError(errors) + "\n"));
         QCOMPARE(connectedChanged.count(), 0); // it never connected
         QCOMPARE(f.bridge->currentPort(), 8881);
-    }
 
-    void refusesCommandsWhileNotConnected()
-    {
-        QSignalSpy errors(f.bridge.get(), &TcpBridge::errorOccurred);
+        // Commands without a link are refused, once each.
+        errors.clear();
         QSignalSpy commandChanged(f.bridge.get(), &TcpBridge::commandChanged);
         f.bridge->sendCommand("GETALL");
         f.bridge->disconnectMqtt();        // AT texts go the same way
@@ -183,17 +146,6 @@ private slots:
         QVERIFY(f.bridge->atLog().startsWith("OK\n+QMTOPEN: 0,0\n"));
         QVERIFY(!f.bridge->log().contains("+QMTOPEN"));
         QVERIFY(atChanged.count() > 0);
-    }
-
-    void rebootDropsTheLink()
-    {
-        QVERIFY(f.connectBridge());
-        QSignalSpy responses(f.bridge.get(), &TcpBridge::responseReceived);
-        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
-        f.bridge->sendCommand("REBOOT");
-        QVERIFY(connectedChanged.wait(5000));
-        QCOMPARE(responses.first().first().toString(), QString("Rebooting..."));
-        QCOMPARE(f.bridge->currentPort(), 0);
     }
 
     void selectsRegisteredCloudDevices()

@@ -24,10 +24,8 @@ id=com.meridax.KestrelvaneConfig
 expected=(usr/bin/kestrelvane-config usr/share/applications/$id.desktop
     usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/scalable/apps/$id.svg
     usr/share/man/man1/kestrelvane-config.1.gz usr/share/doc/kestrelvane-config/copyright
-    usr/share/doc/kestrelvane-config/changelog.gz)
-for size in 16 24 32 48 64 128 256; do
-    expected+=("usr/share/icons/hicolor/${size}x$size/apps/$id.png")
-done
+    usr/share/doc/kestrelvane-config/changelog.gz
+    usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/$id.png)
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$root" && find . -type f -printf '%P\n' | sort) \
     || fail "files differ from the expected (<) ones"
 

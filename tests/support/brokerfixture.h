@@ -7,7 +7,6 @@
 #include "settingsstore.h"
 #include "tcpbridge.h"
 
-#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,10 +69,7 @@ public:
                 count += ack.first().toString().startsWith("Kestrelvane/" + id + "/");
             return count;
         };
-        const QDeadlineTimer deadline(5000);
-        while (acknowledged() < 5 && !deadline.hasExpired())
-            subscribed.wait(100);
-        return acknowledged() >= 5;
+        return QTest::qWaitFor([&] { return acknowledged() >= 5; }, 5000);
     }
 
     // The peer, connected on first use; null if it cannot connect.

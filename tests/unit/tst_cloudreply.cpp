@@ -108,11 +108,8 @@ private slots:
                             const char *routes) {
             QTest::newRow(tag) << QString(topic) << id << QString(routes);
         };
-        row("port 1", "Kestrelvane/A/pub/port1", "A", "p");
-        row("port 2", "Kestrelvane/A/pub/port2", "A", "p");
-        row("response", "Kestrelvane/A/response", "A", "r");
-        row("errors", "Kestrelvane/A/errors", "A", "e");
-        row("network", "Kestrelvane/A/network", "A", "n");
+        // The five topics of a gateway are routed at a real broker in the
+        // session's suite; these are the edges.
         row("config is not routed", "Kestrelvane/A/config", "A", "");
         row("id holding the words routes there too", "Kestrelvane/port1-network/response",
             "port1-network", "npr");

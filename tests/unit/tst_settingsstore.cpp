@@ -18,30 +18,26 @@ private slots:
     }
 
     void cleanup() { m_home.reset(); }
-    void placesTheFileInTheUsersConfigurationFolder()
+    // In the user's configuration folder, created by the first write and
+    // owner-only whatever opened it up since.
+    void keepsTheFileInTheUsersFolderOwnerOnly()
     {
         const QString folder = m_home->path() + "/Kestrelvane_configTool";
         QVERIFY(!QFileInfo::exists(folder));
-        QCOMPARE(SettingsStore::settingsFilePath(), folder + "/meridax.ini");
+        const QString path = SettingsStore::settingsFilePath();
+        QCOMPARE(path, folder + "/meridax.ini");
         QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY(!QFileInfo::exists(folder + "/meridax.ini")); // only a write creates it
+        QVERIFY(!QFileInfo::exists(path));
         QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/C:"));
         QCOMPARE(SettingsStore::readDeviceIds(), QStringList());
-    }
 
-    void createsTheFileOwnerOnly()
-    {
         SettingsStore::writeBrokerSettings("KV-1", {"h", "1883", "u", "p"});
-        const QString path = SettingsStore::settingsFilePath();
-        constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-                 ownerOnly);
-
-        // Rewrites keep it so, and a file someone opened up is closed again.
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser;
+        QCOMPARE(QFile::permissions(path) & ~userBits, ownerOnly);
         QFile::setPermissions(path, ownerOnly | QFileDevice::ReadOther | QFileDevice::ReadGroup);
         SettingsStore::writeDeviceIds({"KV-1"});
-        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-                 ownerOnly);
+        QCOMPARE(QFile::permissions(path) & ~userBits, ownerOnly);
     }
 
     void survivesAStoreAndLoad_data()
@@ -100,36 +96,30 @@ private slots:
 
     void registersOnlyCompleteReportedSettings_data()
     {
-        QTest::addColumn<QString>("emptied");
-        QTest::addColumn<QString>("port1Topic");
+        QTest::addColumn<QString>("change"); // "key=value" the gateway reports otherwise
         QTest::addColumn<bool>("complete");
         QTest::addColumn<QStringList>("ids");
-
-        const QString scheme = "Kestrelvane/KV-9/pub/port1";
-        const auto row = [](const char *tag, const char *emptied, const QString &topic,
-                            bool complete, const QStringList &ids) {
-            QTest::newRow(tag) << QString(emptied) << topic << complete << ids;
-        };
-        row("complete", "", scheme, true, {"KV-9"});
-        row("no password", "password", scheme, false, {});
-        row("no server", "server", scheme, false, {});
-        row("client id not needed", "clientId", scheme, true, {"KV-9"});
-        row("topic off the scheme", "", "plant/port1", true, {});
+        QTest::newRow("complete") << "" << true << QStringList{"KV-9"};
+        QTest::newRow("no password") << "mqttPass=" << false << QStringList();
+        QTest::newRow("no server") << "mqttServer=" << false << QStringList();
+        QTest::newRow("client id not needed") << "mqttClientId=" << true << QStringList{"KV-9"};
+        QTest::newRow("topic off the scheme") << "port1Topic=plant/port1" << true << QStringList();
     }
     void registersOnlyCompleteReportedSettings()
     {
-        QFETCH(QString, emptied);
-        QFETCH(QString, port1Topic);
+        QFETCH(QString, change);
         QFETCH(bool, complete);
         QFETCH(QStringList, ids);
 
-        ReportedMqttSettings reported;
-        reported.server = emptied == "server" ? "" : "127.0.0.1";
-        reported.port = "1883";
-        reported.clientId = emptied == "clientId" ? "" : "gw";
-        reported.user = "gateway";
-        reported.password = emptied == "password" ? "" : QStringLiteral("pä+ss");
-        reported.port1Topic = port1Topic;
+        QVariantMap map{{"mqttServer", "127.0.0.1"},
+                        {"mqttPort", "1883"},
+                        {"mqttClientId", "gw"},
+                        {"mqttUser", "gateway"},
+                        {"mqttPass", QStringLiteral("pä+ss")},
+                        {"port1Topic", "Kestrelvane/KV-9/pub/port1"}};
+        if (!change.isEmpty())
+            map.insert(change.section('=', 0, 0), change.section('=', 1));
+        const ReportedMqttSettings reported = ReportedMqttSettings::takeFrom(map);
 
         CloudDeviceRegistry registry;
         registry.load();
