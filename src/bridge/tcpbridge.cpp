@@ -80,8 +80,10 @@ void TcpBridge::sendCommand(QString cmd)
         m_deviceList.clear();
         m_listProgress.restart();
     }
-    if (cmd == getAllCommand)
+    if (cmd == getAllCommand) {
         m_dataMap.clear();
+        m_readingRegistered = false;
+    }
     m_currentCommand = cmd;
     emit commandChanged();
     m_socket->write(cmd.toUtf8() + "\r\n");
@@ -204,12 +206,18 @@ void TcpBridge::logMonitorLine(const QString &line)
 void TcpBridge::finishRead()
 {
     m_reported = ReportedMqttSettings::takeFrom(m_dataMap);
-    if (m_currentCommand == getAllCommand) {
+    // A reading registers the gateway once, when it first holds all that
+    // takes: the reads after that only bring settings the registration does
+    // not use, and each registration writes the settings file and tells the
+    // broker session.
+    if (m_currentCommand == getAllCommand && !m_readingRegistered) {
         const auto registration = m_registry.registerReported(m_reported);
         if (registration.deviceIdAdded)
             emit deviceIdsChanged();
-        if (registration.complete)
+        if (registration.complete) {
+            m_readingRegistered = true;
             emit mqttConfigReceived();
+        }
     }
     if (m_currentCommand == listCommand)
         emit deviceListChanged();

@@ -191,6 +191,7 @@ private:
     bool m_connectedmqtt = false;
     QVariantMap m_dataMap;
     QString m_currentCommand;
+    bool m_readingRegistered = false;
     QVariantList m_deviceList;
     DeviceListProgress m_listProgress;
     MonitorDecoder m_monitor;

@@ -119,7 +119,7 @@ private slots:
             }
             QCOMPARE(shown, listed);
             QCOMPARE(saved.count(), 0);
-            QCOMPARE(configReceived.count() > 0, configs > 0);
+            QCOMPARE(configReceived.count(), configs); // once a reading, however it arrives
             QCOMPARE(f.bridge->deviceIds(), configs ? QStringList{id} : QStringList{});
             QCOMPARE(SettingsStore::readDeviceIds(), f.bridge->deviceIds());
             QCOMPARE(SettingsStore::readBrokerSettings(id),
