@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-// A real mosquitto broker for one test: loopback only, a free port, anonymous
-// access off and a password file generated from addUser(). The broker is
-// stopped when the object goes.
+// A real mosquitto broker for one test, benchmark or screenshot run: loopback
+// only, a free port, anonymous access off and a password file generated from
+// addUser(). The broker is stopped when the object goes.
 class MosquittoBroker
 {
 public:
