@@ -89,20 +89,16 @@ TestCase {
     }
 
     // Cloud mode: the gateway's cloud side on the broker, the tool subscribed
-    // to its topics, the window on the page.
+    // to its topics, the window on the page (none given: no page yet).
     function openCloud(url, head) {
         cloudMode = true
-        compare(cloud.start(deviceId), deviceId)
-        tryVerify(function() { return cloud.gatewayOnline() && cloud.observerReady() }, 5000,
-                  "gateway or observer not on the broker")
-        verify(tcpClient.sendTopicDeviceId(deviceId))
-        tryVerify(function() { return cloud.toolSubscribed(deviceId) }, 5000, "tool not subscribed")
+        verify(cloud.join(deviceId), "gateway or tool not on the broker")
         cloud.clearReceived()
         openWindow()
         window.currentDeviceId = deviceId
         window.idSelected = true
         window.pagehead2 = head || ""
-        return load(url)
+        return url ? load(url) : window
     }
 
     function cleanup() {
@@ -112,12 +108,12 @@ TestCase {
         page = null
         tcpClient.disconnectFromDevice()
         gateway.stop()
-        gateway.setRefuseSave(false)
-        gateway.setReplyDelay(0)
-        cloud.setFailWrites(false)
-        cloud.setGatewayOnline(true)
-        cloud.clearReceived()
+        tcpClient.clearData()
+        tcpClient.clearLog()
         tcpClient.clearTerminalLog()
+        tcpClient.clearmterminalLogFromMqtt()
+        tcpClient.clearnetworkLogFromMqtt()
+        tcpClient.clearatCmdLog()
         tcpClient.trends.clear()
     }
 
@@ -196,7 +192,7 @@ TestCase {
         }
     }
 
-    function commands() { return cloudMode ? cloud.gatewayCommands() : gateway.commands() }
+    function commands() { return cloudMode ? cloud.cloudCommands() : gateway.commands() }
 
     // What the gateway took, the reads the pages make by themselves left out.
     function changes() {
@@ -264,8 +260,37 @@ TestCase {
 
     // Takes the gateway off the broker so that nothing published reaches it.
     function silenceGateway() {
-        cloud.setGatewayOnline(false)
-        tryVerify(function() { return !cloud.gatewayOnline() }, 5000, "gateway still online")
+        verify(cloud.setOnline(false), "gateway still online")
         wait(200)
+    }
+
+    // The view shows exactly the log's lines, as plain text, following the
+    // newest one; or its placeholder when the log is empty.
+    function expectShown(view, log, placeholder) {
+        var expected = log.length === 0 ? [] : log.replace(/\n$/, "").split("\n")
+        var list = view.listView
+        var hint = findChild(view, "logPlaceholder")
+        tryVerify(function() {
+            return list.count === expected.length && hint.visible === (expected.length === 0)
+        }, 3000, "view has " + list.count + " lines, the log " + expected.length)
+        compare(hint.text, placeholder)
+        expectAtEnd(view)
+        var seen = 0
+        for (var i = 0; i < expected.length; ++i) {
+            var row = list.itemAtIndex(i)
+            if (!row)
+                continue
+            ++seen
+            compare(row.text, expected[i])
+            compare(row.textFormat, TextEdit.PlainText)
+        }
+        // Only what is on screen is laid out.
+        verify(expected.length < 200 || seen < 100, seen + " lines laid out")
+    }
+
+    function expectAtEnd(view) {
+        var list = view.listView
+        tryVerify(function() { return list.atNewest() }, 2000,
+                  "view not at its end: " + list.contentY + " of " + list.contentHeight)
     }
 }

@@ -3,89 +3,58 @@ import QtTest
 
 // The AT terminal on the simulator's modem console (port 23): its link while
 // shown, which buttons need that link, and what each button sends.
-LogPageCase {
+PageCase {
     name: "ATCommandPage"
-
-    property string address
 
     SignalSpy { id: clickSpy; signalName: "clicked" }
 
-    // Opens the page after leaving the link on `before` (0: none); with
-    // `read`, the gateway's settings are read first, as a settings page does.
+    // Opens the page after leaving the link on `before` (0: none), which it
+    // drops for the console's; with `read`, the gateway's settings are read
+    // first, as a settings page does.
     function openTerminal(before, read) {
-        address = gateway.start()
-        gateway.setMonitorRate(-1)
-        if (read) {
-            tcpClient.connectToDevice(address, 8881)
-            tryCompare(tcpClient, "connected", true)
-            tcpClient.sendCommand("GETALL")
-            tryVerify(function() { return tcpClient.dataMap["mqttTopicOut"] !== undefined }, 5000)
-            tcpClient.disconnectFromDevice()
-            tryCompare(tcpClient, "connected", false)
-        }
-        if (before) {
-            tcpClient.connectToDevice(address, before)
-            tryCompare(tcpClient, "connected", true)
-        }
-        openWindow()
-        window.currentdeviceIP = address
-        loadPage("qrc:/ATCommandPage.qml")
+        openDirect("qrc:/ATCommandPage.qml", read ? 8881 : before, function() {
+            if (read)
+                tcpClient.sendCommand("GETALL")
+            tryVerify(function() { return !read || tcpClient.dataMap["mqttTopicOut"] !== undefined }, 5000)
+        })
         tryCompare(tcpClient, "currentPort", 23)
-        tryCompare(tcpClient, "connected", true, 5000)
-        tryVerify(function() { return gateway.connectionCount(2) === 1 }, 3000, "no console link")
+        tryVerify(function() { return gateway.connectionCount(2) === 1 }, 5000, "no console link")
+        tryVerify(function() { return gateway.connectionCount(0) + gateway.connectionCount(1) === 0 },
+                  3000, "the earlier link was not dropped")
         gateway.clearReceived()
     }
 
     function expectBytes(expected) {
-        tryVerify(function() { return gateway.atBytes() === expected }, 3000,
-                  "console got " + JSON.stringify(gateway.atBytes()) + ", expected "
-                  + JSON.stringify(expected))
-    }
-
-    function cleanup() {
-        window = null
-        page = null
-        tcpClient.disconnectFromDevice()
-        tcpClient.clearatCmdLog()
-        tcpClient.clearData()
-        gateway.stop()
+        tryVerify(function() { return gateway.received(2) === expected }, 3000,
+                  "console got " + JSON.stringify(gateway.received(2)) + ", expected " + JSON.stringify(expected))
     }
 
     function test_opensTheConsoleLink_data() {
-        return [
-            { tag: "with no link yet", before: 0 },
-            { tag: "dropping the command link", before: 8881 },
-            { tag: "dropping the monitor link", before: 8880 },
-            { tag: "already on the console", before: 23 }
-        ]
+        return [ { tag: "with no link yet", before: 0 }, { tag: "dropping the command link", before: 8881 },
+                 { tag: "dropping the monitor link", before: 8880 }, { tag: "already on the console", before: 23 } ]
     }
 
     function test_opensTheConsoleLink(data) {
         openTerminal(data.before)
-        tryVerify(function() { return gateway.connectionCount(0) + gateway.connectionCount(1) === 0 },
-                  3000, "the earlier link was not dropped")
     }
 
     function test_closingDropsOnlyItsOwnLink() {
         openTerminal(0)
-        loadPage("qrc:/TcpClient.qml")
+        load("qrc:/TcpClient.qml")
         tryVerify(function() { return gateway.connectionCount(2) === 0 }, 3000)
         // Replaced by someone else's link before closing: that link stays.
-        loadPage("qrc:/ATCommandPage.qml")
+        load("qrc:/ATCommandPage.qml")
         tryCompare(tcpClient, "currentPort", 23)
         tcpClient.connectToDevice(address, 8881)
         tryCompare(tcpClient, "connected", true)
-        loadPage("qrc:/TcpClient.qml")
+        load("qrc:/TcpClient.qml")
         wait(200)
-        compare(tcpClient.currentPort, 8881)
-        compare(tcpClient.connected, true)
+        compare([tcpClient.currentPort, tcpClient.connected], [8881, true])
     }
 
     function test_buttonsThatNeedTheLinkAreGreyAndIgnoreClicksWithoutIt_data() {
-        return [
-            { tag: "Disconnect", name: "disconnectButton", cloudView: false },
-            { tag: "Connect", name: "connectButton", cloudView: true }
-        ]
+        return [ { tag: "Disconnect", name: "disconnectButton", cloudView: false },
+                 { tag: "Connect", name: "connectButton", cloudView: true } ]
     }
 
     function test_buttonsThatNeedTheLinkAreGreyAndIgnoreClicksWithoutIt(data) {
@@ -94,8 +63,7 @@ LogPageCase {
         tcpClient.disconnectFromDevice()
         tryCompare(tcpClient, "connected", false)
         var button = named(data.name)
-        compare(String(button.background.color), String(Qt.color("grey")))
-        compare(named("sendToCloudButton").visible, false)
+        compare([String(button.background.color), named("sendToCloudButton").visible], [String(Qt.color("grey")), false])
         clickSpy.target = button
         clickSpy.clear()
         waitForRendering(window.contentItem, 250)
@@ -103,7 +71,9 @@ LogPageCase {
         compare(clickSpy.count, 0)
     }
 
-    function test_sendWritesTheLineKeepsItAndTheAnswerShowsAsText() {
+    // The line stays for another send, the answer shows as text; then the
+    // log empties, and the link goes and comes back to the same gateway.
+    function test_consoleSession() {
         openTerminal(0)
         named("commandField").text = "AT+CSQ"
         click("sendButton")
@@ -112,24 +82,17 @@ LogPageCase {
         gateway.sendRaw(2, "<b>+QMTSTAT: 0,1</b>\n")
         tryVerify(function() { return tcpClient.atLog.indexOf("<b>+QMTSTAT") >= 0 }, 3000)
         expectShown(named("terminalLog"), tcpClient.atLog, "")
-    }
-
-    function test_clearLogDisconnectAndReconnect() {
-        openTerminal(0)
-        gateway.sendRaw(2, "RDY\n")
-        tryVerify(function() { return tcpClient.atLog.length > 0 }, 3000)
         click("clearLogButton")
         expectShown(named("terminalLog"), "", "")
         click("disconnectButton")
         tryVerify(function() { return gateway.connectionCount(2) === 0 }, 3000)
-        // Back to the console of the gateway the page was opened for.
         click("reconnectButton")
         tryVerify(function() { return gateway.connectionCount(2) === 1 }, 5000)
         compare(tcpClient.currentPort, 23)
     }
 
     // The texts themselves are the AtCommands unit suite's; here each button
-    // must send its own command.
+    // must send its own command, rows of a kind differing by the topic.
     function test_cloudViewButtonsSendTheModemCommands_data() {
         return [
             { tag: "Open", name: "openButton", sent: "AT+QMTOPEN=0," },
@@ -148,18 +111,15 @@ LogPageCase {
         openTerminal(0, true)
         click("sendToCloudButton")
         click(data.name)
-        tryVerify(function() { return gateway.atBytes().indexOf(data.sent) === 0 }, 3000,
-                  "console got " + JSON.stringify(gateway.atBytes()))
-        // Rows of a kind differ only by the topic.
+        tryVerify(function() { return gateway.received(2).indexOf(data.sent) === 0 }, 3000,
+                  "console got " + JSON.stringify(gateway.received(2)))
         if (data.topic)
-            verify(gateway.atBytes().indexOf("\"" + tcpClient.dataMap[data.topic] + "\"") > 0)
+            verify(gateway.received(2).indexOf("\"" + tcpClient.dataMap[data.topic] + "\"") > 0)
     }
 
     function test_sendToTopicWritesTheBodyAndCtrlZ_data() {
-        return [
-            { tag: "a message", text: "{\"t\":1}", bytes: "{\"t\":1}\u001a" },
-            { tag: "an empty message writes nothing", text: "", bytes: "" }
-        ]
+        return [ { tag: "a message", text: "{\"t\":1}", bytes: "{\"t\":1}\u001a" },
+                 { tag: "an empty message writes nothing", text: "", bytes: "" } ]
     }
 
     function test_sendToTopicWritesTheBodyAndCtrlZ(data) {

@@ -4,44 +4,23 @@ import QtTest
 // The two event log pages: the direct one on the simulator's RS-485 monitor
 // stream over its own link to 8880, the cloud one on the gateway's port and
 // error topics through the broker.
-LogPageCase {
+PageCase {
     name: "Log"
 
     readonly property string placeholder: "Event logs will appear here"
-    property string address
+    readonly property var direct: ({ direct: true })
+    readonly property var viaCloud: ({ direct: false })
 
-    function openDirect(before, chosen) {
-        address = gateway.start()
-        verify(address.length > 0)
-        gateway.setMonitorRate(-1)
-        if (before) {
-            tcpClient.connectToDevice(address, before)
-            tryCompare(tcpClient, "connected", true)
-        }
-        openWindow()
-        window.currentdeviceIP = address
-        window.ipSelected = chosen !== false
-        loadPage("qrc:/Log.qml")
-        if (chosen === false)
-            return
+    // The direct page drops the link it finds (`before`) for a monitor link.
+    function open(data, before) {
+        if (!data.direct)
+            return openCloud("qrc:/LogMqtt.qml")
+        openDirect("qrc:/Log.qml", before)
         tryCompare(tcpClient, "currentPort", 8880)
-        tryCompare(tcpClient, "connected", true)
-        tryVerify(function() { return monitorLinks() === 1 }, 3000, "no monitor link")
+        tryVerify(function() { return gateway.connectionCount(1) === 1 && gateway.connectionCount(0) === 0 },
+                  3000, "no monitor link of its own")
     }
 
-    function openCloudLog() {
-        openCloud()
-        tcpClient.clearmterminalLogFromMqtt()
-        loadPage("qrc:/LogMqtt.qml")
-    }
-
-    function monitorLinks() { return gateway.connectionCount(1) }
-
-    function pages_data() {
-        return [ { tag: "Log", direct: true }, { tag: "LogMqtt", direct: false } ]
-    }
-
-    function open(data) { data.direct ? openDirect(0) : openCloudLog() }
     function held(data) { return data.direct ? tcpClient.terminalLog : tcpClient.terminalLogFromMqtt }
 
     // Sends `body` (lines without the last line feed) as the gateway does and
@@ -56,25 +35,17 @@ LogPageCase {
     }
 
     function expectHeld(data, text) {
-        tryVerify(function() { return held(data) === text }, 5000,
-                  "log holds " + JSON.stringify(held(data).slice(-80)))
-        expectShown(logView(), text, placeholder)
+        tryVerify(function() { return held(data) === text }, 5000, "log holds " + JSON.stringify(held(data).slice(-80)))
+        expectShown(named("logView"), text, placeholder)
     }
 
-    function cleanup() {
-        window = null
-        page = null
-        tcpClient.disconnectFromDevice()
-        tcpClient.clearTerminalLog()
-        tcpClient.clearmterminalLogFromMqtt()
-        gateway.stop()
+    function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll_data() {
+        return [ { tag: "Log", direct: true }, { tag: "LogMqtt", direct: false } ]
     }
-
-    function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll_data() { return pages_data() }
 
     function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll(data) {
         open(data)
-        expectShown(logView(), "", placeholder)
+        expectShown(named("logView"), "", placeholder)
         var body = []
         for (var i = 1; i <= 498; ++i)
             body.push("<b>line " + i + "</b> &amp; <img src=\"x\">")
@@ -85,30 +56,26 @@ LogPageCase {
         expectHeld(data, "")
         expectHeld(data, send(data, "<i>afresh</i>"))
         click("clearLogButton")
-        compare(held(data), "")
-        expectShown(logView(), "", placeholder)
+        expectHeld(data, "")
         if (data.direct)
             compare(tcpClient.currentPort, 8880) // the monitor link stays
     }
 
     function test_followsTheNewestLineUnlessScrolledUp() {
-        openCloudLog()
-        var view = logView()
+        open(viaCloud)
+        var view = named("logView")
         var list = view.listView
         for (var i = 0; i < 200; ++i)
             tcpClient.emitLogFromMqtt("reading " + i, topic("pub/port1"))
         expectShown(view, tcpClient.terminalLogFromMqtt, placeholder)
-
         mouseWheel(list, list.width / 2, list.height / 2, 0, 1200)
         tryVerify(function() { return !list.moving })
-        compare(view.following, false)
+        compare([view.following, list.atYEnd], [false, false])
         var topLine = function() { return list.indexAt(10, list.contentY + 10) }
         var reading = topLine()
-        verify(!list.atYEnd)
         tcpClient.emitLogFromMqtt("while reading", topic("pub/port1"))
         tryCompare(list, "count", 201)
         compare(topLine(), reading)
-
         for (var k = 0; k < 50 && !list.atYEnd; ++k) {
             mouseWheel(list, list.width / 2, list.height / 2, 0, -1200)
             tryVerify(function() { return !list.moving })
@@ -119,61 +86,54 @@ LogPageCase {
     }
 
     function test_opensItsOwnMonitorLink_data() {
-        return [
-            { tag: "with no link yet", before: 0 },
-            { tag: "after a settings page's 8881 link", before: 8881 },
-            { tag: "already on 8880", before: 8880 },
-            { tag: "no link without a chosen address", before: 0, chosen: false }
-        ]
+        return [ { tag: "with no link yet", before: 0 }, { tag: "after a settings page's 8881 link", before: 8881 },
+                 { tag: "already on 8880", before: 8880 } ]
     }
 
     function test_opensItsOwnMonitorLink(data) {
-        openDirect(data.before, data.chosen)
-        if (data.chosen === false) {
-            wait(300)
-            compare(tcpClient.connected, false)
-            compare(monitorLinks(), 0)
-            return
-        }
-        tryVerify(function() { return gateway.connectionCount(0) === 0 }, 3000,
-                  "the command link was not dropped")
+        open(direct, data.before)
+    }
+
+    function test_noLinkWithoutAChosenAddress() {
+        address = gateway.start()
+        openWindow()
+        window.currentdeviceIP = address
+        load("qrc:/Log.qml")
+        wait(300)
+        compare([tcpClient.connected, gateway.connectionCount(1)], [false, 0])
     }
 
     function test_leavingDropsTheMonitorLinkAndItsLogAndComingBackReconnects() {
-        openDirect(0)
-        expectHeld({ direct: true }, send({ direct: true }, "kept until leaving"))
-        loadPage("qrc:/NetworkPage.qml")
+        open(direct)
+        expectHeld(direct, send(direct, "kept until leaving"))
+        load("qrc:/NetworkPage.qml")
         compare(tcpClient.terminalLog, "")
         tryCompare(tcpClient, "currentPort", 8881)
-        tryVerify(function() { return monitorLinks() === 0 }, 3000)
-        tryVerify(function() { return gateway.connectionCount(0) === 1 }, 3000)
-
-        loadPage("qrc:/Log.qml")
+        tryVerify(function() { return gateway.connectionCount(1) === 0 && gateway.connectionCount(0) === 1 }, 3000)
+        load("qrc:/Log.qml")
         tryCompare(tcpClient, "currentPort", 8880)
-        tryVerify(function() { return monitorLinks() === 1 }, 3000)
-        expectHeld({ direct: true }, send({ direct: true }, "after coming back"))
+        tryVerify(function() { return gateway.connectionCount(1) === 1 }, 3000)
+        expectHeld(direct, send(direct, "after coming back"))
     }
 
     function test_cloudLogLeftEmptiedAndWhatCameWhileAwayShownOnReturn_data() {
-        return [
-            { tag: "a few messages", messages: 3, shown: true },
-            { tag: "more than 500 pieces are emptied on opening", messages: 600, shown: false }
-        ]
+        return [ { tag: "a few messages", messages: 3, shown: true },
+                 { tag: "more than 500 pieces are emptied on opening", messages: 600, shown: false } ]
     }
 
     function test_cloudLogLeftEmptiedAndWhatCameWhileAwayShownOnReturn(data) {
-        openCloudLog()
-        expectHeld({ direct: false }, send({ direct: false }, "before leaving"))
-        loadPage("qrc:/NetworkMqtt.qml")
+        open(viaCloud)
+        expectHeld(viaCloud, send(viaCloud, "before leaving"))
+        load("qrc:/NetworkMqtt.qml")
         compare(tcpClient.terminalLogFromMqtt, "")
         var expected = ""
         for (var i = 0; i < data.messages; ++i) {
             tcpClient.emitLogFromMqtt("away " + i, topic("pub/port2"))
             expected += "[" + topic("pub/port2") + "] away " + i + "\n"
         }
-        expected += send({ direct: false }, "last")
+        expected += send(viaCloud, "last")
         tryCompare(tcpClient, "terminalLogFromMqtt", expected, 5000)
-        loadPage("qrc:/LogMqtt.qml")
-        expectHeld({ direct: false }, data.shown ? expected : "")
+        load("qrc:/LogMqtt.qml")
+        expectHeld(viaCloud, data.shown ? expected : "")
     }
 }

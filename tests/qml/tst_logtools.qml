@@ -22,7 +22,7 @@ PageCase {
     }
 
     function test_filterTimeStampsAndPause() {
-        openDirect("qrc:/Log.qml", 0, function() { gateway.setMonitorRate(-1) })
+        openDirect("qrc:/Log.qml")
         tryVerify(function() { return gateway.connectionCount(1) === 1 }, 3000, "no monitor link")
         gateway.sendRaw(1, "alpha 1\nbeta 2\n")
         expectRows(["alpha 1", "beta 2"])

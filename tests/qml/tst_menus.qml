@@ -116,8 +116,7 @@ PageCase {
             return
         }
         compare(findChild(menu(true), "identity").text, deviceId)
-        compare(cloud.start(deviceId), deviceId)
-        verify(tcpClient.sendTopicDeviceId(deviceId))
+        verify(cloud.join(deviceId))
         tryCompare(status, "text", "Connected", 5000)
         cloud.stopBroker()
         tryCompare(status, "text", "Not Connected", 5000)
@@ -148,7 +147,7 @@ PageCase {
         tryCompare(popup, "opened", true)
         mouseClick(findChild(popup, "rebootYes"))
         tryCompare(popup, "visible", false)
-        tryVerify(function() { return gateway.receivedBytes() === "REBOOT\r\n" })
+        tryVerify(function() { return gateway.received(0) === "REBOOT\r\n" })
     }
 
     function test_brokerPopupShowsTheMessageAsPlainText() {

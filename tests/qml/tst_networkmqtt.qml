@@ -3,21 +3,13 @@ import QtTest
 
 // The cloud network log: the gateway's network reports, kept across page
 // changes without a line limit and emptied only by "Clear All".
-LogPageCase {
+PageCase {
     name: "NetworkMqtt"
 
     readonly property string placeholder: "Network logs will appear here"
 
     function init() {
-        openCloud()
-        tcpClient.clearnetworkLogFromMqtt()
-        loadPage("qrc:/NetworkMqtt.qml")
-    }
-
-    function cleanup() {
-        window = null
-        page = null
-        tcpClient.clearnetworkLogFromMqtt()
+        openCloud("qrc:/NetworkMqtt.qml")
     }
 
     function line(text) { return "[" + topic("network") + "] " + text + "\n" }
@@ -31,19 +23,19 @@ LogPageCase {
     }
 
     function test_reportsReplaceThePlaceholderUntilClearAll(data) {
-        expectShown(logView(), "", placeholder)
+        expectShown(named("logView"), "", placeholder)
         cloud.publishNetworkReport(data.text)
         tryCompare(tcpClient, "networkLogFromMqtt", line(data.text), 5000)
-        expectShown(logView(), line(data.text), placeholder)
+        expectShown(named("logView"), line(data.text), placeholder)
         click("clearLogButton")
         compare(tcpClient.networkLogFromMqtt, "")
-        expectShown(logView(), "", placeholder)
+        expectShown(named("logView"), "", placeholder)
     }
 
     // 600 reports gathered while another page is shown, past the 500 lines
     // at which the event log empties its own.
     function test_comingBackShowsAllThatWasGatheredScrolledToTheEnd() {
-        loadPage("qrc:/LogMqtt.qml")
+        load("qrc:/LogMqtt.qml")
         var expected = ""
         for (var i = 0; i < 600; ++i) {
             tcpClient.emitnetworkLogFromMqtt("report " + i, topic("network"))
@@ -52,8 +44,7 @@ LogPageCase {
         cloud.publishNetworkReport("last")
         expected += line("last")
         tryCompare(tcpClient, "networkLogFromMqtt", expected, 5000)
-        loadPage("qrc:/NetworkMqtt.qml")
-        expectShown(logView(), expected, placeholder)
-        expectAtEnd(logView())
+        load("qrc:/NetworkMqtt.qml")
+        expectShown(named("logView"), expected, placeholder)
     }
 }

@@ -27,8 +27,7 @@ PageCase {
     function test_directReadThenCloudChanges() {
         gateway.removeSettingsFile()
         address = gateway.start()
-        compare(cloud.start(roadId, false), roadId)
-        tryVerify(function() { return cloud.gatewayOnline() }, 8000, "gateway not on the broker")
+        verify(cloud.join(roadId, false))
         cloudMode = true
         openChoice()
 
@@ -53,7 +52,7 @@ PageCase {
         click("connectButton")
         waitForPage("qrc:/AddNewMeterMqtt.qml")
         compare([window.idSelected, window.currentDeviceId], [true, roadId])
-        tryVerify(function() { return cloud.toolSubscribed(roadId) }, 8000, "tool not subscribed")
+        tryCompare(tcpClient, "connectedmqtt", true, 8000)
 
         // Add, then see it in the list.
         fill({ hexcommandField: "01 03 00 0A 00 02", secondsIdField: "10", nameIdField: "Road meter" })

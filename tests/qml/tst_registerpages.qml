@@ -62,7 +62,7 @@ PageCase {
         compare(seenOn(topic("pub/port" + (data.form.portCombo + 1)), 1),
                 [data.refused ? '{"write":"FAIL"}' : '{"write":"OK"}'])
         var dialog = expectOutcome(!data.refused)
-        compare(cloud.gatewayCommands(), [])
+        compare(cloud.cloudCommands(), [])
         wait(100)
         mouseClick(named(data.button))
         tryCompare(dialog, "opened", false)

@@ -57,7 +57,7 @@ PageCase {
         expectBox(data.confirmed, false)
         var confirmedAt = Date.now()
         verify(!page.timeoutTimer.running)
-        compare(cloud.gatewayCommands(), [data.command])
+        compare(cloud.cloudCommands(), [data.command])
         var closed = hiddenAfter(confirmedAt)
         verify(closed >= 1800 && closed < 2600, "closed " + closed + " ms after the outcome")
     }

@@ -20,7 +20,7 @@ PageCase {
 
     function test_seriesFromTheGateway(data) {
         if (data.direct) {
-            openDirect("qrc:/Trends.qml", 0, function() { gateway.setMonitorRate(-1) })
+            openDirect("qrc:/Trends.qml")
             tryVerify(function() { return gateway.connectionCount(1) === 1 }, 3000, "no monitor link")
             gateway.sendRaw(1, data.send)
         } else {
