@@ -64,32 +64,31 @@ TestCase {
         return load(url)
     }
 
-    // A settings page once its own first reading has arrived.
-    function openRead(url) {
-        openDirect(url)
-        arrival("GETALL", 2500)
-        tryVerify(function() { return tcpClient.dataMap["deviceId"] !== undefined }, 3000)
-        wait(100)
-        gateway.clearReceived()
+    // A settings page once its own first reading has arrived. With
+    // `settings`, the network page read the gateway first and the gateway
+    // then changed them: the page must show its own reading.
+    function openRead(url, settings) {
+        openDirect(settings ? "qrc:/NetworkPage.qml" : url)
+        awaitReading({ deviceId: deviceId }, 100)
+        if (settings) {
+            for (var key in settings)
+                gateway.setSetting(key, settings[key])
+            load(url)
+            awaitReading(settings, 300)
+        }
         return page
     }
 
-    // A settings page that opens after the network page read the gateway,
-    // which then changed `settings`: the page must show its own reading.
-    function openReadWith(url, settings) {
-        openRead("qrc:/NetworkPage.qml")
-        for (var key in settings)
-            gateway.setSetting(key, settings[key])
-        load(url)
+    function awaitReading(values, settle) {
         arrival("GETALL", 2500)
-        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
-                               return true }, 3000)
-        wait(300)
+        tryVerify(function() { return Object.keys(values).every(function(k) { return tcpClient.dataMap[k] === values[k] }) },
+                  3000, "no reading of " + JSON.stringify(values))
+        wait(settle)
         gateway.clearReceived()
     }
 
     // Cloud mode: the gateway's cloud side on the broker, the tool subscribed
-    // to its topics, the window on the page (none given: no page yet).
+    // to its topics, the window on the page.
     function openCloud(url, head) {
         cloudMode = true
         verify(cloud.join(deviceId), "gateway or tool not on the broker")
@@ -98,7 +97,7 @@ TestCase {
         window.currentDeviceId = deviceId
         window.idSelected = true
         window.pagehead2 = head || ""
-        return url ? load(url) : window
+        return load(url)
     }
 
     function cleanup() {

@@ -79,8 +79,9 @@ PageCase {
         click("deleteConfirmButton")
     }
 
-    function modes_data() { return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ] }
-    function test_listIsAskedForASecondAfterOpening_data() { return modes_data() }
+    function test_listIsAskedForASecondAfterOpening_data() {
+        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
+    }
 
     function test_listIsAskedForASecondAfterOpening(data) {
         if (data.cloud) {

@@ -47,9 +47,8 @@ PageCase {
     // Every entry loads its page under its header and is then the one
     // highlighted; the page shown is not made again, the other mode's header
     // is left alone, and About opens over the page shown.
-    function test_entriesLoadTheirPages_data() {
-        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
-    }
+    function modes() { return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ] }
+    function test_entriesLoadTheirPages_data() { return modes() }
 
     function test_entriesLoadTheirPages(data) {
         enterMode(data.cloud)
@@ -82,9 +81,7 @@ PageCase {
     }
 
     // Flags first, then the page, then the header.
-    function test_chooseDeviceLeavesTheMode_data() {
-        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
-    }
+    function test_chooseDeviceLeavesTheMode_data() { return modes() }
 
     function test_chooseDeviceLeavesTheMode(data) {
         enterMode(data.cloud)
@@ -100,9 +97,7 @@ PageCase {
         compare(order, ["flags", "page", "head"])
     }
 
-    function test_statusFollowsTheLink_data() {
-        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
-    }
+    function test_statusFollowsTheLink_data() { return modes() }
 
     function test_statusFollowsTheLink(data) {
         enterMode(data.cloud)
@@ -148,11 +143,5 @@ PageCase {
         mouseClick(findChild(popup, "rebootYes"))
         tryCompare(popup, "visible", false)
         tryVerify(function() { return gateway.received(0) === "REBOOT\r\n" })
-    }
-
-    function test_brokerPopupShowsTheMessageAsPlainText() {
-        window.showBrokerPopup("<b>No MQTT broker</b>")
-        var popup = waitOpened("brokerPopup")
-        compare(findChild(popup, "brokerMessage").textFormat, Text.PlainText)
     }
 }

@@ -24,8 +24,17 @@ public:
         : QObject(parent)
         , m_addresses(qEnvironmentVariableIntValue("KV_LOOPBACK_SUITE"))
     {}
-    // The tool's client and session on a broker of the suite's own.
-    bool startBroker(TcpBridge *bridge) { return m_broker.start(bridge); }
+    // The tool's client and session on a broker of the suite's own, and the
+    // peer that records what it sees.
+    bool startBroker(TcpBridge *bridge)
+    {
+        if (!m_broker.start(bridge) || !m_broker.peer())
+            return false;
+        connect(m_broker.peer(), &QMQTT::Client::received, this, [this](const QMQTT::Message &m) {
+            m_messages[m.topic()].append(QString::fromUtf8(m.payload()));
+        });
+        return true;
+    }
 
     // A fresh simulator on the next loopback address, silent on the monitor
     // unless a test writes to it; stop() also takes it off the broker.
@@ -88,7 +97,13 @@ public:
                 [this](const QString &command) { m_cloudCommands.append(command); });
         connect(m_link.get(), &GatewayCloudLink::writeRequestReceived, this,
                 [this](const QByteArray &json) { m_writeRequests.append(json); });
-        if (!setOnline(true) || !watchAll())
+        // The peer comes back after a broker restart here.
+        QMQTT::Client *peer = m_broker.peer();
+        QSignalSpy back(peer, &QMQTT::Client::connected);
+        if (!peer->isConnectedToHost())
+            peer->connectToHost();
+        if (!setOnline(true) || (!peer->isConnectedToHost() && !back.wait(5000))
+            || !m_broker.watch(QStringLiteral("Kestrelvane/#")))
             return false;
         if (store)
             m_broker.store(id);
@@ -136,30 +151,11 @@ private:
     {
         return i == 1 ? Service::Monitor : i == 2 ? Service::AtConsole : Service::Command;
     }
-    // The peer comes back after a broker restart with the next join.
-    bool watchAll()
-    {
-        QMQTT::Client *peer = m_broker.peer();
-        if (!m_peerWired && peer) {
-            m_peerWired = true;
-            connect(peer, &QMQTT::Client::received, this, [this](const QMQTT::Message &message) {
-                m_messages[message.topic()].append(QString::fromUtf8(message.payload()));
-            });
-        }
-        if (peer && !peer->isConnectedToHost()) {
-            QSignalSpy connected(peer, &QMQTT::Client::connected);
-            peer->connectToHost();
-            connected.wait(5000);
-        }
-        return m_broker.watch(QStringLiteral("Kestrelvane/#"));
-    }
-
     LoopbackAddresses m_addresses;
     BrokerFixture m_broker;
     std::unique_ptr<GatewaySimulator> m_sim = std::make_unique<GatewaySimulator>();
     std::unique_ptr<GatewayCloudLink> m_link;
     bool m_running = false;
-    bool m_peerWired = false;
     QStringList m_cloudCommands;
     QStringList m_writeRequests;
     QHash<QString, QStringList> m_messages;
