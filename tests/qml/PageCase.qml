@@ -107,12 +107,9 @@ TestCase {
         page = null
         tcpClient.disconnectFromDevice()
         gateway.stop()
-        tcpClient.clearData()
-        tcpClient.clearLog()
-        tcpClient.clearTerminalLog()
-        tcpClient.clearmterminalLogFromMqtt()
-        tcpClient.clearnetworkLogFromMqtt()
-        tcpClient.clearatCmdLog()
+        for (var clear of ["clearData", "clearLog", "clearTerminalLog", "clearmterminalLogFromMqtt",
+                           "clearnetworkLogFromMqtt", "clearatCmdLog"])
+            tcpClient[clear]()
         tcpClient.trends.clear()
     }
 

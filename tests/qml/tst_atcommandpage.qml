@@ -9,8 +9,8 @@ PageCase {
     SignalSpy { id: clickSpy; signalName: "clicked" }
 
     // Opens the page after leaving the link on `before` (0: none), which it
-    // drops for the console's; with `read`, the gateway's settings are read
-    // first, as a settings page does.
+    // drops for the console's (each case leaves another); with `read`, the
+    // gateway's settings are read first, as a settings page does.
     function openTerminal(before, read) {
         openDirect("qrc:/ATCommandPage.qml", read ? 8881 : before, function() {
             if (read)
@@ -27,15 +27,6 @@ PageCase {
     function expectBytes(expected) {
         tryVerify(function() { return gateway.received(2) === expected }, 3000,
                   "console got " + JSON.stringify(gateway.received(2)) + ", expected " + JSON.stringify(expected))
-    }
-
-    function test_opensTheConsoleLink_data() {
-        return [ { tag: "with no link yet", before: 0 }, { tag: "dropping the command link", before: 8881 },
-                 { tag: "dropping the monitor link", before: 8880 }, { tag: "already on the console", before: 23 } ]
-    }
-
-    function test_opensTheConsoleLink(data) {
-        openTerminal(data.before)
     }
 
     function test_closingDropsOnlyItsOwnLink() {
@@ -74,7 +65,7 @@ PageCase {
     // The line stays for another send, the answer shows as text; then the
     // log empties, and the link goes and comes back to the same gateway.
     function test_consoleSession() {
-        openTerminal(0)
+        openTerminal(8880)
         named("commandField").text = "AT+CSQ"
         click("sendButton")
         expectBytes("AT+CSQ\r\n")
@@ -123,7 +114,7 @@ PageCase {
     }
 
     function test_sendToTopicWritesTheBodyAndCtrlZ(data) {
-        openTerminal(0)
+        openTerminal(23)
         click("sendToCloudButton")
         named("inTopic").text = data.text
         click("sendToTopicButton")

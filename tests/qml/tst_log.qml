@@ -16,7 +16,8 @@ PageCase {
     readonly property var network: ({ url: "qrc:/NetworkMqtt.qml", held: "networkLogFromMqtt", suffix: "network",
                                       hint: "Network logs will appear here", emit: "emitnetworkLogFromMqtt" })
 
-    // The direct page drops the link it finds (`before`) for a monitor link.
+    // The direct page drops the link it finds (`before`; each case leaves
+    // another) for a monitor link of its own.
     function open(log, before) {
         if (log.suffix)
             return openCloud(log.url)
@@ -63,7 +64,7 @@ PageCase {
     }
 
     function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll(data) {
-        open(data.log)
+        open(data.log, 8881)
         expectShown(named("logView"), "", data.log.hint)
         var body = []
         for (var i = 1; i <= 498; ++i)
@@ -105,15 +106,6 @@ PageCase {
         expectShown(view, tcpClient.terminalLogFromMqtt, events)
     }
 
-    function test_opensItsOwnMonitorLink_data() {
-        return [ { tag: "with no link yet", before: 0 }, { tag: "after a settings page's 8881 link", before: 8881 },
-                 { tag: "already on 8880", before: 8880 } ]
-    }
-
-    function test_opensItsOwnMonitorLink(data) {
-        open(direct, data.before)
-    }
-
     function test_noLinkWithoutAChosenAddress() {
         address = gateway.start()
         openWindow()
@@ -124,7 +116,7 @@ PageCase {
     }
 
     function test_leavingDropsTheMonitorLinkAndItsLogAndComingBackReconnects() {
-        open(direct)
+        open(direct, 8880)
         expectHeld(direct, send(direct, "kept until leaving"))
         load("qrc:/NetworkPage.qml")
         compare(tcpClient.terminalLog, "")

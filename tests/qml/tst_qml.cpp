@@ -71,7 +71,6 @@ public:
     {
         m_sim->model().setSetting(key, value);
     }
-    Q_INVOKABLE int deviceCount() { return int(m_sim->model().devices().size()); }
     Q_INVOKABLE int saveCount() { return m_sim->model().saveCount(); }
     Q_INVOKABLE void setRefuseSave(bool refuse) { m_sim->model().setRefuseSave(refuse); }
     Q_INVOKABLE void setReplyDelay(int ms) { m_sim->setReplyDelay(ms); }
