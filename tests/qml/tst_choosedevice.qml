@@ -3,7 +3,8 @@ import QtQuick.Controls
 import QtTest
 import "qrc:/DeviceChoice.js" as DeviceChoice
 
-// The device choice page: both modes, what is refused, what is connected.
+// The device choice page: both modes, what is refused, what is connected;
+// and the operator's whole road from it.
 PageCase {
     name: "ChooseDevice"
 
@@ -21,6 +22,13 @@ PageCase {
     function chooseMqtt() {
         click("modeMQTT")
         verify(page.mqttMode)
+    }
+
+    function waitForPage(url) {
+        tryCompare(window.pageLoader, "source", url, 5000)
+        tryCompare(window.pageLoader, "status", Loader.Ready)
+        page = window.pageLoader.item
+        waitForRendering(window.contentItem, 250)
     }
 
     function test_addressRule_data() {
@@ -101,17 +109,6 @@ PageCase {
         compare([page.mqttMode, field().text], [false, ""])
     }
 
-    function test_cloudWithoutBrokerSettingsShowsTheBrokerPopup() {
-        gateway.removeSettingsFile()
-        chooseMqtt()
-        enter("02 04 AB")
-        compare(window.currentDeviceId, "0204AB")
-        waitOpened("brokerPopup")
-        compare(window.brokerPopupMessage, "MQTT broker not configured.\n"
-                + "Connect to the device via TCP first to fetch its MQTT settings.")
-        compare([window.idSelected, tcpClient.deviceIds.indexOf("0204AB")], [false, -1])
-        compare(named("brokerMessage").textFormat, Text.PlainText)
-    }
 
     // Typed or picked, a new text makes the refusal stale.
     function test_pickingASavedDeviceClearsTheRefusal() {
@@ -125,5 +122,58 @@ PageCase {
         keyClick(Qt.Key_Return)
         tryCompare(field(), "text", named("deviceCombo").currentText)
         verify(!named("connectionErrorText").visible)
+    }
+
+    // The gateway is unknown to cloud mode until direct mode has read it;
+    // once it has, cloud mode selects it from its list and adds a device
+    // through the broker. (Each page's own changes are checked in the pages'
+    // suites.)
+    function test_operatorsRoad() {
+        var roadId = "KV-0042"
+        gateway.removeSettingsFile()
+        address = gateway.start()
+        verify(cloud.join(roadId, false))
+        cloudMode = true
+        // The spaces typed are dropped from the identifier.
+        chooseMqtt()
+        enter("KV-00 42")
+        compare(window.currentDeviceId, roadId)
+        var popup = waitOpened("brokerPopup")
+        compare([window.brokerPopupMessage, named("brokerMessage").textFormat], ["MQTT broker not configured.\n"
+                + "Connect to the device via TCP first to fetch its MQTT settings.", Text.PlainText])
+        compare([window.idSelected, tcpClient.deviceIds.indexOf(roadId)], [false, -1])
+        popup.close()
+
+        // Direct mode reads the gateway's settings, its broker among them.
+        click("modeTCP")
+        enter(address)
+        waitForPage("qrc:/NetworkPage.qml")
+        tryVerify(function() { return tcpClient.deviceIds.indexOf(roadId) >= 0 }, 8000, "identifier not learned")
+
+        // Cloud mode offers it in its list.
+        mouseClick(findChild(findChild(window, "sideMenu"), "menuEntry_Choose Device"))
+        waitForPage("qrc:/ChooseDeviceIp.qml")
+        chooseMqtt()
+        var combo = named("deviceCombo")
+        combo.currentIndex = tcpClient.deviceIds.indexOf(roadId)
+        combo.activated(combo.currentIndex)
+        compare(field().text, roadId)
+        click("connectButton")
+        waitForPage("qrc:/AddNewMeterMqtt.qml")
+        compare([window.idSelected, window.currentDeviceId], [true, roadId])
+        tryCompare(tcpClient, "connectedmqtt", true, 8000)
+
+        // Add, then see it in the list.
+        fill({ hexcommandField: "01 03 00 0A 00 02", secondsIdField: "10", nameIdField: "Road meter" })
+        click("addDeviceButton")
+        waitOpened("addedSuccesspopup", 8000)
+        wait(100)
+        click("addedSuccesspopupPrimary")
+        waitForPage("qrc:/AvailableMeterMqtt.qml")
+        compare(window.pagehead2, "Devices - Device List")
+        tryVerify(function() { var cell = findChild(page, "cell_2_0"); return cell && cell.text === "Road meter" }, 8000)
+        compare(changes(), ["rs485add 1,1,10,0103000A0002,Road meter", "SAVE"])
+        // Nothing of cloud mode went over the direct link.
+        compare(gateway.commands().filter(function(c) { return c !== "GETALL" }), [])
     }
 }

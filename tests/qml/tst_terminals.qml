@@ -1,10 +1,12 @@
 import QtQuick
 import QtTest
 
-// The AT terminal on the simulator's modem console (port 23): its link while
-// shown, which buttons need that link, and what each button sends.
+// The two terminals: the AT terminal on the simulator's modem console (port
+// 23), with its link while shown, which buttons need that link and what each
+// button sends; and the bare TCP console, connecting by address and typed
+// port, its port field following the link, and sending lines.
 PageCase {
-    name: "ATCommandPage"
+    name: "Terminals"
 
     SignalSpy { id: clickSpy; signalName: "clicked" }
 
@@ -64,7 +66,7 @@ PageCase {
 
     // The line stays for another send, the answer shows as text; then the
     // log empties, and the link goes and comes back to the same gateway.
-    function test_consoleSession() {
+    function test_atConsoleSession() {
         openTerminal(8880)
         named("commandField").text = "AT+CSQ"
         click("sendButton")
@@ -122,5 +124,55 @@ PageCase {
         expectBytes(data.bytes)
         click("backButton")
         verify(named("tcpViewTitle").visible)
+    }
+
+    function connectTo(port) {
+        address = gateway.start()
+        openWindow()
+        load("qrc:/TcpClient.qml")
+        named("ipField").text = address
+        named("portField").text = port
+        click("connectButton")
+    }
+
+    function test_tcpConsoleConnectsToTheTypedAddressAndPort_data() {
+        return [
+            { tag: "command port", port: "8881", connected: true, shown: "8881" },
+            { tag: "monitor port", port: "8880", connected: true, shown: "8880" },
+            { tag: "leading digits only", port: "8881abc", connected: true, shown: "8881" },
+            // Refused by the backend; the typed text stays for correcting.
+            { tag: "no digits", port: "abc", connected: false, shown: "abc" },
+            { tag: "beyond 65535", port: "74417", connected: false, shown: "74417" }
+        ]
+    }
+
+    function test_tcpConsoleConnectsToTheTypedAddressAndPort(data) {
+        connectTo(data.port)
+        if (data.connected) {
+            tryCompare(tcpClient, "connected", true, 5000)
+            compare(tcpClient.currentPort, Number(data.shown))
+            tryCompare(named("connectButton"), "text", "Disconnect")
+        } else {
+            wait(300)
+            compare(tcpClient.connected, false)
+            verify(tcpClient.log.indexOf("ERROR: Invalid port") >= 0)
+        }
+        compare([named("portField").text, named("sendCommandButton").visible], [data.shown, data.connected])
+    }
+
+    // The field empties on sending and the log follows; when the link drops,
+    // the port field empties too.
+    function test_tcpConsoleSendsThenTheLinkDrops() {
+        connectTo("8881")
+        tryCompare(tcpClient, "connected", true, 5000)
+        click("sendCommandButton")
+        named("commandField").text = "GETALL"
+        click("sendButton")
+        compare(named("commandField").text, "")
+        tryVerify(function() { return gateway.commands().indexOf("GETALL") >= 0 }, 3000)
+        expectShown(named("terminalLog"), tcpClient.log, "")
+        gateway.dropConnections(0)
+        tryCompare(tcpClient, "connected", false, 5000)
+        compare([named("portField").text, named("connectButton").text], ["", "Connect to Gateway"])
     }
 }
