@@ -270,7 +270,8 @@ TestCase {
             return list.count === expected.length && hint.visible === (expected.length === 0)
         }, 3000, "view has " + list.count + " lines, the log " + expected.length)
         compare(hint.text, placeholder)
-        expectAtEnd(view)
+        tryVerify(function() { return list.atNewest() }, 2000,
+                  "view not at its end: " + list.contentY + " of " + list.contentHeight)
         var seen = 0
         for (var i = 0; i < expected.length; ++i) {
             var row = list.itemAtIndex(i)
@@ -282,11 +283,5 @@ TestCase {
         }
         // Only what is on screen is laid out.
         verify(expected.length < 200 || seen < 100, seen + " lines laid out")
-    }
-
-    function expectAtEnd(view) {
-        var list = view.listView
-        tryVerify(function() { return list.atNewest() }, 2000,
-                  "view not at its end: " + list.contentY + " of " + list.contentHeight)
     }
 }

@@ -134,15 +134,18 @@ PageCase {
         address = gateway.start()
         verify(cloud.join(roadId, false))
         cloudMode = true
-        // The spaces typed are dropped from the identifier.
+        // Enter connects; the spaces typed are dropped from the identifier.
         chooseMqtt()
-        enter("KV-00 42")
+        type("inputField", "KV-00 42")
+        keyClick(Qt.Key_Return)
         compare(window.currentDeviceId, roadId)
         var popup = waitOpened("brokerPopup")
         compare([window.brokerPopupMessage, named("brokerMessage").textFormat], ["MQTT broker not configured.\n"
                 + "Connect to the device via TCP first to fetch its MQTT settings.", Text.PlainText])
         compare([window.idSelected, tcpClient.deviceIds.indexOf(roadId)], [false, -1])
-        popup.close()
+        keyClick(Qt.Key_Escape) // closes it and gives the focus back
+        tryCompare(popup, "visible", false)
+        verify(field().activeFocus)
 
         // Direct mode reads the gateway's settings, its broker among them.
         click("modeTCP")

@@ -47,8 +47,9 @@ PageCase {
     // Every entry loads its page under its header and is then the one
     // highlighted; the page shown is not made again, the other mode's header
     // is left alone, and About opens over the page shown.
-    function modes() { return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ] }
-    function test_entriesLoadTheirPages_data() { return modes() }
+    function test_entriesLoadTheirPages_data() {
+        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
+    }
 
     function test_entriesLoadTheirPages(data) {
         enterMode(data.cloud)
@@ -78,14 +79,7 @@ PageCase {
         // A page that navigates by itself moves the highlight with its header.
         window[head] = "Devices - Add Device"
         verify(entry(data.cloud, "Add Device").active && !entry(data.cloud, "Device List").active)
-    }
-
-    // Flags first, then the page, then the header.
-    function test_chooseDeviceLeavesTheMode_data() { return modes() }
-
-    function test_chooseDeviceLeavesTheMode(data) {
-        enterMode(data.cloud)
-        window.pageLoader.source = "qrc:/firstpage.qml"
+        // "Choose Device" leaves the mode: flags first, then the page, then the header.
         var order = []
         window.idSelectedChanged.connect(function() { order.push("flags") })
         window.ipSelectedChanged.connect(function() { order.push("flags") })

@@ -1,9 +1,11 @@
 import QtQuick
 import QtTest
+import "qrc:/RegisterRequest.js" as RegisterRequest
 
 // The single and multiple register pages against the broker and the
 // simulated gateway: the exact request on the sub topic, the gateway's
-// answer, the 10 s guard and the refusals that send nothing.
+// answer, the 10 s guard and the refusals that send nothing; and the number
+// rules of the request and the multiple page's strict values list.
 PageCase {
     name: "RegisterPages"
 
@@ -132,5 +134,38 @@ PageCase {
         expectOutcome(false)
         cloud.publish(topic("pub/port1"), '{"write":"OK"}')
         expectOutcome(true)
+    }
+
+    // Rows of [name, text, expected].
+    function rows(list) {
+        return list.map(function(r) { return { tag: r[0], text: r[1], expected: r[2] } })
+    }
+
+    function test_readNumber_data() {
+        return rows([
+            ["decimal", "100", 100], ["spaces around", "  42\t", 42], ["white space only", "   ", 0],
+            ["negative", "-5", -5], ["fraction", "1.5", 1.5], ["exponent", "1e3", 1000],
+            ["leading zeros stay decimal", "007", 7], ["hex lower", "0x10", 16], ["octal", "0o17", 15],
+            ["binary", "0b101", 5], ["letters after digits", "12a", null], ["space inside", "1 2", null],
+            ["signed hex", "-0x10", null], ["prefix without digits", "0x", null], ["infinity", "Infinity", null],
+            ["overflow to infinity", "1e999", null]
+        ])
+    }
+
+    function test_readNumber(data) {
+        compare(RegisterRequest.readNumber(data.text), data.expected)
+    }
+
+    function test_readValues_data() {
+        return rows([
+            ["four values", "1000,0,50,400", [1000, 0, 50, 400]], ["leading zeros dropped", "007,010", [7, 10]],
+            ["space after a comma", "100, 40", null], ["empty group", "100,,40", null],
+            ["trailing comma", "100,40,", null], ["sign", "-5", null], ["leading comma", ",100", null],
+            ["decimal point", "1.5,2", null], ["hex prefix", "0x10", null], ["empty", "", null]
+        ])
+    }
+
+    function test_readValues(data) {
+        compare(RegisterRequest.readValues(data.text), data.expected)
     }
 }

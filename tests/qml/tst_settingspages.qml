@@ -153,7 +153,7 @@ PageCase {
         compare([saver().busy, saver().pendingKey], [true, data.pending || ""])
         fill(data.edit || {})
         if (data.again || data.switchTo) {
-            statusPopup().close()
+            keyClick(Qt.Key_Escape)
             tryCompare(statusPopup(), "visible", false)
             click(data.switchTo || data.button)
         }
