@@ -181,8 +181,6 @@ PageCase {
                 [false, false, [data.sent, "SAVE"], 1])
         if (data.edit === undefined)
             expectLine("Device Added successfully", "#ffffff")
-        gateway.setReplyDelay(0)
-        cloud.clearReceived()
         gateway.clearReceived()
         click(dialog + (data.close ? "Secondary" : "Primary"))
         tryCompare(popup, "visible", false)

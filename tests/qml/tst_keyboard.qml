@@ -28,7 +28,7 @@ PageCase {
         keyClick(data.key)
         wait(1500)
         compare(changes().filter(function(c) { return c.indexOf("rs485add") === 0 }).length
-                + cloud.writeRequests().length, 1)
+                + cloud.messages(topic("sub")).length, 1)
     }
 
     function test_tabFollowsTheForm_data() {

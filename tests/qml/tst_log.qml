@@ -37,10 +37,7 @@ PageCase {
             gateway.sendRaw(1, body + "\n")
             return body + "\n"
         }
-        if (log === network)
-            cloud.publishNetworkReport(body)
-        else
-            cloud.publishPortData(1, body)
+        cloud.publish(topic(log.suffix), body)
         return line(log, body)
     }
 

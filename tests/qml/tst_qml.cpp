@@ -94,8 +94,6 @@ public:
         m_link = std::make_unique<GatewayCloudLink>(m_sim->model());
         connect(m_link.get(), &GatewayCloudLink::commandReceived, this,
                 [this](const QString &command) { m_cloudCommands.append(command); });
-        connect(m_link.get(), &GatewayCloudLink::writeRequestReceived, this,
-                [this](const QByteArray &json) { m_writeRequests.append(json); });
         // The peer comes back after a broker restart here.
         QMQTT::Client *peer = m_broker.peer();
         QSignalSpy back(peer, &QMQTT::Client::connected);
@@ -117,29 +115,19 @@ public:
         return m_link->isConnected() == online || changed.wait(5000);
     }
 
-    // What the simulator took on its config and sub topics, and every
-    // payload the peer saw on the topic.
+    // What the simulator took on its config topic, and every payload the
+    // peer saw on the topic. The peer publishes as the simulator would.
     Q_INVOKABLE QStringList cloudCommands() const { return m_cloudCommands; }
-    Q_INVOKABLE QStringList writeRequests() const { return m_writeRequests; }
     Q_INVOKABLE QStringList messages(const QString &topic) const { return m_messages.value(topic); }
     Q_INVOKABLE void clearReceived()
     {
         m_sim->clearReceived();
         m_cloudCommands.clear();
-        m_writeRequests.clear();
         m_messages.clear();
     }
     Q_INVOKABLE void publish(const QString &topic, const QString &payload)
     {
         m_broker.peer()->publish(QMQTT::Message(0, topic, payload.toUtf8(), 1));
-    }
-    Q_INVOKABLE void publishNetworkReport(const QString &text)
-    {
-        m_link->publishNetworkReport(text);
-    }
-    Q_INVOKABLE void publishPortData(int port, const QString &text)
-    {
-        m_link->publishPortData(port, text);
     }
     Q_INVOKABLE void setFailWrites(bool fail) { m_link->setFailWrites(fail); }
     Q_INVOKABLE void stopBroker() { m_broker.broker->stop(); }
@@ -156,7 +144,6 @@ private:
     std::unique_ptr<GatewayCloudLink> m_link;
     bool m_running = false;
     QStringList m_cloudCommands;
-    QStringList m_writeRequests;
     QHash<QString, QStringList> m_messages;
 };
 

@@ -172,7 +172,6 @@ PageCase {
         compare([changes(), saver().busy, saver().pendingKey], [data.sent, false, ""])
         // "OK" after a success reads the gateway again a second later.
         gateway.clearReceived()
-        gateway.setReplyDelay(0)
         if (!data.switchTo)
             press("statusOkButton")
         if (data.refuse) {

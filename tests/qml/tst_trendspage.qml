@@ -25,7 +25,7 @@ PageCase {
             gateway.sendRaw(1, data.send)
         } else {
             openCloud("qrc:/TrendsMqtt.qml")
-            cloud.publishPortData(1, data.send)
+            cloud.publish(topic("pub/port1"), data.send)
         }
         var list = named("seriesList")
         tryCompare(list, "count", data.series.length, 5000)
