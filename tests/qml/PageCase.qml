@@ -2,9 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 
-// One harness for the page suites: the main window in direct mode on a fresh
-// simulator or in cloud mode on the broker, one page loaded in it, the
-// operator's steps, and what reached the gateway and when.
+// One harness for the page suites: the main window in direct or cloud mode, a
+// page in it, the operator's steps, and what reached the gateway and when.
 TestCase {
     id: testCase
     when: windowShown
@@ -45,9 +44,8 @@ TestCase {
         return load("qrc:/ChooseDeviceIp.qml")
     }
 
-    // Direct mode on a fresh simulator, the link first opened on
-    // `connectFirstOn` when given, as an earlier page would have left it,
-    // and `prepare` run before the page opens.
+    // Direct mode on a fresh simulator, the link left on `connectFirstOn` as
+    // an earlier page would leave it, and `prepare` run before the page opens.
     function openDirect(url, connectFirstOn, prepare) {
         cloudMode = false
         address = gateway.start()
@@ -64,9 +62,8 @@ TestCase {
         return load(url)
     }
 
-    // A settings page once its own first reading has arrived. With
-    // `settings`, the network page read the gateway first and the gateway
-    // then changed them: the page must show its own reading.
+    // A settings page once its own first reading has arrived; with `settings`,
+    // changed after the network page read them: the page must show its own.
     function openRead(url, settings) {
         openDirect(settings ? "qrc:/NetworkPage.qml" : url)
         awaitReading({ deviceId: deviceId }, 100)
@@ -113,16 +110,14 @@ TestCase {
         tcpClient.trends.clear()
     }
 
-    // The page's own items first (the hidden menus hold items of the same
-    // names), then popups through the window.
+    // The page's own items first (the hidden menus have items of the same names).
     function named(name) {
         var item = (page ? findChild(page, name) : null) || findChild(window, name)
         verify(item, "no item named " + name)
         return item
     }
 
-    // The first object under `root` that has the property: the page's
-    // helpers that carry no name.
+    // The first object under `root` that has the property (helpers carry no name).
     function holder(root, property) {
         var all = Array.prototype.slice.call(root.data || []).concat(Array.prototype.slice.call(root.children || []))
         for (var i = 0; i < all.length; ++i) {

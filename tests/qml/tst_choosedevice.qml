@@ -43,9 +43,8 @@ PageCase {
         compare(DeviceChoice.isValidIP(data.text), data.valid)
     }
 
-    // The page offers the last address and drops an open link; "Connect"
-    // arms the 10 s guard before the link answers, then hands the link to
-    // the network page.
+    // The last address is offered and an open link dropped; "Connect" arms the
+    // 10 s guard before the link answers, then hands it to the network page.
     function test_connectsToTheLastAddressAfresh() {
         address = gateway.start()
         tcpClient.connectToDevice(address, 8881)
@@ -125,9 +124,7 @@ PageCase {
     }
 
     // The gateway is unknown to cloud mode until direct mode has read it;
-    // once it has, cloud mode selects it from its list and adds a device
-    // through the broker. (Each page's own changes are checked in the pages'
-    // suites.)
+    // once it has, cloud mode selects it from its list and adds a device.
     function test_operatorsRoad() {
         var roadId = "KV-0042"
         gateway.removeSettingsFile()

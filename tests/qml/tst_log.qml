@@ -1,10 +1,8 @@
 import QtQuick
 import QtTest
 
-// The log pages: the direct event log on the simulator's RS-485 monitor
-// stream over its own link to 8880; the cloud event log on the gateway's port
-// topics and the cloud network log on its reports, through the broker; and
-// the tools above the views.
+// The log pages (the direct event log over a monitor link of its own, the
+// cloud event and network logs through the broker) and the tools above them.
 PageCase {
     name: "Log"
 
@@ -46,8 +44,7 @@ PageCase {
         expectShown(named("logView"), text, log.hint)
     }
 
-    // The view shows exactly these lines (rows are laid out after the
-    // model changes, so wait for their texts as well as their count).
+    // Rows are laid out after the model changes: wait for their texts too.
     function expectRows(lines) {
         var list = named("logView").listView
         tryVerify(function() {
@@ -151,8 +148,7 @@ PageCase {
         expectHeld(data.log, data.shown ? expected : "")
     }
 
-    // A pause holds what the view shows while the log fills and is emptied
-    // by the page's line limit.
+    // A pause holds the view while the log fills and is emptied by its limit.
     function test_filterTimeStampsAndPause() {
         open(direct)
         gateway.sendRaw(1, "alpha 1\nbeta 2\n")

@@ -27,14 +27,11 @@ PageCase {
         return found
     }
 
-    // Scrolls the entry into view first: on a small screen the last entries
-    // sit below the menu's fold.
+    // On a small screen the last entries sit below the fold: scroll first.
     function entry(cloud, label) {
         var shown = menu(cloud)
-        for (var i = 0; i < shown.entries.length; ++i) {
-            if (shown.entries[i].label === label)
-                findChild(shown, "entryList").positionViewAtIndex(i, ListView.Contain)
-        }
+        var index = shown.entries.findIndex(function(e) { return e.label === label })
+        findChild(shown, "entryList").positionViewAtIndex(index, ListView.Contain)
         var found = null
         tryVerify(function() {
             found = findChild(shown, "menuEntry_" + label)
@@ -106,9 +103,8 @@ PageCase {
         tryCompare(status, "text", "Connected", 8000)
     }
 
-    // The status follows the link. Escape and clicks beside the question
-    // leave it open; Enter on the focused "No" sends nothing; "Yes" sends
-    // the command.
+    // The status follows the link. Escape and clicks beside the question leave
+    // it open; Enter on the focused "No" sends nothing; "Yes" sends the command.
     function test_rebootAsksFirst() {
         enterMode(false)
         var status = findChild(menu(false), "linkStatus")

@@ -1,8 +1,7 @@
 // Runs one QML suite (-input file) with the real backend as `tcpClient`, wired
 // to an MQTT client as in the application, and one fixture seen as `gateway`
-// (the in-process simulator) and as `cloud` (a broker with the simulator's
-// cloud side and a peer watching every topic). Each suite gets its own
-// loopback block (KV_LOOPBACK_SUITE) and its own settings folder.
+// (the simulator) and as `cloud` (a broker with the simulator's cloud side and
+// a peer). Each suite has its own loopback block and settings folder.
 #include "application.h"
 #include "bridgefixture.h"
 #include "brokerfixture.h"
@@ -66,12 +65,10 @@ public:
     {
         m_sim->sendRaw(service(i), text.toUtf8());
     }
-    Q_INVOKABLE QString setting(const QString &key) { return m_sim->model().setting(key); }
     Q_INVOKABLE void setSetting(const QString &key, const QString &value)
     {
         m_sim->model().setSetting(key, value);
     }
-    Q_INVOKABLE int saveCount() { return m_sim->model().saveCount(); }
     Q_INVOKABLE void setRefuseSave(bool refuse) { m_sim->model().setRefuseSave(refuse); }
     Q_INVOKABLE void setReplyDelay(int ms) { m_sim->setReplyDelay(ms); }
     // Answers the command with exactly this text (use "\n" line ends).
@@ -81,9 +78,8 @@ public:
     }
     Q_INVOKABLE void removeSettingsFile() { QFile::remove(SettingsStore::settingsFilePath()); }
 
-    // Puts the simulator (started if need be) on the broker under the
-    // identifier and has the peer watch every topic; with `store`, the tool
-    // knows the broker for the identifier and has selected it.
+    // Puts the simulator on the broker under the identifier, the peer watching
+    // every topic; with `store`, the tool knows the broker and selected it.
     Q_INVOKABLE bool join(const QString &id, bool store = true)
     {
         if (!m_broker.session || (!m_running && start().isEmpty()))

@@ -2,10 +2,8 @@ import QtQuick
 import QtTest
 import "qrc:/RegisterRequest.js" as RegisterRequest
 
-// The single and multiple register pages against the broker and the
-// simulated gateway: the exact request on the sub topic, the gateway's
-// answer, the 10 s guard and the refusals that send nothing; and the number
-// rules of the request and the multiple page's strict values list.
+// The register pages through the broker: the exact request, the gateway's
+// answer, the 10 s guard, the refusals; and the request's number rules.
 PageCase {
     name: "RegisterPages"
 
@@ -109,9 +107,8 @@ PageCase {
         expectOutcome(true)
     }
 
-    // No answer (answers of other forms are not one): the guard counts 10 s
-    // from the first of two writes, and an answer that comes after it is
-    // still shown.
+    // No answer (answers of other forms are not one): the guard counts 10 s from
+    // the first of two writes, and an answer that comes after it is still shown.
     function test_guardEndsTheWaitAfterTenSeconds() {
         openCloud(single)
         silenceGateway()

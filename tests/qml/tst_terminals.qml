@@ -1,18 +1,15 @@
 import QtQuick
 import QtTest
 
-// The two terminals: the AT terminal on the simulator's modem console (port
-// 23), with its link while shown, which buttons need that link and what each
-// button sends; and the bare TCP console, connecting by address and typed
-// port, its port field following the link, and sending lines.
+// The AT terminal on the modem console (port 23) and the bare TCP console:
+// their links, which buttons need them, and what each button sends.
 PageCase {
     name: "Terminals"
 
     SignalSpy { id: clickSpy; signalName: "clicked" }
 
-    // Opens the page after leaving the link on `before` (0: none), which it
-    // drops for the console's (each case leaves another); with `read`, the
-    // gateway's settings are read first, as a settings page does.
+    // Opens the page, which drops the link left on `before` (each case leaves
+    // another); with `read`, after reading the settings as a settings page does.
     function openTerminal(before, read) {
         openDirect("qrc:/ATCommandPage.qml", read ? 8881 : before, function() {
             if (read)
