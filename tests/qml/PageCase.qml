@@ -45,20 +45,21 @@ TestCase {
     }
 
     // Direct mode on a fresh simulator, the link left on `connectFirstOn` as
-    // an earlier page would leave it, and `prepare` run before the page opens.
+    // an earlier page would leave it (after the window's first page, which
+    // drops any link), and `prepare` run before the page opens.
     function openDirect(url, connectFirstOn, prepare) {
         cloudMode = false
         address = gateway.start()
         verify(address.length > 0)
+        openWindow()
+        window.currentdeviceIP = address
+        window.ipSelected = true
         if (connectFirstOn) {
             tcpClient.connectToDevice(address, connectFirstOn)
             tryCompare(tcpClient, "connected", true)
         }
         if (prepare)
             prepare()
-        openWindow()
-        window.currentdeviceIP = address
-        window.ipSelected = true
         return load(url)
     }
 
