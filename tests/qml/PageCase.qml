@@ -2,9 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 
-// One harness for the page suites: the main window in direct mode on a fresh
-// simulator or in cloud mode on the broker, one page loaded in it, the
-// operator's steps, and what reached the gateway and when.
+// One harness for the page suites: the main window in direct or cloud mode, a
+// page in it, the operator's steps, and what reached the gateway and when.
 TestCase {
     id: testCase
     when: windowShown
@@ -45,46 +44,44 @@ TestCase {
         return load("qrc:/ChooseDeviceIp.qml")
     }
 
-    // Direct mode on a fresh simulator, the link first opened on
-    // `connectFirstOn` when given, as an earlier page would have left it,
-    // and `prepare` run before the page opens.
+    // Direct mode on a fresh simulator, the link left on `connectFirstOn` as
+    // an earlier page would leave it (after the window's first page, which
+    // drops any link), and `prepare` run before the page opens.
     function openDirect(url, connectFirstOn, prepare) {
         cloudMode = false
         address = gateway.start()
         verify(address.length > 0)
+        openWindow()
+        window.currentdeviceIP = address
+        window.ipSelected = true
         if (connectFirstOn) {
             tcpClient.connectToDevice(address, connectFirstOn)
             tryCompare(tcpClient, "connected", true)
         }
         if (prepare)
             prepare()
-        openWindow()
-        window.currentdeviceIP = address
-        window.ipSelected = true
         return load(url)
     }
 
-    // A settings page once its own first reading has arrived.
-    function openRead(url) {
-        openDirect(url)
-        arrival("GETALL", 2500)
-        tryVerify(function() { return tcpClient.dataMap["deviceId"] !== undefined }, 3000)
-        wait(100)
-        gateway.clearReceived()
+    // A settings page once its own first reading has arrived; with `settings`,
+    // changed after the network page read them: the page must show its own.
+    function openRead(url, settings) {
+        openDirect(settings ? "qrc:/NetworkPage.qml" : url)
+        awaitReading({ deviceId: deviceId }, 100)
+        if (settings) {
+            for (var key in settings)
+                gateway.setSetting(key, settings[key])
+            load(url)
+            awaitReading(settings, 300)
+        }
         return page
     }
 
-    // A settings page that opens after the network page read the gateway,
-    // which then changed `settings`: the page must show its own reading.
-    function openReadWith(url, settings) {
-        openRead("qrc:/NetworkPage.qml")
-        for (var key in settings)
-            gateway.setSetting(key, settings[key])
-        load(url)
+    function awaitReading(values, settle) {
         arrival("GETALL", 2500)
-        tryVerify(function() { for (var k in settings) if (tcpClient.dataMap[k] !== settings[k]) return false
-                               return true }, 3000)
-        wait(300)
+        tryVerify(function() { return Object.keys(values).every(function(k) { return tcpClient.dataMap[k] === values[k] }) },
+                  3000, "no reading of " + JSON.stringify(values))
+        wait(settle)
         gateway.clearReceived()
     }
 
@@ -92,11 +89,7 @@ TestCase {
     // to its topics, the window on the page.
     function openCloud(url, head) {
         cloudMode = true
-        compare(cloud.start(deviceId), deviceId)
-        tryVerify(function() { return cloud.gatewayOnline() && cloud.observerReady() }, 5000,
-                  "gateway or observer not on the broker")
-        verify(tcpClient.sendTopicDeviceId(deviceId))
-        tryVerify(function() { return cloud.toolSubscribed(deviceId) }, 5000, "tool not subscribed")
+        verify(cloud.join(deviceId), "gateway or tool not on the broker")
         cloud.clearReceived()
         openWindow()
         window.currentDeviceId = deviceId
@@ -112,25 +105,20 @@ TestCase {
         page = null
         tcpClient.disconnectFromDevice()
         gateway.stop()
-        gateway.setRefuseSave(false)
-        gateway.setReplyDelay(0)
-        cloud.setFailWrites(false)
-        cloud.setGatewayOnline(true)
-        cloud.clearReceived()
-        tcpClient.clearTerminalLog()
+        for (var clear of ["clearData", "clearLog", "clearTerminalLog", "clearmterminalLogFromMqtt",
+                           "clearnetworkLogFromMqtt", "clearatCmdLog"])
+            tcpClient[clear]()
         tcpClient.trends.clear()
     }
 
-    // The page's own items first (the hidden menus hold items of the same
-    // names), then popups through the window.
+    // The page's own items first (the hidden menus have items of the same names).
     function named(name) {
         var item = (page ? findChild(page, name) : null) || findChild(window, name)
         verify(item, "no item named " + name)
         return item
     }
 
-    // The first object under `root` that has the property: the page's
-    // helpers that carry no name.
+    // The first object under `root` that has the property (helpers carry no name).
     function holder(root, property) {
         var all = Array.prototype.slice.call(root.data || []).concat(Array.prototype.slice.call(root.children || []))
         for (var i = 0; i < all.length; ++i) {
@@ -196,7 +184,7 @@ TestCase {
         }
     }
 
-    function commands() { return cloudMode ? cloud.gatewayCommands() : gateway.commands() }
+    function commands() { return cloudMode ? cloud.cloudCommands() : gateway.commands() }
 
     // What the gateway took, the reads the pages make by themselves left out.
     function changes() {
@@ -264,8 +252,32 @@ TestCase {
 
     // Takes the gateway off the broker so that nothing published reaches it.
     function silenceGateway() {
-        cloud.setGatewayOnline(false)
-        tryVerify(function() { return !cloud.gatewayOnline() }, 5000, "gateway still online")
+        verify(cloud.setOnline(false), "gateway still online")
         wait(200)
+    }
+
+    // The view shows exactly the log's lines, as plain text, following the
+    // newest one; or its placeholder when the log is empty.
+    function expectShown(view, log, placeholder) {
+        var expected = log.length === 0 ? [] : log.replace(/\n$/, "").split("\n")
+        var list = view.listView
+        var hint = findChild(view, "logPlaceholder")
+        tryVerify(function() {
+            return list.count === expected.length && hint.visible === (expected.length === 0)
+        }, 3000, "view has " + list.count + " lines, the log " + expected.length)
+        compare(hint.text, placeholder)
+        tryVerify(function() { return list.atNewest() }, 2000,
+                  "view not at its end: " + list.contentY + " of " + list.contentHeight)
+        var seen = 0
+        for (var i = 0; i < expected.length; ++i) {
+            var row = list.itemAtIndex(i)
+            if (!row)
+                continue
+            ++seen
+            compare(row.text, expected[i])
+            compare(row.textFormat, TextEdit.PlainText)
+        }
+        // Only what is on screen is laid out.
+        verify(expected.length < 200 || seen < 100, seen + " lines laid out")
     }
 }

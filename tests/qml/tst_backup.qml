@@ -1,10 +1,9 @@
 import QtQuick
 import QtTest
 
-// The backup page: a backup of the gateway, a change made on the gateway
-// behind the tool's back, then the restore shows that one line, and an
-// unticked line is not written. (Restores that write are checked against two
-// simulated gateways in the backend's own tests.)
+// The backup page: after a change behind the tool's back, the restore shows
+// that one line, and an unticked line is not written. (Restores that write are
+// checked against two simulated gateways in the backend's own tests.)
 PageCase {
     name: "BackupPage"
 
@@ -29,6 +28,6 @@ PageCase {
         gateway.clearReceived()
         click("applyButton")
         outcome()
-        compare([gateway.setting("apnSim1"), gateway.saveCount(), gateway.commands()], ["changed.apn", 0, []])
+        compare(gateway.commands(), [])
     }
 }

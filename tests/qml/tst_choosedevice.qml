@@ -3,7 +3,8 @@ import QtQuick.Controls
 import QtTest
 import "qrc:/DeviceChoice.js" as DeviceChoice
 
-// The device choice page: both modes, what is refused, what is connected.
+// The device choice page: both modes, what is refused, what is connected;
+// and the operator's whole road from it.
 PageCase {
     name: "ChooseDevice"
 
@@ -23,6 +24,13 @@ PageCase {
         verify(page.mqttMode)
     }
 
+    function waitForPage(url) {
+        tryCompare(window.pageLoader, "source", url, 5000)
+        tryCompare(window.pageLoader, "status", Loader.Ready)
+        page = window.pageLoader.item
+        waitForRendering(window.contentItem, 250)
+    }
+
     function test_addressRule_data() {
         return [["all 255", "255.255.255.255", true], ["two-digit leading zero", "10.01.0.9", true],
                 ["field above 255", "256.1.1.1", false], ["three fields", "1.2.3", false],
@@ -35,59 +43,60 @@ PageCase {
         compare(DeviceChoice.isValidIP(data.text), data.valid)
     }
 
-    function test_opensWithTheLastAddressAndDropsAnOpenLink() {
+    // The last address is offered and an open link dropped; "Connect" arms the
+    // 10 s guard before the link answers, then hands it to the network page.
+    function test_connectsToTheLastAddressAfresh() {
         address = gateway.start()
         tcpClient.connectToDevice(address, 8881)
         tryCompare(tcpClient, "connected", true)
         openChoice(address)
         compare([tcpClient.connected, field().text], [false, address])
-    }
-
-    function test_refusalsSendNothing_data() {
-        return [ { tag: "empty", text: "", addressMessage: false }, { tag: "malformed", text: "192.168.1", addressMessage: true },
-                 { tag: "space after", text: "127.0.0.1 ", addressMessage: true } ]
-    }
-
-    function test_refusalsSendNothing(data) {
-        address = gateway.start()
-        enter(data.text)
-        compare([page.connecting, named("addressMessage").visible], [false, data.addressMessage])
-        if (data.text === "")
-            compare(String(field().background.border.color), "#ff5555")
-        wait(100)
-        compare([gateway.connectionCount(0), window.ipSelected], [0, false])
-    }
-
-    function test_connectsAndHandsTheLinkToTheNetworkPage() {
-        address = gateway.start()
+        tryVerify(function() { return gateway.connectionCount(0) === 0 })
         var guard = named("connectTimeout")
-        enter(address)
-        // The 10 s guard is armed before the link answers.
+        click("connectButton")
         compare([guard.running, guard.interval], [true, 10000])
         tryCompare(window, "ipSelected", true)
         compare([window.currentdeviceIP, window.pageLoader.source.toString(), tcpClient.connected,
                  gateway.connectionCount(0)], [address, "qrc:/NetworkPage.qml", true, 1])
     }
 
-    function test_socketErrorIsShownAndTheAttemptEnds() {
-        // Nothing listens here, so the connection is refused.
-        enter("127.0.63.250")
-        tryCompare(page, "connecting", false)
-        verify(page.connectionError.length > 0 && named("connectionErrorText").visible && !window.ipSelected)
-        // A late time-out keeps the error text.
-        var shown = page.connectionError
-        named("connectTimeout").triggered()
-        compare(page.connectionError, shown)
+    // Cloud identifiers holding + # / are no topic levels.
+    function test_refusalsSendNothing_data() {
+        return [ { tag: "empty", text: "" }, { tag: "malformed", text: "192.168.1", addressMessage: true },
+                 { tag: "space after", text: "127.0.0.1 ", addressMessage: true },
+                 { tag: "cloud, plus", text: "KV+1", mqtt: true }, { tag: "cloud, hash", text: "#", mqtt: true } ]
     }
 
-    function test_timeOutGivesUpWithItsOwnMessage() {
-        window.currentdeviceIP = "127.0.63.251"
+    function test_refusalsSendNothing(data) {
+        address = gateway.start()
+        if (data.mqtt)
+            chooseMqtt()
+        var before = window.currentDeviceId
+        enter(data.text)
+        compare([page.connecting, named("addressMessage").visible, page.connectionError, window.currentDeviceId],
+                [false, !!data.addressMessage, data.mqtt ? DeviceChoice.unusableIdMessage : "", before])
+        if (data.text === "")
+            compare(String(field().background.border.color), "#ff5555")
+        wait(100)
+        compare([gateway.connectionCount(0), window.ipSelected, window.idSelected, named("brokerPopup").visible,
+                 tcpClient.deviceIds.indexOf(data.text)], [0, false, false, false, -1])
+    }
+
+    // A refused connection ends the attempt with the socket's error, which a
+    // late time-out keeps; a time-out alone says so with the address.
+    function test_failedAttemptsEndWithTheirError() {
+        enter("127.0.63.250")
+        tryCompare(page, "connecting", false)
+        var timer = named("connectTimeout"), shown = page.connectionError
+        verify(shown.length > 0 && named("connectionErrorText").visible && !window.ipSelected)
+        timer.triggered()
+        compare(page.connectionError, shown)
+        page.connectionError = ""
         page.connecting = true
-        var timer = named("connectTimeout")
         timer.interval = 10
         timer.start()
         tryCompare(page, "connecting", false)
-        compare(page.connectionError, "Connection timed out. Could not reach 127.0.63.251 within 10 seconds.")
+        compare(page.connectionError, "Connection timed out. Could not reach 127.0.63.250 within 10 seconds.")
     }
 
     function test_switchingModesEmptiesTheField() {
@@ -99,16 +108,6 @@ PageCase {
         compare([page.mqttMode, field().text], [false, ""])
     }
 
-    function test_cloudWithoutBrokerSettingsShowsTheBrokerPopup() {
-        gateway.removeSettingsFile()
-        chooseMqtt()
-        enter("02 04 AB")
-        compare(window.currentDeviceId, "0204AB")
-        waitOpened("brokerPopup")
-        compare(window.brokerPopupMessage, "MQTT broker not configured.\n"
-                + "Connect to the device via TCP first to fetch its MQTT settings.")
-        compare([window.idSelected, tcpClient.deviceIds.indexOf("0204AB")], [false, -1])
-    }
 
     // Typed or picked, a new text makes the refusal stale.
     function test_pickingASavedDeviceClearsTheRefusal() {
@@ -124,16 +123,57 @@ PageCase {
         verify(!named("connectionErrorText").visible)
     }
 
-    function test_cloudIdentifiersThatAreNotTopicLevelsAreRefused_data() {
-        return [ { tag: "plus", text: "KV+1" }, { tag: "hash", text: "#" } ]
-    }
-
-    function test_cloudIdentifiersThatAreNotTopicLevelsAreRefused(data) {
+    // The gateway is unknown to cloud mode until direct mode has read it;
+    // once it has, cloud mode selects it from its list and adds a device.
+    function test_operatorsRoad() {
+        var roadId = "KV-0042"
+        gateway.removeSettingsFile()
+        address = gateway.start()
+        verify(cloud.join(roadId, false))
+        cloudMode = true
+        // Enter connects; the spaces typed are dropped from the identifier.
         chooseMqtt()
-        var before = window.currentDeviceId
-        enter(data.text)
-        compare([page.connectionError, window.currentDeviceId, window.idSelected, named("brokerPopup").visible],
-                [DeviceChoice.unusableIdMessage, before, false, false])
-        verify(tcpClient.deviceIds.indexOf(data.text) < 0)
+        type("inputField", "KV-00 42")
+        keyClick(Qt.Key_Return)
+        compare(window.currentDeviceId, roadId)
+        var popup = waitOpened("brokerPopup")
+        compare([window.brokerPopupMessage, named("brokerMessage").textFormat], ["MQTT broker not configured.\n"
+                + "Connect to the device via TCP first to fetch its MQTT settings.", Text.PlainText])
+        compare([window.idSelected, tcpClient.deviceIds.indexOf(roadId)], [false, -1])
+        keyClick(Qt.Key_Escape) // closes it and gives the focus back
+        tryCompare(popup, "visible", false)
+        verify(field().activeFocus)
+
+        // Direct mode reads the gateway's settings, its broker among them.
+        click("modeTCP")
+        enter(address)
+        waitForPage("qrc:/NetworkPage.qml")
+        tryVerify(function() { return tcpClient.deviceIds.indexOf(roadId) >= 0 }, 8000, "identifier not learned")
+
+        // Cloud mode offers it in its list.
+        mouseClick(findChild(findChild(window, "sideMenu"), "menuEntry_Choose Device"))
+        waitForPage("qrc:/ChooseDeviceIp.qml")
+        chooseMqtt()
+        var combo = named("deviceCombo")
+        combo.currentIndex = tcpClient.deviceIds.indexOf(roadId)
+        combo.activated(combo.currentIndex)
+        compare(field().text, roadId)
+        click("connectButton")
+        waitForPage("qrc:/AddNewMeterMqtt.qml")
+        compare([window.idSelected, window.currentDeviceId], [true, roadId])
+        tryCompare(tcpClient, "connectedmqtt", true, 8000)
+
+        // Add, then see it in the list.
+        fill({ hexcommandField: "01 03 00 0A 00 02", secondsIdField: "10", nameIdField: "Road meter" })
+        click("addDeviceButton")
+        waitOpened("addedSuccesspopup", 8000)
+        wait(100)
+        click("addedSuccesspopupPrimary")
+        waitForPage("qrc:/AvailableMeterMqtt.qml")
+        compare(window.pagehead2, "Devices - Device List")
+        tryVerify(function() { var cell = findChild(page, "cell_2_0"); return cell && cell.text === "Road meter" }, 8000)
+        compare(changes(), ["rs485add 1,1,10,0103000A0002,Road meter", "SAVE"])
+        // Nothing of cloud mode went over the direct link.
+        compare(gateway.commands().filter(function(c) { return c !== "GETALL" }), [])
     }
 }

@@ -1,179 +1,178 @@
 import QtQuick
 import QtTest
 
-// The two event log pages: the direct one on the simulator's RS-485 monitor
-// stream over its own link to 8880, the cloud one on the gateway's port and
-// error topics through the broker.
-LogPageCase {
+// The log pages (the direct event log over a monitor link of its own, the
+// cloud event and network logs through the broker) and the tools above them.
+PageCase {
     name: "Log"
 
-    readonly property string placeholder: "Event logs will appear here"
-    property string address
+    // The event logs (`limit`) are emptied at 500 pieces and on leaving.
+    readonly property string events: "Event logs will appear here"
+    readonly property var direct: ({ url: "qrc:/Log.qml", held: "terminalLog", hint: events, limit: true })
+    readonly property var viaCloud: ({ url: "qrc:/LogMqtt.qml", held: "terminalLogFromMqtt", hint: events, limit: true,
+                                       suffix: "pub/port1", emit: "emitLogFromMqtt" })
+    readonly property var network: ({ url: "qrc:/NetworkMqtt.qml", held: "networkLogFromMqtt", suffix: "network",
+                                      hint: "Network logs will appear here", emit: "emitnetworkLogFromMqtt" })
 
-    function openDirect(before, chosen) {
-        address = gateway.start()
-        verify(address.length > 0)
-        gateway.setMonitorRate(-1)
-        if (before) {
-            tcpClient.connectToDevice(address, before)
-            tryCompare(tcpClient, "connected", true)
-        }
-        openWindow()
-        window.currentdeviceIP = address
-        window.ipSelected = chosen !== false
-        loadPage("qrc:/Log.qml")
-        if (chosen === false)
-            return
+    // The direct page drops the link it finds (`before`; each case leaves
+    // another) for a monitor link of its own.
+    function open(log, before) {
+        if (log.suffix)
+            return openCloud(log.url)
+        openDirect(log.url, before)
         tryCompare(tcpClient, "currentPort", 8880)
-        tryCompare(tcpClient, "connected", true)
-        tryVerify(function() { return monitorLinks() === 1 }, 3000, "no monitor link")
+        tryVerify(function() { return gateway.connectionCount(1) === 1 && gateway.connectionCount(0) === 0 },
+                  3000, "no monitor link of its own")
     }
 
-    function openCloudLog() {
-        openCloud()
-        tcpClient.clearmterminalLogFromMqtt()
-        loadPage("qrc:/LogMqtt.qml")
-    }
-
-    function monitorLinks() { return gateway.connectionCount(1) }
-
-    function pages_data() {
-        return [ { tag: "Log", direct: true }, { tag: "LogMqtt", direct: false } ]
-    }
-
-    function open(data) { data.direct ? openDirect(0) : openCloudLog() }
-    function held(data) { return data.direct ? tcpClient.terminalLog : tcpClient.terminalLogFromMqtt }
+    function held(log) { return tcpClient[log.held] }
+    function line(log, text) { return "[" + topic(log.suffix) + "] " + text + "\n" }
 
     // Sends `body` (lines without the last line feed) as the gateway does and
     // returns the log text it makes: one monitor line each, or one message.
-    function send(data, body) {
-        if (data.direct) {
+    function send(log, body) {
+        if (!log.suffix) {
             gateway.sendRaw(1, body + "\n")
             return body + "\n"
         }
-        cloud.publishPortData(1, body)
-        return "[" + topic("pub/port1") + "] " + body + "\n"
+        cloud.publish(topic(log.suffix), body)
+        return line(log, body)
     }
 
-    function expectHeld(data, text) {
-        tryVerify(function() { return held(data) === text }, 5000,
-                  "log holds " + JSON.stringify(held(data).slice(-80)))
-        expectShown(logView(), text, placeholder)
+    function expectHeld(log, text) {
+        tryVerify(function() { return held(log) === text }, 5000, "log holds " + JSON.stringify(held(log).slice(-80)))
+        expectShown(named("logView"), text, log.hint)
     }
 
-    function cleanup() {
-        window = null
-        page = null
-        tcpClient.disconnectFromDevice()
-        tcpClient.clearTerminalLog()
-        tcpClient.clearmterminalLogFromMqtt()
-        gateway.stop()
+    // Rows are laid out after the model changes: wait for their texts too.
+    function expectRows(lines) {
+        var list = named("logView").listView
+        tryVerify(function() {
+            return list.count === lines.length && lines.every(function(l, i) {
+                return list.itemAtIndex(i) && list.itemAtIndex(i).text === l })
+        }, 3000, "view shows " + list.count + " lines, not " + JSON.stringify(lines))
     }
 
-    function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll_data() { return pages_data() }
+    function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll_data() {
+        return [ { tag: "Log", log: direct }, { tag: "LogMqtt", log: viaCloud }, { tag: "NetworkMqtt", log: network } ]
+    }
 
     function test_emptiesTheLogAt500PiecesShowsPlainTextAndClearsAll(data) {
-        open(data)
-        expectShown(logView(), "", placeholder)
+        open(data.log, 8881)
+        expectShown(named("logView"), "", data.log.hint)
         var body = []
         for (var i = 1; i <= 498; ++i)
             body.push("<b>line " + i + "</b> &amp; <img src=\"x\">")
         // 498 lines make 499 pieces: they stay.
-        expectHeld(data, send(data, body.join("\n")))
-        // The next line makes 500: the log is emptied entirely.
-        send(data, "one more")
-        expectHeld(data, "")
-        expectHeld(data, send(data, "<i>afresh</i>"))
+        var all = send(data.log, body.join("\n"))
+        expectHeld(data.log, all)
+        all += send(data.log, "one more")
+        expectHeld(data.log, data.log.limit ? "" : all)
+        all = (data.log.limit ? "" : all) + send(data.log, "<i>afresh</i>")
+        expectHeld(data.log, all)
         click("clearLogButton")
-        compare(held(data), "")
-        expectShown(logView(), "", placeholder)
-        if (data.direct)
+        expectHeld(data.log, "")
+        if (data.log === direct)
             compare(tcpClient.currentPort, 8880) // the monitor link stays
     }
 
     function test_followsTheNewestLineUnlessScrolledUp() {
-        openCloudLog()
-        var view = logView()
+        open(viaCloud)
+        var view = named("logView")
         var list = view.listView
         for (var i = 0; i < 200; ++i)
             tcpClient.emitLogFromMqtt("reading " + i, topic("pub/port1"))
-        expectShown(view, tcpClient.terminalLogFromMqtt, placeholder)
-
+        expectShown(view, tcpClient.terminalLogFromMqtt, events)
         mouseWheel(list, list.width / 2, list.height / 2, 0, 1200)
         tryVerify(function() { return !list.moving })
-        compare(view.following, false)
+        compare([view.following, list.atYEnd], [false, false])
         var topLine = function() { return list.indexAt(10, list.contentY + 10) }
         var reading = topLine()
-        verify(!list.atYEnd)
         tcpClient.emitLogFromMqtt("while reading", topic("pub/port1"))
         tryCompare(list, "count", 201)
         compare(topLine(), reading)
-
         for (var k = 0; k < 50 && !list.atYEnd; ++k) {
             mouseWheel(list, list.width / 2, list.height / 2, 0, -1200)
             tryVerify(function() { return !list.moving })
         }
         tryCompare(view, "following", true)
         tcpClient.emitLogFromMqtt("newest", topic("pub/port1"))
-        expectShown(view, tcpClient.terminalLogFromMqtt, placeholder)
+        expectShown(view, tcpClient.terminalLogFromMqtt, events)
     }
 
-    function test_opensItsOwnMonitorLink_data() {
-        return [
-            { tag: "with no link yet", before: 0 },
-            { tag: "after a settings page's 8881 link", before: 8881 },
-            { tag: "already on 8880", before: 8880 },
-            { tag: "no link without a chosen address", before: 0, chosen: false }
-        ]
-    }
-
-    function test_opensItsOwnMonitorLink(data) {
-        openDirect(data.before, data.chosen)
-        if (data.chosen === false) {
-            wait(300)
-            compare(tcpClient.connected, false)
-            compare(monitorLinks(), 0)
-            return
-        }
-        tryVerify(function() { return gateway.connectionCount(0) === 0 }, 3000,
-                  "the command link was not dropped")
+    function test_noLinkWithoutAChosenAddress() {
+        address = gateway.start()
+        openWindow()
+        window.currentdeviceIP = address
+        load("qrc:/Log.qml")
+        wait(300)
+        compare([tcpClient.connected, gateway.connectionCount(1)], [false, 0])
     }
 
     function test_leavingDropsTheMonitorLinkAndItsLogAndComingBackReconnects() {
-        openDirect(0)
-        expectHeld({ direct: true }, send({ direct: true }, "kept until leaving"))
-        loadPage("qrc:/NetworkPage.qml")
+        open(direct, 8880)
+        expectHeld(direct, send(direct, "kept until leaving"))
+        load("qrc:/NetworkPage.qml")
         compare(tcpClient.terminalLog, "")
         tryCompare(tcpClient, "currentPort", 8881)
-        tryVerify(function() { return monitorLinks() === 0 }, 3000)
-        tryVerify(function() { return gateway.connectionCount(0) === 1 }, 3000)
-
-        loadPage("qrc:/Log.qml")
+        tryVerify(function() { return gateway.connectionCount(1) === 0 && gateway.connectionCount(0) === 1 }, 3000)
+        load("qrc:/Log.qml")
         tryCompare(tcpClient, "currentPort", 8880)
-        tryVerify(function() { return monitorLinks() === 1 }, 3000)
-        expectHeld({ direct: true }, send({ direct: true }, "after coming back"))
+        tryVerify(function() { return gateway.connectionCount(1) === 1 }, 3000)
+        expectHeld(direct, send(direct, "after coming back"))
     }
 
-    function test_cloudLogLeftEmptiedAndWhatCameWhileAwayShownOnReturn_data() {
-        return [
-            { tag: "a few messages", messages: 3, shown: true },
-            { tag: "more than 500 pieces are emptied on opening", messages: 600, shown: false }
-        ]
+    // The cloud event log is emptied on leaving and the network log is not;
+    // both gather while another page is shown.
+    function test_whatCameWhileAwayIsShownOnReturn_data() {
+        return [ { tag: "a few messages", log: viaCloud, messages: 3, shown: true },
+                 { tag: "more than 500 pieces are emptied on opening", log: viaCloud, messages: 600, shown: false },
+                 { tag: "network log, 600 reports", log: network, messages: 600, shown: true } ]
     }
 
-    function test_cloudLogLeftEmptiedAndWhatCameWhileAwayShownOnReturn(data) {
-        openCloudLog()
-        expectHeld({ direct: false }, send({ direct: false }, "before leaving"))
-        loadPage("qrc:/NetworkMqtt.qml")
-        compare(tcpClient.terminalLogFromMqtt, "")
-        var expected = ""
+    function test_whatCameWhileAwayIsShownOnReturn(data) {
+        open(data.log)
+        var expected = send(data.log, "before leaving")
+        expectHeld(data.log, expected)
+        load(data.log === network ? viaCloud.url : network.url)
+        if (data.log.limit)
+            expected = ""
+        compare(held(data.log), expected)
         for (var i = 0; i < data.messages; ++i) {
-            tcpClient.emitLogFromMqtt("away " + i, topic("pub/port2"))
-            expected += "[" + topic("pub/port2") + "] away " + i + "\n"
+            tcpClient[data.log.emit]("away " + i, topic(data.log.suffix))
+            expected += line(data.log, "away " + i)
         }
-        expected += send({ direct: false }, "last")
-        tryCompare(tcpClient, "terminalLogFromMqtt", expected, 5000)
-        loadPage("qrc:/LogMqtt.qml")
-        expectHeld({ direct: false }, data.shown ? expected : "")
+        expected += send(data.log, "last")
+        tryCompare(tcpClient, data.log.held, expected, 5000)
+        load(data.log.url)
+        expectHeld(data.log, data.shown ? expected : "")
+    }
+
+    // A pause holds the view while the log fills and is emptied by its limit.
+    function test_filterTimeStampsAndPause() {
+        open(direct)
+        gateway.sendRaw(1, "alpha 1\nbeta 2\n")
+        expectRows(["alpha 1", "beta 2"])
+        type("logFilter", "BETA")
+        expectRows(["beta 2"])
+        type("logFilter", "")
+        expectRows(["alpha 1", "beta 2"])
+        click("logTimeToggle")
+        tryVerify(function() {
+            var row = named("logView").listView.itemAtIndex(0)
+            return row && /^\d\d:\d\d:\d\d\.\d\d\d  alpha 1$/.test(row.text)
+        }, 2000, "no time stamp before the line")
+        click("logTimeToggle")
+        click("logPause")
+        gateway.sendRaw(1, "gamma 3\ndelta 4\n")
+        tryCompare(named("logPausedCount"), "text", "2")
+        verify(named("logPausedBadge").visible)
+        tcpClient.clearTerminalLog()
+        gateway.sendRaw(1, "epsilon 5\n")
+        tryCompare(named("logPausedCount"), "text", "3")
+        expectRows(["alpha 1", "beta 2"])
+        click("logPause")
+        verify(!named("logPausedBadge").visible)
+        expectRows(["epsilon 5"])
     }
 }

@@ -1,22 +1,147 @@
 // Runs one QML suite (-input file) with the real backend as `tcpClient`, wired
-// to an MQTT client as in the application, the in-process gateway simulator
-// as `gateway` and a broker with the gateway's cloud side as `cloud`. Each
-// suite gets its own loopback block (KV_LOOPBACK_SUITE) and its own settings
-// folder.
+// to an MQTT client as in the application, and one fixture seen as `gateway`
+// (the simulator) and as `cloud` (a broker with the simulator's cloud side and
+// a peer). Each suite has its own loopback block and settings folder.
 #include "application.h"
-#include "cloudfixture.h"
-#include "gatewayfixture.h"
-#include "mqttclient.h"
-#include "mqttsession.h"
-#include "tcpbridge.h"
+#include "bridgefixture.h"
+#include "brokerfixture.h"
+#include "gatewaycloudlink.h"
 
-#include <QHostAddress>
-
+#include <QFile>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickStyle>
-#include <QTemporaryDir>
 #include <QtQuickTest>
+
+class Fixture : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Service = GatewaySimulator::Service;
+    explicit Fixture(QObject *parent)
+        : QObject(parent)
+        , m_addresses(qEnvironmentVariableIntValue("KV_LOOPBACK_SUITE"))
+    {}
+    // The tool's client and session on a broker of the suite's own, and the
+    // peer that records what it sees.
+    bool startBroker(TcpBridge *bridge)
+    {
+        if (!m_broker.start(bridge) || !m_broker.peer())
+            return false;
+        connect(m_broker.peer(), &QMQTT::Client::received, this, [this](const QMQTT::Message &m) {
+            m_messages[m.topic()].append(QString::fromUtf8(m.payload()));
+        });
+        return true;
+    }
+
+    // A fresh simulator on the next loopback address, silent on the monitor
+    // unless a test writes to it; stop() also takes it off the broker.
+    Q_INVOKABLE QString start()
+    {
+        stop();
+        const QHostAddress address = m_addresses.next();
+        m_sim->setMonitorRate(-1);
+        m_running = m_sim->start(address);
+        return m_running ? address.toString() : QString();
+    }
+    Q_INVOKABLE void stop()
+    {
+        m_link.reset();
+        m_sim = std::make_unique<GatewaySimulator>();
+        m_running = false;
+        clearReceived();
+    }
+
+    // 0: command port, 1: monitor, 2: AT console.
+    Q_INVOKABLE QStringList commands() const { return m_sim->commands(); }
+    Q_INVOKABLE QString received(int i) const
+    {
+        return QString::fromUtf8(m_sim->received(service(i)));
+    }
+    Q_INVOKABLE int connectionCount(int i) const { return m_sim->connectionCount(service(i)); }
+    Q_INVOKABLE void dropConnections(int i) { m_sim->dropConnections(service(i)); }
+    Q_INVOKABLE void sendRaw(int i, const QString &text)
+    {
+        m_sim->sendRaw(service(i), text.toUtf8());
+    }
+    Q_INVOKABLE void setSetting(const QString &key, const QString &value)
+    {
+        m_sim->model().setSetting(key, value);
+    }
+    Q_INVOKABLE void setRefuseSave(bool refuse) { m_sim->model().setRefuseSave(refuse); }
+    Q_INVOKABLE void setReplyDelay(int ms) { m_sim->setReplyDelay(ms); }
+    // Answers the command with exactly this text (use "\n" line ends).
+    Q_INVOKABLE void setScriptedReply(const QString &command, const QString &reply)
+    {
+        m_sim->setScriptedReply(command, reply.toUtf8());
+    }
+    Q_INVOKABLE void removeSettingsFile() { QFile::remove(SettingsStore::settingsFilePath()); }
+
+    // Puts the simulator on the broker under the identifier, the peer watching
+    // every topic; with `store`, the tool knows the broker and selected it.
+    Q_INVOKABLE bool join(const QString &id, bool store = true)
+    {
+        if (!m_broker.session || (!m_running && start().isEmpty()))
+            return false;
+        m_sim->model().setBroker(m_broker.broker->host(), m_broker.broker->port(),
+                                 BrokerFixture::user, BrokerFixture::password);
+        m_sim->model().setDeviceId(id);
+        m_link = std::make_unique<GatewayCloudLink>(m_sim->model());
+        connect(m_link.get(), &GatewayCloudLink::commandReceived, this,
+                [this](const QString &command) { m_cloudCommands.append(command); });
+        // The peer comes back after a broker restart here.
+        QMQTT::Client *peer = m_broker.peer();
+        QSignalSpy back(peer, &QMQTT::Client::connected);
+        if (!peer->isConnectedToHost())
+            peer->connectToHost();
+        if (!setOnline(true) || (!peer->isConnectedToHost() && !back.wait(5000))
+            || !m_broker.watch(QStringLiteral("Kestrelvane/#")))
+            return false;
+        if (store)
+            m_broker.store(id);
+        return !store || m_broker.select(id);
+    }
+    // Off the broker, nothing reaches the simulator and it answers nothing.
+    Q_INVOKABLE bool setOnline(bool online)
+    {
+        QSignalSpy changed(m_link.get(),
+                           online ? &GatewayCloudLink::connected : &GatewayCloudLink::disconnected);
+        online ? m_link->start() : m_link->stop();
+        return m_link->isConnected() == online || changed.wait(5000);
+    }
+
+    // What the simulator took on its config topic, and every payload the
+    // peer saw on the topic. The peer publishes as the simulator would.
+    Q_INVOKABLE QStringList cloudCommands() const { return m_cloudCommands; }
+    Q_INVOKABLE QStringList messages(const QString &topic) const { return m_messages.value(topic); }
+    Q_INVOKABLE void clearReceived()
+    {
+        m_sim->clearReceived();
+        m_cloudCommands.clear();
+        m_messages.clear();
+    }
+    Q_INVOKABLE void publish(const QString &topic, const QString &payload)
+    {
+        m_broker.peer()->publish(QMQTT::Message(0, topic, payload.toUtf8(), 1));
+    }
+    Q_INVOKABLE void setFailWrites(bool fail) { m_link->setFailWrites(fail); }
+    Q_INVOKABLE void stopBroker() { m_broker.broker->stop(); }
+    Q_INVOKABLE bool restartBroker() { return m_broker.broker->restart(); }
+
+private:
+    static Service service(int i)
+    {
+        return i == 1 ? Service::Monitor : i == 2 ? Service::AtConsole : Service::Command;
+    }
+    LoopbackAddresses m_addresses;
+    BrokerFixture m_broker;
+    std::unique_ptr<GatewaySimulator> m_sim = std::make_unique<GatewaySimulator>();
+    std::unique_ptr<GatewayCloudLink> m_link;
+    bool m_running = false;
+    QStringList m_cloudCommands;
+    QHash<QString, QStringList> m_messages;
+};
 
 class Setup : public QObject
 {
@@ -33,22 +158,19 @@ public:
 public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        const int suite = qEnvironmentVariableIntValue("KV_LOOPBACK_SUITE");
-        // Children go in creation order: the client first, while the
-        // session and the backend it reports to are still there.
-        auto *client = new QMQTT::Client(QHostAddress(QHostAddress::LocalHost), 1883, engine);
-        client->setKeepAlive(60);
-        client->setCleanSession(true);
+        // Children go in creation order: the fixture's client and session
+        // first, while the backend they report to is still there.
+        auto *fixture = new Fixture(engine);
         auto *bridge = new TcpBridge(engine);
-        new MqttSession(bridge, client, engine);
-        auto *gateway = new GatewayFixture(suite > 0 ? suite : 40, engine);
-        auto *cloud = new CloudFixture(gateway, client, engine);
-        engine->rootContext()->setContextProperty(QStringLiteral("tcpClient"), bridge);
-        engine->rootContext()->setContextProperty(QStringLiteral("gateway"), gateway);
-        engine->rootContext()->setContextProperty(QStringLiteral("cloud"), cloud);
+        if (!fixture->startBroker(bridge))
+            qWarning("the broker did not start: the cloud cases will fail");
+        QQmlContext *context = engine->rootContext();
+        context->setContextProperty(QStringLiteral("tcpClient"), bridge);
+        context->setContextProperty(QStringLiteral("gateway"), fixture);
+        context->setContextProperty(QStringLiteral("cloud"), fixture);
         // A folder the suite may write files into (backups, for instance).
-        engine->rootContext()->setContextProperty(QStringLiteral("scratchFolder"),
-                                                  QUrl::fromLocalFile(m_configHome.path()));
+        context->setContextProperty(QStringLiteral("scratchFolder"),
+                                    QUrl::fromLocalFile(m_configHome.path()));
     }
 
 private:

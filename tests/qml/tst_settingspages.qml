@@ -68,10 +68,7 @@ PageCase {
     }
 
     function test_refusesAndSendsNothing(data) {
-        if (data.reading)
-            openReadWith(data.url, data.reading)
-        else
-            openRead(data.url)
+        openRead(data.url, data.reading)
         if (data.section)
             click(data.section)
         fill(data.fill)
@@ -88,31 +85,13 @@ PageCase {
         compare(changes(), [])
     }
 
-    // Drop-downs take the reading's entry of the same whole text, or none;
-    // fields show the gateway's text as it is.
-    function test_fieldsFollowTheReading_data() {
-        return [
-            { tag: "SIM slot", url: allSettings, reading: { simSlot: "2  (SIM2)" }, item: "simSlotCombo", index: 1 },
-            { tag: "port 1 rate", url: baudrate, reading: { rs485_1_baud: "9600" }, item: "port1Combo", index: 5 },
-            { tag: "port 2 rate", url: baudrate, reading: { rs485_2_baud: "300" }, item: "port2Combo", index: 0 },
-            { tag: "markup in a name", url: allSettings, reading: { bleName: "<b>KV</b> &amp;" }, item: "bleNameField",
-              text: "<b>KV</b> &amp;" }
-        ]
-    }
-
-    function test_fieldsFollowTheReading(data) {
-        openReadWith(data.url, data.reading)
-        if (data.text)
-            tryCompare(named(data.item), "text", data.text)
-        else
-            tryCompare(named(data.item), "currentIndex", data.index)
-    }
-
     // Saves paced by a timer (`gap`) or by the gateway's acknowledgements.
     // Edits during a save do not change what is sent, and (`again`) a second
-    // "Save" meanwhile sends nothing more.
+    // "Save" meanwhile sends nothing more. Drop-downs take the `reading`'s
+    // entry of the same whole text; fields show its text as it is.
     function test_saves_data() {
-        var ok = "green"
+        var ok = "green", hupFill = { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" }
+        var hupSent = ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"]
         return [
             { tag: "network", url: network, button: "networkSave", gap: 2000, again: true,
               fill: { ipField: "10.1.2.3", subnetField: "255.0.255.0", gatewayField: "10.1.2.1" },
@@ -126,17 +105,20 @@ PageCase {
               sent: ["SET port1Topic kv/t1", "SET port2Topic kv/t2", "SET errorTopic kv/t3",
                      "SET configTopic kv/t4", "SET responseTopic kv/t5", "SET offlineTopic kv/t6", "SAVE"] },
             { tag: "SIM", url: allSettings, section: "simSection", button: "simSave", gap: 2000,
-              fill: { sim1apnField: "apn one", sim2apnField: "apn2" }, saving: "Saving SIM Settings...",
-              sent: ["SET simSlot 1  (SIM1)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"],
+              reading: { simSlot: "2  (SIM2)" }, fill: { sim1apnField: "apn one", sim2apnField: "apn2" },
+              saving: "Saving SIM Settings...", sent: ["SET simSlot 2  (SIM2)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"],
               outcome: "SIM settings saved successfully", colour: ok },
             { tag: "Bluetooth refused", url: allSettings, section: "bleSection", button: "bleSave",
-              gap: 2000, refuse: true, fill: { bleNameField: "KV 2", blePinField: "12" },
-              saving: "Saving Bluetooth Settings...", sent: ["SET bleName KV 2", "SET blePin 12", "SAVE"],
+              gap: 2000, refuse: true, reading: { bleName: "<b>KV</b> &amp;" }, fill: { blePinField: "12" },
+              saving: "Saving Bluetooth Settings...", sent: ["SET bleName <b>KV</b> &amp;", "SET blePin 12", "SAVE"],
               outcome: "Failed to save Bluetooth settings", colour: "red" },
             { tag: "baud rate cleared to the default", url: baudrate, button: "baudSave", gap: 2000,
               clear: "baudClear", fill: {}, saving: "Saving Baudrate Settings...",
               sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"],
               outcome: "Baudrate settings saved successfully", colour: ok },
+            { tag: "baud rates as read", url: baudrate, button: "baudSave", gap: 2000, fill: {},
+              reading: { rs485_1_baud: "9600", rs485_2_baud: "300" }, saving: "Saving Baudrate Settings...",
+              sent: ["SET rs485_1_baud 9600", "SET rs485_2_baud 300", "SAVE"], outcome: "Baudrate settings saved successfully", colour: ok },
             // The port is read when it is sent, i.e. after the server's acknowledgement.
             { tag: "broker", url: cloudPage, button: "cloudSave", pending: "mqttServer", again: true,
               fill: { mqttServerField: "broker host", portField: "1883", useridField: "plant user",
@@ -144,14 +126,11 @@ PageCase {
               sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user",
                      "SET mqttPass p@ss word", "SAVE"], outcome: "Cloud settings saved successfully", colour: ok },
             { tag: "broker, Topics shown at the outcome", url: cloudPage, button: "cloudSave",
-              pending: "mqttServer", switchTo: "topicsSection",
-              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
-              saving: "Saving Cloud Settings...", outcome: "Topic settings saved successfully", colour: ok,
-              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"] },
+              pending: "mqttServer", switchTo: "topicsSection", fill: hupFill, sent: hupSent,
+              saving: "Saving Cloud Settings...", outcome: "Topic settings saved successfully", colour: ok },
             { tag: "broker refused", url: cloudPage, button: "cloudSave", pending: "mqttServer", refuse: true,
-              fill: { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" },
-              saving: "Saving Cloud Settings...", outcome: "Failed to save Cloud settings", colour: "red",
-              sent: ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"] },
+              fill: hupFill, sent: hupSent, saving: "Saving Cloud Settings...", outcome: "Failed to save Cloud settings",
+              colour: "red" },
             { tag: "Wi-Fi, SIM shown at the outcome", url: allSettings, button: "wifiSave",
               pending: "wifiSSID", switchTo: "simSection",
               fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" },
@@ -161,7 +140,7 @@ PageCase {
     }
 
     function test_saves(data) {
-        openRead(data.url)
+        openRead(data.url, data.reading)
         gateway.setRefuseSave(!!data.refuse)
         gateway.setReplyDelay(data.gap ? 0 : 400)
         if (data.section)
@@ -171,11 +150,10 @@ PageCase {
         fill(data.fill)
         press(data.button)
         expectStatus(data.saving, "#3498db")
-        verify(saver().busy)
-        compare(saver().pendingKey, data.pending || "")
+        compare([saver().busy, saver().pendingKey], [true, data.pending || ""])
         fill(data.edit || {})
         if (data.again || data.switchTo) {
-            statusPopup().close()
+            keyClick(Qt.Key_Escape)
             tryCompare(statusPopup(), "visible", false)
             click(data.switchTo || data.button)
         }
@@ -191,11 +169,9 @@ PageCase {
             }
         }
         expectStatus(data.outcome, data.colour)
-        verify(!saver().busy)
-        compare([changes(), saver().pendingKey], [data.sent, ""])
+        compare([changes(), saver().busy, saver().pendingKey], [data.sent, false, ""])
         // "OK" after a success reads the gateway again a second later.
         gateway.clearReceived()
-        gateway.setReplyDelay(0)
         if (!data.switchTo)
             press("statusOkButton")
         if (data.refuse) {
@@ -233,8 +209,7 @@ PageCase {
         expectStatus("Save failed: no response from device", "red")
         var at = Date.now() - t0
         verify(at >= limit - 100 && at < limit + 1500, "watchdog after " + at + " ms")
-        verify(!saver().busy)
-        compare(saver().pendingKey, "")
+        compare([saver().busy, saver().pendingKey], [false, ""])
         wait(300)
         compare(changes(), data.sent)
     }

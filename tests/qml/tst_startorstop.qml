@@ -51,13 +51,12 @@ PageCase {
     function test_actionConfirmedByTheGateway(data) {
         act(data.tag)
         // Before any answer can have come back.
-        compare(page.busyMessage, data.waiting)
-        verify(page.busyRunning && page.busyVisible && page.timeoutTimer.running)
+        compare([page.busyMessage, page.busyRunning, page.busyVisible, page.timeoutTimer.running],
+                [data.waiting, true, true, true])
         compare(seenOn(topic("config"), 1), [data.command])
         expectBox(data.confirmed, false)
         var confirmedAt = Date.now()
-        verify(!page.timeoutTimer.running)
-        compare(cloud.gatewayCommands(), [data.command])
+        compare([page.timeoutTimer.running, cloud.cloudCommands()], [false, [data.command]])
         var closed = hiddenAfter(confirmedAt)
         verify(closed >= 1800 && closed < 2600, "closed " + closed + " ms after the outcome")
     }

@@ -20,12 +20,12 @@ PageCase {
 
     function test_seriesFromTheGateway(data) {
         if (data.direct) {
-            openDirect("qrc:/Trends.qml", 0, function() { gateway.setMonitorRate(-1) })
+            openDirect("qrc:/Trends.qml")
             tryVerify(function() { return gateway.connectionCount(1) === 1 }, 3000, "no monitor link")
             gateway.sendRaw(1, data.send)
         } else {
             openCloud("qrc:/TrendsMqtt.qml")
-            cloud.publishPortData(1, data.send)
+            cloud.publish(topic("pub/port1"), data.send)
         }
         var list = named("seriesList")
         tryCompare(list, "count", data.series.length, 5000)

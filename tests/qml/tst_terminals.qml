@@ -1,0 +1,172 @@
+import QtQuick
+import QtTest
+
+// The AT terminal on the modem console (port 23) and the bare TCP console:
+// their links, which buttons need them, and what each button sends.
+PageCase {
+    name: "Terminals"
+
+    SignalSpy { id: clickSpy; signalName: "clicked" }
+
+    // Opens the page, which drops the link left on `before` (each case leaves
+    // another); with `read`, after reading the settings as a settings page does.
+    function openTerminal(before, read) {
+        openDirect("qrc:/ATCommandPage.qml", read ? 8881 : before, function() {
+            if (read)
+                tcpClient.sendCommand("GETALL")
+            tryVerify(function() { return !read || tcpClient.dataMap["mqttTopicOut"] !== undefined }, 5000)
+        })
+        tryCompare(tcpClient, "currentPort", 23)
+        tryVerify(function() { return gateway.connectionCount(2) === 1 }, 5000, "no console link")
+        tryVerify(function() { return gateway.connectionCount(0) + gateway.connectionCount(1) === 0 },
+                  3000, "the earlier link was not dropped")
+        gateway.clearReceived()
+    }
+
+    function expectBytes(expected) {
+        tryVerify(function() { return gateway.received(2) === expected }, 3000,
+                  "console got " + JSON.stringify(gateway.received(2)) + ", expected " + JSON.stringify(expected))
+    }
+
+    function test_closingDropsOnlyItsOwnLink() {
+        openTerminal(0)
+        load("qrc:/TcpClient.qml")
+        tryVerify(function() { return gateway.connectionCount(2) === 0 }, 3000)
+        // Replaced by someone else's link before closing: that link stays.
+        load("qrc:/ATCommandPage.qml")
+        tryCompare(tcpClient, "currentPort", 23)
+        tcpClient.connectToDevice(address, 8881)
+        tryCompare(tcpClient, "connected", true)
+        load("qrc:/TcpClient.qml")
+        wait(200)
+        compare([tcpClient.currentPort, tcpClient.connected], [8881, true])
+    }
+
+    function test_buttonsThatNeedTheLinkAreGreyAndIgnoreClicksWithoutIt_data() {
+        return [ { tag: "Disconnect", name: "disconnectButton", cloudView: false },
+                 { tag: "Connect", name: "connectButton", cloudView: true } ]
+    }
+
+    function test_buttonsThatNeedTheLinkAreGreyAndIgnoreClicksWithoutIt(data) {
+        openTerminal(0)
+        page.showCommandView = data.cloudView
+        tcpClient.disconnectFromDevice()
+        tryCompare(tcpClient, "connected", false)
+        var button = named(data.name)
+        compare([String(button.background.color), named("sendToCloudButton").visible], [String(Qt.color("grey")), false])
+        clickSpy.target = button
+        clickSpy.clear()
+        waitForRendering(window.contentItem, 250)
+        mouseClick(button)
+        compare(clickSpy.count, 0)
+    }
+
+    // The line stays for another send, the answer shows as text; then the
+    // log empties, and the link goes and comes back to the same gateway.
+    function test_atConsoleSession() {
+        openTerminal(8880)
+        named("commandField").text = "AT+CSQ"
+        click("sendButton")
+        expectBytes("AT+CSQ\r\n")
+        compare(named("commandField").text, "AT+CSQ")
+        gateway.sendRaw(2, "<b>+QMTSTAT: 0,1</b>\n")
+        tryVerify(function() { return tcpClient.atLog.indexOf("<b>+QMTSTAT") >= 0 }, 3000)
+        expectShown(named("terminalLog"), tcpClient.atLog, "")
+        click("clearLogButton")
+        expectShown(named("terminalLog"), "", "")
+        click("disconnectButton")
+        tryVerify(function() { return gateway.connectionCount(2) === 0 }, 3000)
+        click("reconnectButton")
+        tryVerify(function() { return gateway.connectionCount(2) === 1 }, 5000)
+        compare(tcpClient.currentPort, 23)
+    }
+
+    // The texts themselves are the AtCommands unit suite's; here each button
+    // must send its own command, rows of a kind differing by the topic.
+    function test_cloudViewButtonsSendTheModemCommands_data() {
+        return [
+            { tag: "Open", name: "openButton", sent: "AT+QMTOPEN=0," },
+            { tag: "Connect", name: "connectButton", sent: "AT+QMTCONN=0," },
+            { tag: "Receive from Topic", name: "subscribeReceiveButton", sent: "AT+QMTSUB=0,1,", topic: "mqttTopicOut" },
+            { tag: "Unsubscribe OutTopic", name: "unsubscribeReceiveButton", sent: "AT+QMTUNS=0,1,", topic: "mqttTopicOut" },
+            { tag: "Subscribe to InTopic", name: "subscribeCommandButton", sent: "AT+QMTSUB=0,1,", topic: "mqttTopicIn" },
+            { tag: "Publish", name: "publishButton", sent: "AT+QMTPUB=0,1,1,0,", topic: "mqttTopicIn" },
+            { tag: "Unsubscribe In Topic", name: "unsubscribeCommandButton", sent: "AT+QMTUNS=0,1,", topic: "mqttTopicIn" },
+            { tag: "Disconnect Cloud", name: "disconnectCloudButton", sent: "AT+QMTDISC=0\r\n" },
+            { tag: "Close MQTT", name: "closeMqttButton", sent: "AT+QMTCLOSE=0\r\n" }
+        ]
+    }
+
+    function test_cloudViewButtonsSendTheModemCommands(data) {
+        openTerminal(0, true)
+        click("sendToCloudButton")
+        click(data.name)
+        tryVerify(function() { return gateway.received(2).indexOf(data.sent) === 0 }, 3000,
+                  "console got " + JSON.stringify(gateway.received(2)))
+        if (data.topic)
+            verify(gateway.received(2).indexOf("\"" + tcpClient.dataMap[data.topic] + "\"") > 0)
+    }
+
+    function test_sendToTopicWritesTheBodyAndCtrlZ_data() {
+        return [ { tag: "a message", text: "{\"t\":1}", bytes: "{\"t\":1}\u001a" },
+                 { tag: "an empty message writes nothing", text: "", bytes: "" } ]
+    }
+
+    function test_sendToTopicWritesTheBodyAndCtrlZ(data) {
+        openTerminal(23)
+        click("sendToCloudButton")
+        named("inTopic").text = data.text
+        click("sendToTopicButton")
+        wait(200)
+        expectBytes(data.bytes)
+        click("backButton")
+        verify(named("tcpViewTitle").visible)
+    }
+
+    function connectTo(port) {
+        address = gateway.start()
+        openWindow()
+        load("qrc:/TcpClient.qml")
+        named("ipField").text = address
+        named("portField").text = port
+        click("connectButton")
+    }
+
+    // Once connected (`send`), the field empties on sending and the log
+    // follows; when the link drops, the port field empties too.
+    function test_tcpConsoleConnectsToTheTypedAddressAndPort_data() {
+        return [
+            { tag: "command port, then sending", port: "8881", connected: true, shown: "8881", send: true },
+            { tag: "monitor port", port: "8880", connected: true, shown: "8880" },
+            { tag: "leading digits only", port: "8881abc", connected: true, shown: "8881" },
+            // Refused by the backend; the typed text stays for correcting.
+            { tag: "no digits", port: "abc", connected: false, shown: "abc" },
+            { tag: "beyond 65535", port: "74417", connected: false, shown: "74417" }
+        ]
+    }
+
+    function test_tcpConsoleConnectsToTheTypedAddressAndPort(data) {
+        connectTo(data.port)
+        if (data.connected) {
+            tryCompare(tcpClient, "connected", true, 5000)
+            compare(tcpClient.currentPort, Number(data.shown))
+            tryCompare(named("connectButton"), "text", "Disconnect")
+        } else {
+            wait(300)
+            compare(tcpClient.connected, false)
+            verify(tcpClient.log.indexOf("ERROR: Invalid port") >= 0)
+        }
+        compare([named("portField").text, named("sendCommandButton").visible], [data.shown, data.connected])
+        if (!data.send)
+            return
+        click("sendCommandButton")
+        named("commandField").text = "GETALL"
+        click("sendButton")
+        compare(named("commandField").text, "")
+        tryVerify(function() { return gateway.commands().indexOf("GETALL") >= 0 }, 3000)
+        expectShown(named("terminalLog"), tcpClient.log, "")
+        gateway.dropConnections(0)
+        tryCompare(tcpClient, "connected", false, 5000)
+        compare([named("portField").text, named("connectButton").text], ["", "Connect to Gateway"])
+    }
+}
