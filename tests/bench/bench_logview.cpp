@@ -248,7 +248,6 @@ int main(int argc, char *argv[])
 
     QGuiApplication app(argc, argv);
     WindowBench bench;
-    qputenv("QT_LOGGING_RULES", "default.debug=false");
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOptions(

@@ -123,7 +123,6 @@ Run tool(const MosquittoBroker &broker, const QByteArray &input)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    qputenv("QT_LOGGING_RULES", "default.debug=false");
     ConfigHome configHome;
     MosquittoBroker broker;
     broker.addUser(user, password);

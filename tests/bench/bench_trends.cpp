@@ -107,9 +107,7 @@ int main(int argc, char *argv[])
             || !plot->setProperty("spanSeconds", spanSeconds))
             fail(QStringLiteral("the trends page did not load"));
     };
-    QList<Phase> closed;
-    QList<Phase> minute;
-    QList<Phase> hour;
+    QList<Phase> closed, minute, hour;
     for (int round = 1; round <= rounds; ++round) {
         view.setSource(QUrl(QStringLiteral("qrc:/firstpage.qml")));
         closed.append(meter.measure(phaseSeconds));
