@@ -19,7 +19,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <functional>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -106,13 +108,14 @@ struct LineCounter : QTcpSocket
     qint64 lines = 0;
 };
 
-// A program run beside the benchmark, killed when the object goes; its
-// standard output is dropped unless it is to be read.
+// A program run beside the benchmark, killed when the object goes or the
+// benchmark ends; its standard output is dropped unless it is to be read.
 struct ChildProcess : QProcess
 {
     ChildProcess(const QString &program, const QStringList &arguments, bool readOutput = false)
     {
         setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
         if (!readOutput)
             setStandardOutputFile(QProcess::nullDevice());
         start(program, arguments);
