@@ -27,9 +27,29 @@
 
 inline QTextStream out(stdout);
 
+// The fields of a /proc stat file for a process or a thread after its
+// command name, which may hold spaces: the state, the parent, eight more,
+// then the processor time in user and system mode; none when it is gone.
+inline QList<QByteArray> statFields(const QString &statPath, QByteArray *name = nullptr)
+{
+    QFile stat(statPath);
+    const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    const qsizetype open = text.indexOf('(');
+    const qsizetype close = text.lastIndexOf(')');
+    if (name)
+        *name = text.mid(open + 1, close - open - 1);
+    return text.mid(close + 2).split(' ');
+}
+
+// Stops the benchmark. std::exit() skips the objects that would stop the
+// programs it started (helpers, brokers), so they are ended here.
 [[noreturn]] inline void fail(const QString &why)
 {
     QTextStream(stderr) << QCoreApplication::applicationName() << ": " << why << Qt::endl;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        if (statFields(QStringLiteral("/proc/%1/stat").arg(pid)).value(1).toLongLong() == getpid())
+            ::kill(pid.toInt(), SIGTERM);
+    }
     std::exit(1);
 }
 
@@ -75,19 +95,9 @@ inline bool waitUntil(const std::function<bool()> &done, int timeoutMs)
     return done();
 }
 
-// Processor seconds (user and system) that a /proc stat file reports for a
-// process or a thread, with the command name it reports; 0 when it is gone.
 inline double statCpuSeconds(const QString &statPath, QByteArray *name = nullptr)
 {
-    QFile stat(statPath);
-    const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
-    const qsizetype open = text.indexOf('(');
-    const qsizetype close = text.lastIndexOf(')');
-    if (name)
-        *name = text.mid(open + 1, close - open - 1);
-    // The name may hold spaces: after it come the state, ten fields, then
-    // utime and stime.
-    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    const QList<QByteArray> fields = statFields(statPath, name);
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
 }
 
