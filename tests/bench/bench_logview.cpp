@@ -152,13 +152,13 @@ private:
         // Model changes that reach the view: a batch counts once, one that
         // only lets lines go when it removes them.
         qint64 viewUpdates = 0;
-        const QMetaObject::Connection watching[] = {
-            QObject::connect(store, &LogStore::modelReset, [&] { ++viewUpdates; }),
-            QObject::connect(store, &LogStore::rowsInserted, [&] { ++viewUpdates; }),
-            QObject::connect(store, &LogStore::rowsRemoved,
-                             [&] { viewUpdates += store->count() == store->rowCount(); }),
-            QObject::connect(store, &LogStore::linesAppended,
-                             [&](const QStringList &added) { lines += added.size(); })};
+        QObject watching; // the connections end with it
+        QObject::connect(store, &LogStore::modelReset, &watching, [&] { ++viewUpdates; });
+        QObject::connect(store, &LogStore::rowsInserted, &watching, [&] { ++viewUpdates; });
+        QObject::connect(store, &LogStore::rowsRemoved, &watching,
+                         [&] { viewUpdates += store->count() == store->rowCount(); });
+        QObject::connect(store, &LogStore::linesAppended, &watching,
+                         [&](const QStringList &added) { lines += added.size(); });
         const auto referenceSeconds = [&] {
             return statCpuSeconds(QStringLiteral("/proc/%1/stat").arg(referencePid));
         };
@@ -179,8 +179,6 @@ private:
         const Phase tool = m_meter->stop();
         const double reference = 100 * (referenceSeconds() - referenceBefore) / tool.seconds;
         const qint64 rssEndKb = residentKb();
-        for (const auto &connection : watching)
-            QObject::disconnect(connection);
 
         out << title << "\n  lines reaching the tool: " << fixed(lines / tool.seconds, 0)
             << "/s\n  tool CPU " << fixed(tool.process) << " % of one core" << cpuTarget

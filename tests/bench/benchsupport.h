@@ -21,7 +21,6 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -125,7 +124,6 @@ struct ChildProcess : QProcess
     ChildProcess(const QString &program, const QStringList &arguments, bool readOutput = false)
     {
         setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
         if (!readOutput)
             setStandardOutputFile(QProcess::nullDevice());
         start(program, arguments);
