@@ -3,32 +3,18 @@
 // with the trends page open and all 20 series shown, beside the same run
 // with the page closed, and the difference. Run it in a real window
 // (xvfb-run, or a desktop); the offscreen platform has no OpenGL.
-#include "application.h"
 #include "benchsupport.h"
 #include "tcpbridge.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QQuickStyle>
 #include <QQuickView>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTextStream>
-#include <QTimer>
 #include <QtMath>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,119 +26,28 @@ constexpr int samplesPerSecond = 10;
 constexpr int phaseSeconds = 10;
 constexpr int rounds = 5;
 
-// The register words of a float, high half first.
-QString words(float value)
+double sample(int device, int pair, double step)
 {
-    quint32 bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return QStringLiteral("%1 %2").arg(bits >> 16).arg(bits & 0xFFFF);
+    return 100 * pair + 50 * qSin(0.05 * step + pair + device);
 }
 
-// A gateway's monitor port: every 100 ms one header and one register line
-// of ten pairs per device.
-class MonitorFeed : public QObject
+// What a gateway's monitor port sends every 100 ms: one header and one
+// register line of ten pairs per device, each a float, high word first.
+QByteArray monitorBlock(int tick)
 {
-public:
-    MonitorFeed()
-    {
-        m_server.listen(address, TcpBridge::monitorPort);
-        connect(&m_server, &QTcpServer::newConnection, this,
-                [this] { m_peer = m_server.nextPendingConnection(); });
-        connect(&m_timer, &QTimer::timeout, this, [this] { feed(); });
-        m_timer.start(1000 / samplesPerSecond);
-    }
-    bool listening() const { return m_server.isListening(); }
-
-private:
-    void feed()
-    {
-        if (!m_peer)
-            return;
-        ++m_tick;
-        QString block;
-        for (int d = 0; d < devices; ++d) {
-            block += QStringLiteral("[RS485] DATA port%1 id=%1 'Meter %1' regs=20\n").arg(d + 1);
-            block += QStringLiteral("[0x%1]").arg(d * 0x100, 4, 16, QLatin1Char('0'));
-            for (int p = 0; p < pairsPerDevice; ++p)
-                block +=
-                    QLatin1Char(' ') + words(float(100 * p + 50 * qSin(0.05 * m_tick + p + d)));
-            block += QLatin1Char('\n');
+    QString block;
+    for (int d = 0; d < devices; ++d) {
+        block += QStringLiteral("[RS485] DATA port%1 id=%1 'Meter %1' regs=20\n").arg(d + 1);
+        block += QStringLiteral("[0x%1]").arg(d * 0x100, 4, 16, QLatin1Char('0'));
+        for (int p = 0; p < pairsPerDevice; ++p) {
+            const auto value = float(sample(d, p, tick));
+            quint32 bits;
+            std::memcpy(&bits, &value, sizeof bits);
+            block += QStringLiteral(" %1 %2").arg(bits >> 16).arg(bits & 0xFFFF);
         }
-        m_peer->write(block.toLatin1());
+        block += QLatin1Char('\n');
     }
-
-    QTcpServer m_server;
-    QPointer<QTcpSocket> m_peer;
-    QTimer m_timer;
-    int m_tick = 0;
-};
-
-qint64 cpuMicroseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000
-           + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
-}
-
-// CPU time of the process's threads by role: the interface thread (the
-// tool's own code, QML, the scene graph's preparation), Qt Quick's render
-// thread (the GL driver), and Mesa's software rasterizer threads
-// ("llvmpipe-N"), which stand in for a graphics card on machines without one.
-struct ThreadCpu
-{
-    qint64 interface = 0;
-    qint64 render = 0;
-    qint64 rasterizer = 0;
-};
-
-ThreadCpu threadMicroseconds()
-{
-    ThreadCpu cpu;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    const QString self = QString::number(getpid());
-    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QByteArray name;
-        const auto us =
-            qint64(statCpuSeconds(tasks.filePath(task) + QStringLiteral("/stat"), &name) * 1e6);
-        if (task == self)
-            cpu.interface += us;
-        else if (name.startsWith("llvmpipe"))
-            cpu.rasterizer += us;
-        else if (name.startsWith("QSGRenderThread"))
-            cpu.render += us;
-    }
-    return cpu;
-}
-
-struct Phase
-{
-    double framesPerSecond;
-    double cpu;        // % of one core, the whole process
-    double interface;  // of which the interface thread
-    double render;     // the render thread
-    double rasterizer; // the software rasterizer
-};
-
-Phase measure(QQuickView &view)
-{
-    int frames = 0;
-    const auto counter =
-        QObject::connect(&view, &QQuickWindow::frameSwapped, [&frames] { ++frames; });
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 cpuBefore = cpuMicroseconds();
-    const ThreadCpu before = threadMicroseconds();
-    QEventLoop loop;
-    QTimer::singleShot(phaseSeconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double seconds = clock.nsecsElapsed() / 1e9;
-    QObject::disconnect(counter);
-    const ThreadCpu after = threadMicroseconds();
-    const auto percent = [seconds](qint64 us) { return us / 1e4 / seconds; };
-    return {frames / seconds, percent(cpuMicroseconds() - cpuBefore),
-            percent(after.interface - before.interface), percent(after.render - before.render),
-            percent(after.rasterizer - before.rasterizer)};
+    return block.toLatin1();
 }
 
 } // namespace
@@ -160,18 +55,20 @@ Phase measure(QQuickView &view)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTemporaryDir configHome; // keep the bridge away from the user's settings file
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
-    chooseGraphicsApi();
-    registerInterfaceTypes();
-
-    MonitorFeed feed;
-    if (!feed.listening()) {
-        out << "bench_trends: cannot listen on " << address.toString() << "\n";
-        return 1;
-    }
+    WindowBench bench;
+    QTcpServer monitorPort;
+    if (!monitorPort.listen(address, TcpBridge::monitorPort))
+        fail(QStringLiteral("cannot listen on ") + address.toString());
+    QPointer<QTcpSocket> peer;
+    QObject::connect(&monitorPort, &QTcpServer::newConnection,
+                     [&] { peer = monitorPort.nextPendingConnection(); });
+    int tick = 0;
+    QTimer feed;
+    QObject::connect(&feed, &QTimer::timeout, [&] {
+        if (peer)
+            peer->write(monitorBlock(++tick));
+    });
+    feed.start(1000 / samplesPerSecond);
     TcpBridge bridge;
     // An hour of history for every series, as after an hour on the page.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -182,8 +79,7 @@ int main(int argc, char *argv[])
                     .arg(d + 1)
                     .arg(QString::number(d * 0x100 + 2 * p, 16).toUpper().rightJustified(4, '0'));
             for (int i = 3600 * samplesPerSecond; i > 0; --i)
-                bridge.trends()->append(name, now - i * 1000 / samplesPerSecond,
-                                        100 * p + 50 * qSin(0.05 * i + p + d));
+                bridge.trends()->append(name, now - i * 1000 / samplesPerSecond, sample(d, p, i));
         }
     }
     bridge.connectToDevice(address.toString(), TcpBridge::monitorPort);
@@ -193,62 +89,39 @@ int main(int argc, char *argv[])
     view.setResizeMode(QQuickView::SizeRootObjectToView);
     view.resize(1280, 800);
     view.show();
+    WindowMeter meter(view);
 
     // The feed's samples go to the series filled above, and no others.
-    QEventLoop arrival;
-    QTimer::singleShot(2000, &arrival, &QEventLoop::quit);
-    arrival.exec();
+    waitFor(2000);
     const TrendSeries *last = bridge.trends()->series(bridge.trends()->names().constLast());
     if (bridge.trends()->count() != devices * pairsPerDevice
-        || last->at(last->size() - 1).time < now) {
-        out << "bench_trends: the monitor feed did not reach the " << devices * pairsPerDevice
-            << " series\n";
-        return 1;
-    }
+        || last->at(last->size() - 1).time < now)
+        fail(QStringLiteral("the monitor feed did not reach the %1 series")
+                 .arg(devices * pairsPerDevice));
 
     const auto openPage = [&](int spanSeconds) {
         view.setSource(QUrl(QStringLiteral("qrc:/TrendsMqtt.qml")));
         auto *panel = view.rootObject()->findChild<QQuickItem *>(QStringLiteral("trendsPanel"));
         auto *plot = view.rootObject()->findChild<QQuickItem *>(QStringLiteral("trendPlot"));
-        return panel && plot && panel->setProperty("selected", bridge.trends()->names())
-               && plot->setProperty("spanSeconds", spanSeconds);
+        if (!panel || !plot || !panel->setProperty("selected", bridge.trends()->names())
+            || !plot->setProperty("spanSeconds", spanSeconds))
+            fail(QStringLiteral("the trends page did not load"));
     };
-    const auto closePage = [&] { view.setSource(QUrl(QStringLiteral("qrc:/firstpage.qml"))); };
-
-    struct Figures
-    {
-        QString name;
-        QList<Phase> phases;
-        double median(double Phase::*field) const
-        {
-            QList<double> values;
-            for (const Phase &phase : phases)
-                values.append(phase.*field);
-            return ::median(values);
-        }
-    };
-    Figures closed{QStringLiteral("page closed"), {}};
-    Figures minute{QStringLiteral("page open, last 1 min"), {}};
-    Figures hour{QStringLiteral("page open, last 60 min"), {}};
+    QList<Phase> closed, minute, hour;
     for (int round = 1; round <= rounds; ++round) {
-        closePage();
-        closed.phases.append(measure(view));
-        for (Figures *open : {&minute, &hour}) {
-            if (!openPage(open == &minute ? 60 : 3600)) {
-                out << "bench_trends: the trends page did not load\n";
-                return 1;
-            }
-            open->phases.append(measure(view));
-        }
+        view.setSource(QUrl(QStringLiteral("qrc:/firstpage.qml")));
+        closed.append(meter.measure(phaseSeconds));
+        openPage(60);
+        minute.append(meter.measure(phaseSeconds));
+        openPage(3600);
+        hour.append(meter.measure(phaseSeconds));
         out << QStringLiteral("round %1: closed %2 % CPU; 1 min %3 frames/s, %4 % CPU; 60 min %5 "
                               "frames/s, %6 % CPU\n")
                    .arg(round)
-                   .arg(closed.phases.last().cpu, 0, 'f', 1)
-                   .arg(minute.phases.last().framesPerSecond, 0, 'f', 1)
-                   .arg(minute.phases.last().cpu, 0, 'f', 1)
-                   .arg(hour.phases.last().framesPerSecond, 0, 'f', 1)
-                   .arg(hour.phases.last().cpu, 0, 'f', 1);
-        out.flush();
+                   .arg(fixed(closed.last().process), fixed(minute.last().framesPerSecond),
+                        fixed(minute.last().process), fixed(hour.last().framesPerSecond),
+                        fixed(hour.last().process))
+            << Qt::flush;
     }
 
     out << QStringLiteral("median of %1 rounds of %2 s; %3 series at %4 samples/s, an hour of "
@@ -257,26 +130,25 @@ int main(int argc, char *argv[])
                .arg(phaseSeconds)
                .arg(devices * pairsPerDevice)
                .arg(samplesPerSecond)
-               .arg(QGuiApplication::platformName(),
-                    view.rendererInterface()->graphicsApi() == QSGRendererInterface::Software
-                        ? QStringLiteral("software renderer")
-                        : QStringLiteral("OpenGL"));
-    const double base = closed.median(&Phase::cpu);
-    for (const Figures *figures : {&closed, &minute, &hour}) {
+               .arg(QGuiApplication::platformName(), rendererName(view));
+    const std::pair<QString, const QList<Phase> *> phases[] = {
+        {QStringLiteral("page closed"), &closed},
+        {QStringLiteral("page open, last 1 min"), &minute},
+        {QStringLiteral("page open, last 60 min"), &hour}};
+    for (const auto &[name, figures] : phases) {
         out << QStringLiteral("  %1: %2 frames/s, %3 % of a core")
-                   .arg(figures->name, -24)
-                   .arg(figures->median(&Phase::framesPerSecond), 5, 'f', 1)
-                   .arg(figures->median(&Phase::cpu), 5, 'f', 1);
-        if (figures != &closed)
+                   .arg(name, -24)
+                   .arg(fixed(median(*figures, &Phase::framesPerSecond), 1, 5),
+                        fixed(median(*figures, &Phase::process), 1, 5));
+        if (figures != &closed) {
+            const auto onTop = [&](double Phase::*role) {
+                return fixed(median(*figures, role) - median(closed, role));
+            };
             out << QStringLiteral(", %1 % on top (interface thread %2, render thread %3, "
                                   "software rasterizer %4)")
-                       .arg(figures->median(&Phase::cpu) - base, 0, 'f', 1)
-                       .arg(figures->median(&Phase::interface) - closed.median(&Phase::interface),
-                            0, 'f', 1)
-                       .arg(figures->median(&Phase::render) - closed.median(&Phase::render), 0, 'f',
-                            1)
-                       .arg(figures->median(&Phase::rasterizer) - closed.median(&Phase::rasterizer),
-                            0, 'f', 1);
+                       .arg(onTop(&Phase::process), onTop(&Phase::interface), onTop(&Phase::render),
+                            onTop(&Phase::rasterizer));
+        }
         out << "\n";
     }
     out << "  targets with the page open: >= 30 frames/s, <= 15 % of a core on top\n";
