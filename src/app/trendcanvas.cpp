@@ -38,6 +38,8 @@ void TrendCanvas::draw(QSize size, qint64 firstColumn, const Scale &scale,
         from = std::min(changedFrom, m_firstColumn + size.width());
         scrollLeft(int(shift));
     }
+    if (m_whole || shift > 0)
+        m_changedFrom = 0;
     m_firstColumn = firstColumn;
     m_scale = scale;
     m_whole = false;
@@ -83,6 +85,7 @@ void TrendCanvas::drawFrom(qint64 column, const std::vector<Line> &lines)
     }
     const int left = int(std::clamp<qint64>(start - m_firstColumn, 0, m_image.width()));
     const QRect region(left, 0, m_image.width() - left, m_image.height());
+    m_changedFrom = std::min(m_changedFrom, left);
     QPainter painter(&m_image);
     painter.fillRect(region, m_background);
     painter.setClipRect(region);

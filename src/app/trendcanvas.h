@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 // The picture of a trend plot, one pixel column per column of time. Columns
@@ -58,6 +59,10 @@ public:
     void setColors(const QColor &background, const QColor &grid);
 
     const QImage &image() const { return m_image; }
+    // The first pixel column that changed since the last call: what lies
+    // left of it was shown before as it is now. The image's width when
+    // nothing changed.
+    int takeChangedFrom() { return std::exchange(m_changedFrom, m_image.width()); }
 
 private:
     void scrollLeft(int pixels);
@@ -69,4 +74,5 @@ private:
     QColor m_background = Qt::black;
     QColor m_grid = Qt::darkGray;
     bool m_whole = true;
+    int m_changedFrom = 0;
 };

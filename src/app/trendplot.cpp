@@ -257,23 +257,43 @@ void TrendPlot::setRange(double low, double high)
     emit rangeChanged();
 }
 
+// The picture reaches the scene graph in strips, and only the strips that
+// changed are sent again: between two steps of the axis a frame sends just
+// the newest one, and only its part of the window is drawn anew.
 QSGNode *TrendPlot::updatePaintNode(QSGNode *node, UpdatePaintNodeData *)
 {
     const QImage &image = m_canvas.image();
+    int changedFrom = m_canvas.takeChangedFrom();
     if (image.isNull()) {
         delete node;
         return nullptr;
     }
-    auto *picture = static_cast<QSGImageNode *>(node);
-    if (!picture) {
-        picture = window()->createImageNode();
-        // It deletes the texture it is given, and the one before on each new one.
-        picture->setOwnsTexture(true);
-        picture->setFiltering(QSGTexture::Nearest);
+    const int strips = (image.width() + stripWidth - 1) / stripWidth;
+    if (!node || node->childCount() != strips || m_shownSize != image.size()) {
+        delete node;
+        node = new QSGNode;
+        for (int i = 0; i < strips; ++i) {
+            QSGImageNode *strip = window()->createImageNode();
+            // It deletes the texture it is given, and the one before on each new one.
+            strip->setOwnsTexture(true);
+            strip->setFiltering(QSGTexture::Nearest);
+            node->appendChildNode(strip);
+        }
+        m_shownSize = image.size();
+        changedFrom = 0;
     }
-    picture->setTexture(window()->createTextureFromImage(image));
-    picture->setRect(boundingRect());
-    return picture;
+    const qreal ratio = image.width() / qMax(width(), 1.0);
+    int left = 0;
+    for (QSGNode *child = node->firstChild(); child; child = child->nextSibling()) {
+        const QRect part(left, 0, qMin(stripWidth, image.width() - left), image.height());
+        left += stripWidth;
+        if (part.right() < changedFrom)
+            continue;
+        auto *strip = static_cast<QSGImageNode *>(child);
+        strip->setTexture(window()->createTextureFromImage(image.copy(part)));
+        strip->setRect(QRectF(part.x() / ratio, 0, part.width() / ratio, height()));
+    }
+    return node;
 }
 
 QString TrendPlot::timeAt(qreal x) const

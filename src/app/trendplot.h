@@ -122,4 +122,7 @@ private:
     std::vector<SeriesColumns> m_columns;
     double m_msPerColumn = 0;
     TrendCanvas m_canvas;
+    // Touched only while the scene graph syncs.
+    QSize m_shownSize;
+    static constexpr int stripWidth = 64;
 };
