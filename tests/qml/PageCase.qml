@@ -21,15 +21,19 @@ TestCase {
         var component = Qt.createComponent("qrc:/main.qml")
         compare(component.status, Component.Ready, component.errorString())
         window = createTemporaryObject(component, testCase)
-        return window
     }
 
     function load(url) {
         t0 = Date.now()
         window.pageLoader.source = url
-        tryVerify(function() { return window.pageLoader.status === Loader.Ready })
+        return shownPage(url)
+    }
+
+    // The window's page once it is `url`, by a load or by the operator's steps.
+    function shownPage(url) {
+        tryCompare(window.pageLoader, "source", url, 5000)
+        tryCompare(window.pageLoader, "status", Loader.Ready)
         page = window.pageLoader.item
-        verify(page, url)
         // Returns at the next frame, or at the time-out when nothing changed.
         waitForRendering(window.contentItem, 250)
         return page
@@ -74,7 +78,6 @@ TestCase {
             load(url)
             awaitReading(settings, 300)
         }
-        return page
     }
 
     function awaitReading(values, settle) {
@@ -120,9 +123,8 @@ TestCase {
 
     // The first object under `root` that has the property (helpers carry no name).
     function holder(root, property) {
-        var all = Array.prototype.slice.call(root.data || []).concat(Array.prototype.slice.call(root.children || []))
-        for (var i = 0; i < all.length; ++i) {
-            var found = all[i] && (all[i][property] !== undefined ? all[i] : holder(all[i], property))
+        for (var item of Array.from(root.data || []).concat(Array.from(root.children || []))) {
+            var found = item && (item[property] !== undefined ? item : holder(item, property))
             if (found)
                 return found
         }
@@ -159,7 +161,6 @@ TestCase {
         mouseClick(item)
     }
 
-    // Replaces the field's text by typing.
     function type(name, text) {
         mouseClick(named(name).field || named(name))
         keyClick(Qt.Key_A, Qt.ControlModifier)
@@ -168,7 +169,6 @@ TestCase {
             keyClick(c)
     }
 
-    // Starts the clock and presses the button.
     function press(name) {
         t0 = Date.now()
         click(name)
@@ -202,15 +202,6 @@ TestCase {
         tryVerify(function() { return commands().indexOf(command) >= 0 }, timeout || 3000,
                   "\"" + command + "\" never arrived; got " + JSON.stringify(commands()))
         return Date.now() - t0
-    }
-
-    // The commands arrive in order, each `gap` ms after the previous one.
-    function expectPaced(expected, gap) {
-        for (var i = 0; i < expected.length; ++i) {
-            var at = arrival(expected[i], gap * i + 1500)
-            verify(at >= gap * i - 150 && at <= gap * i + 800, expected[i] + " at " + at + " ms")
-        }
-        compare(changes(), expected)
     }
 
     function expectLine(text, colour, lineName) {
@@ -257,26 +248,23 @@ TestCase {
     }
 
     // The view shows exactly the log's lines, as plain text, following the
-    // newest one; or its placeholder when the log is empty.
+    // newest one; or its placeholder when the log is empty. Rows are laid out
+    // after the model changes: wait for their texts too.
     function expectShown(view, log, placeholder) {
         var expected = log.length === 0 ? [] : log.replace(/\n$/, "").split("\n")
         var list = view.listView
         var hint = findChild(view, "logPlaceholder")
-        tryVerify(function() {
-            return list.count === expected.length && hint.visible === (expected.length === 0)
-        }, 3000, "view has " + list.count + " lines, the log " + expected.length)
-        compare(hint.text, placeholder)
-        tryVerify(function() { return list.atNewest() }, 2000,
-                  "view not at its end: " + list.contentY + " of " + list.contentHeight)
         var seen = 0
-        for (var i = 0; i < expected.length; ++i) {
-            var row = list.itemAtIndex(i)
-            if (!row)
-                continue
-            ++seen
-            compare(row.text, expected[i])
-            compare(row.textFormat, TextEdit.PlainText)
-        }
+        tryVerify(function() {
+            seen = 0
+            return list.count === expected.length && hint.visible === (expected.length === 0) && list.atNewest()
+                    && expected.every(function(line, i) {
+                        var row = list.itemAtIndex(i)
+                        seen += row ? 1 : 0
+                        return !row || (row.text === line && row.textFormat === TextEdit.PlainText)
+                    })
+        }, 3000, "view has not the log's " + expected.length + " lines at its end, as plain text")
+        compare(hint.text, placeholder)
         // Only what is on screen is laid out.
         verify(expected.length < 200 || seen < 100, seen + " lines laid out")
     }

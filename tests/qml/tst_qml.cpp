@@ -57,14 +57,11 @@ public:
     Q_INVOKABLE QStringList commands() const { return m_sim->commands(); }
     Q_INVOKABLE QString received(int i) const
     {
-        return QString::fromUtf8(m_sim->received(service(i)));
+        return QString::fromUtf8(m_sim->received(port(i)));
     }
-    Q_INVOKABLE int connectionCount(int i) const { return m_sim->connectionCount(service(i)); }
-    Q_INVOKABLE void dropConnections(int i) { m_sim->dropConnections(service(i)); }
-    Q_INVOKABLE void sendRaw(int i, const QString &text)
-    {
-        m_sim->sendRaw(service(i), text.toUtf8());
-    }
+    Q_INVOKABLE int connectionCount(int i) const { return m_sim->connectionCount(port(i)); }
+    Q_INVOKABLE void dropConnections(int i) { m_sim->dropConnections(port(i)); }
+    Q_INVOKABLE void sendRaw(int i, const QString &text) { m_sim->sendRaw(port(i), text.toUtf8()); }
     Q_INVOKABLE void setSetting(const QString &key, const QString &value)
     {
         m_sim->model().setSetting(key, value);
@@ -130,7 +127,7 @@ public:
     Q_INVOKABLE bool restartBroker() { return m_broker.broker->restart(); }
 
 private:
-    static Service service(int i)
+    static Service port(int i)
     {
         return i == 1 ? Service::Monitor : i == 2 ? Service::AtConsole : Service::Command;
     }
