@@ -22,11 +22,13 @@ public:
     static inline const QString password = QStringLiteral("s3cret+pass");
 
     // For init(), after the bridge exists.
-    bool start(TcpBridge *bridge)
+    bool start(TcpBridge *bridge, const QByteArrayList &configLines = {})
     {
         broker = std::make_unique<MosquittoBroker>();
         broker->addUser(user, password);
         broker->addUser("other", "other-pass");
+        for (const QByteArray &line : configLines)
+            broker->addConfigLine(line);
         if (!broker->start()) {
             qWarning("%s", qPrintable(broker->errorString()));
             return false;
