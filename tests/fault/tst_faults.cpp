@@ -131,7 +131,10 @@ private slots:
         // an acknowledgement.
         f.sim->setDropAfterBytes(cut);
         QVERIFY(f.connectBridge());
-        sendUntilDropped(command);
+        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
+        f.bridge->sendCommand(command);
+        QVERIFY(connectedChanged.wait(5000));
+        QVERIFY(!f.bridge->isConnected());
         QCOMPARE(f.bridge->currentCommand(), QString());
         QCOMPARE(notSaved.count(), 0);
         const bool registers = arrived("port1Topic=");
@@ -205,7 +208,6 @@ private slots:
         GatewayModel &model = f.sim->model();
         model.setBroker(b.broker->host(), b.broker->port(), b.user, b.password);
         const QString id = model.deviceId();
-        const int deviceCount = int(model.devices().size());
         b.store(id);
         GatewayCloudLink gateway(model);
         gateway.start();
@@ -246,7 +248,7 @@ private slots:
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(listSizes.size() > listsBefore, 5000);
         }
-        QCOMPARE(listSizes.count(deviceCount), listSizes.size());
+        QCOMPARE(listSizes.count(int(model.devices().size())), listSizes.size());
     }
 
     void unwritableSettingsFile()
@@ -367,15 +369,6 @@ private slots:
     }
 
 private:
-    // Sends the command and waits until the simulator's cut drops the link.
-    void sendUntilDropped(const QString &command)
-    {
-        QSignalSpy connectedChanged(f.bridge.get(), &TcpBridge::connectedChanged);
-        f.bridge->sendCommand(command);
-        QVERIFY(connectedChanged.wait(5000));
-        QVERIFY(!f.bridge->isConnected());
-    }
-
     BridgeFixture f{130};
 };
 

@@ -21,8 +21,8 @@ struct Tool
         session.setTimeouts(5000, 200, stepMs);
     }
 
-    // Runs an action; returns the status it finished with, or -1 for a plan
-    // to look at. Opening a file, or applying its plan, with none given.
+    // Runs an action; returns the status it finished with, -1 for a plan to
+    // look at, or -2 when neither came.
     int run(const std::function<void()> &action, QString *message = nullptr)
     {
         QSignalSpy finished(&session, &BackupSession::finished);
@@ -35,11 +35,6 @@ struct Tool
         if (message)
             *message = finished.first().at(1).toString();
         return finished.first().at(0).toInt();
-    }
-
-    int open(const QString &path)
-    {
-        return run([&] { session.openBackup(path); });
     }
 
     TcpBridge bridge;
@@ -88,7 +83,8 @@ private slots:
     {
         const QString path = backUpA();
         Tool tool(m_b->address().toString());
-        QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
+        const QString url = QUrl::fromLocalFile(path).toString(); // as the page gives it
+        QCOMPARE(tool.run([&] { tool.session.openBackup(url); }), -1);
         QString report;
         QCOMPARE(tool.run([&] { tool.session.apply(); }, &report), int(BackupSession::Done));
 
@@ -132,7 +128,7 @@ private slots:
         }
 
         Tool tool(m_b->address().toString(), 300);
-        QCOMPARE(tool.open(path), -1);
+        QCOMPARE(tool.run([&] { tool.session.openBackup(path); }), -1);
         QString report;
         QCOMPARE(tool.run([&] { tool.session.apply(); }, &report),
                  int(BackupSession::GatewayFailed));
@@ -180,7 +176,7 @@ private slots:
         QVERIFY(b.select("KV-A"));
         tool.session.setCloudDeviceId("KV-A");
         QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
-        QCOMPARE(tool.open(path), -1);
+        QCOMPARE(tool.run([&] { tool.session.openBackup(path); }), -1);
         QString report;
         QCOMPARE(tool.run([&] { tool.session.apply(); }, &report), 0);
         QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
@@ -259,8 +255,23 @@ private slots:
     }
 
 private:
-    std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId);
-    QString backUpA();
+    std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId)
+    {
+        auto sim = std::make_unique<GatewaySimulator>();
+        sim->model().setDeviceId(deviceId);
+        return sim->start(m_addresses.next()) ? std::move(sim) : nullptr;
+    }
+
+    // A's backup with its passwords; the path, or why it failed.
+    QString backUpA()
+    {
+        Tool tool(m_a->address().toString());
+        const QString path = m_dir.filePath("a.json");
+        QString message;
+        const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
+        return status == BackupSession::Done ? path : message;
+    }
+
     // Runs the command line tool while the simulators answer; its exit
     // code, with what it wrote kept in m_out and m_err.
     int runCommandLine(const QStringList &args)
@@ -283,23 +294,6 @@ private:
     std::unique_ptr<GatewaySimulator> m_a;
     std::unique_ptr<GatewaySimulator> m_b;
 };
-
-std::unique_ptr<GatewaySimulator> TestBackupRestore::startGateway(const QString &deviceId)
-{
-    auto sim = std::make_unique<GatewaySimulator>();
-    sim->model().setDeviceId(deviceId);
-    return sim->start(m_addresses.next()) ? std::move(sim) : nullptr;
-}
-
-// A's backup with its passwords; the path, or why it failed.
-QString TestBackupRestore::backUpA()
-{
-    Tool tool(m_a->address().toString());
-    const QString path = m_dir.filePath("a.json");
-    QString message;
-    const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
-    return status == BackupSession::Done ? path : message;
-}
 
 QTEST_GUILESS_MAIN(TestBackupRestore)
 #include "tst_backuprestore.moc"
