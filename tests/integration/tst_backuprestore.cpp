@@ -50,16 +50,10 @@ class TestBackupRestore : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    }
-
     void init()
     {
-        m_a = startGateway("KV-A");
-        m_b = startGateway("KV-B");
+        m_a = f.startGateway("KV-A");
+        m_b = f.startGateway("KV-B");
         QVERIFY(m_a && m_b);
         // B differs from A in settings before, at and after apnSim1 (in the
         // order they are written), in its LAN address and in its devices.
@@ -203,7 +197,7 @@ private slots:
         QVERIFY(!m_out.contains("wifiPass")); // left out of the file
         QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
 
-        const QString nobody = m_addresses.next().toString();
+        const QString nobody = f.addresses.next().toString();
         QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}), 1);
         QVERIFY2(m_err.contains("Cannot connect to " + nobody), qPrintable(m_err));
     }
@@ -255,13 +249,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId)
-    {
-        auto sim = std::make_unique<GatewaySimulator>();
-        sim->model().setDeviceId(deviceId);
-        return sim->start(m_addresses.next()) ? std::move(sim) : nullptr;
-    }
-
     // A's backup with its passwords; the path, or why it failed.
     QString backUpA()
     {
@@ -289,7 +276,7 @@ private:
     QString m_out;
     QString m_err;
 
-    LoopbackAddresses m_addresses{3};
+    BridgeFixture f{3}; // for the simulators and the settings folder
     QTemporaryDir m_dir;
     std::unique_ptr<GatewaySimulator> m_a;
     std::unique_ptr<GatewaySimulator> m_b;
