@@ -61,7 +61,6 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QString, text);
 
-        // The settings as the gateway reports them.
         QVariantMap reported{{"mqttServer", "broker.local"},
                              {"mqttPort", "1883"},
                              {"mqttClientId", "gw-7"},
