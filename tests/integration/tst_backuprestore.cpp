@@ -239,8 +239,7 @@ private slots:
         const QString path = m_dir.filePath("bad.json");
         QFile bad(path);
         QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                && bad.write(file) == file.size());
-        bad.close();
+                && bad.write(file) == file.size() && bad.flush());
 
         QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString()}), 2);
         QVERIFY2(m_err.contains(message), qPrintable(m_err));

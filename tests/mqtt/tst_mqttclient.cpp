@@ -20,9 +20,8 @@ class TestMqttClient : public QObject
 
     Client makeClient(const QString &clientPassword = password)
     {
-        auto client = std::make_unique<QMQTT::Client>();
-        client->setHostName(m_broker->host());
-        client->setPort(m_broker->port());
+        auto client =
+            std::make_unique<QMQTT::Client>(QHostAddress(m_broker->host()), m_broker->port());
         client->setUsername("meter");
         client->setPassword(clientPassword.toUtf8());
         return client;

@@ -78,9 +78,7 @@ public:
     QMQTT::Client *peer()
     {
         if (!m_peer) {
-            m_peer = std::make_unique<QMQTT::Client>();
-            m_peer->setHostName(broker->host());
-            m_peer->setPort(broker->port());
+            m_peer = std::make_unique<QMQTT::Client>(QHostAddress(broker->host()), broker->port());
             m_peer->setUsername(user);
             m_peer->setPassword(password.toUtf8());
             QSignalSpy connected(m_peer.get(), &QMQTT::Client::connected);
