@@ -209,14 +209,12 @@ private slots:
         QList<int> listSizes;
         connect(f.bridge.get(), &TcpBridge::deviceListMqttChanged, &gateway,
                 [&] { listSizes.append(int(f.bridge->deviceListMqtt().size())); });
-        QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
         if (!killFirst)
             f.bridge->sendConfigRequest(command, id);
         b.broker->kill();
-        QVERIFY(disconnected.count() > 0 || disconnected.wait(5000));
+        QTRY_VERIFY(!f.bridge->connectedmqtt());
         if (killFirst)
             f.bridge->sendConfigRequest(command, id);
-        QVERIFY(!f.bridge->connectedmqtt());
         QTest::qWait(500);
         QVERIFY(saved.count() <= model.saveCount());
         const int savesBefore = model.saveCount();
