@@ -147,9 +147,10 @@ private slots:
         const QSize size(64, 40);
         std::deque<TrendCanvas::Column> a, b;
         const std::vector<TrendCanvas::Line> lines{{&a, Qt::yellow}, {&b, Qt::cyan}};
-        TrendCanvas parts;
         double reach = 0; // the widest value so far, which the scale follows
-        for (int frame = 1, sample = 0; frame <= 60; ++frame) {
+        TrendCanvas parts;
+        int sample = 0;
+        for (int frame = 1; frame <= 60; ++frame) {
             const int now = frame * frameTicks;
             qint64 changedFrom = std::numeric_limits<qint64>::max();
             for (int i = 1; frame % (quiet + 1) == 0 && i <= samples; ++i, ++sample) {
