@@ -63,13 +63,11 @@ public:
         return sim != nullptr;
     }
 
-    // For cleanup(); a test that turned the file into a folder must not
-    // leave it so.
+    // For cleanup(); the next start() empties the settings folder.
     void stop()
     {
         bridge.reset();
         sim.reset();
-        QDir(settingsFolder()).removeRecursively();
     }
 
     QString settingsFolder() const { return m_configHome.path() + "/Kestrelvane_configTool"; }
