@@ -15,7 +15,6 @@
 // Run it under a display, for example:
 //   xvfb-run -a -s "-screen 0 1280x800x24" bench_logview [--seconds 60] [--away 60]
 #include "benchsupport.h"
-#include "brokerfixture.h"
 #include "tcpbridge.h"
 
 #include <QCommandLineParser>
@@ -105,8 +104,8 @@ public:
             fail(QStringLiteral("the tool did not subscribe its topics"));
         const QString port = QString::number(cloud.broker->port());
         ChildProcess reader(mosquittoProgram("mosquitto_sub"),
-                            {"-h", cloud.broker->host(), "-p", port, "-u", BrokerFixture::user,
-                             "-P", BrokerFixture::password, "-t", topic, "-q", "2"});
+                            connectionArguments(*cloud.broker)
+                                + QStringList{"-t", topic, "-q", "2"});
         m_window->setProperty("ipSelected", false);
         m_window->setProperty("currentDeviceId", deviceId);
         m_window->setProperty("idSelected", true);

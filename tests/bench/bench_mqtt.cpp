@@ -9,17 +9,10 @@
 // rate is then taken from its first to its last message, which measures the
 // receiver and not the publisher.
 #include "benchsupport.h"
-#include "mqttclient.h"
-#include "mqttsession.h"
-#include "settingsstore.h"
 #include "tcpbridge.h"
-
-#include <QSignalSpy>
 
 namespace {
 
-const QString user = QStringLiteral("gateway");
-const QString password = QStringLiteral("bench-pass");
 const QString deviceId = QStringLiteral("KV-BENCH");
 const QString topic = QStringLiteral("Kestrelvane/KV-BENCH/pub/port1");
 constexpr int messagesPerFlood = 200'000;
@@ -31,11 +24,6 @@ struct Run
     double seconds = 0;
     double rate() const { return seconds > 0 && messages > 1 ? (messages - 1) / seconds : 0; }
 };
-
-QStringList connectionArguments(const MosquittoBroker &broker)
-{
-    return {"-h", broker.host(), "-p", QString::number(broker.port()), "-u", user, "-P", password};
-}
 
 // A register reading as a gateway publishes it, numbered so losses show.
 QByteArray floodInput()
@@ -81,16 +69,11 @@ Run mosquittoSub(const MosquittoBroker &broker, const QByteArray &input)
     return run;
 }
 
-Run tool(const MosquittoBroker &broker, const QByteArray &input)
+// The tool chooses the gateway only now, so none of the flood above reached it.
+Run tool(BrokerFixture &cloud, TcpBridge &bridge, const QByteArray &input)
 {
-    SettingsStore::writeBrokerSettings(
-        deviceId, {broker.host(), QString::number(broker.port()), user, password});
-    TcpBridge bridge;
-    QMQTT::Client client(QHostAddress(QHostAddress::LocalHost), 1883);
-    MqttSession session(&bridge, &client);
-    QSignalSpy subscribed(&client, &QMQTT::Client::subscribed);
-    bridge.sendTopicDeviceId(deviceId);
-    if (!waitUntil([&] { return subscribed.count() >= 5; }, 10'000))
+    cloud.store(deviceId);
+    if (!cloud.select(deviceId))
         fail("the tool did not subscribe its topics");
 
     // The log is emptied by the log page's rule (at 500 pieces, 499 lines),
@@ -107,7 +90,7 @@ Run tool(const MosquittoBroker &broker, const QByteArray &input)
             bridge.clearmterminalLogFromMqtt();
         }
     });
-    flood(broker, input);
+    flood(*cloud.broker, input);
     // Done when all arrived or nothing more came for two seconds.
     for (qint64 seen = -1; seen != run.messages && run.messages < messagesPerFlood;) {
         seen = run.messages;
@@ -122,21 +105,19 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     ConfigHome configHome;
-    MosquittoBroker broker;
-    broker.addUser(user, password);
-    // The held receiver's messages wait in the broker: let it keep them all.
-    broker.addConfigLine("max_queued_messages 0");
-    broker.addConfigLine("max_queued_bytes 0");
-    if (!broker.start())
-        fail(broker.errorString());
     const QByteArray input = floodInput();
     double bestSub = 0;
     double bestTool = 0;
     out << "Flooding " << topic << " with " << messagesPerFlood << " messages per receiver, "
         << rounds << " rounds" << Qt::endl;
     for (int round = 1; round <= rounds; ++round) {
-        const Run sub = mosquittoSub(broker, input);
-        const Run routed = tool(broker, input);
+        TcpBridge bridge;
+        BrokerFixture cloud;
+        // The held receiver's messages wait in the broker: let it keep them all.
+        if (!cloud.start(&bridge, {"max_queued_messages 0", "max_queued_bytes 0"}))
+            fail("the broker did not start");
+        const Run sub = mosquittoSub(*cloud.broker, input);
+        const Run routed = tool(cloud, bridge, input);
         out << "round " << round << ": mosquitto_sub " << sub.messages << " msgs, "
             << qRound64(sub.rate()) << " msgs/s; tool " << routed.messages << " msgs, "
             << qRound64(routed.rate()) << " msgs/s" << Qt::endl;

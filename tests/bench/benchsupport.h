@@ -3,7 +3,7 @@
 // What the benchmark programs share: waiting, processor time and memory from
 // /proc, helper processes, and the set-up and meter of a window.
 #include "application.h"
-#include "mosquittobroker.h"
+#include "brokerfixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -148,6 +148,13 @@ struct SimulatorProcess : ChildProcess
             fail(QStringLiteral("the gateway simulator did not start"));
     }
 };
+
+// How mosquitto_pub and mosquitto_sub reach a test broker, as the gateway.
+inline QStringList connectionArguments(const MosquittoBroker &broker)
+{
+    return {"-h", broker.host(),       "-p", QString::number(broker.port()),
+            "-u", BrokerFixture::user, "-P", BrokerFixture::password};
+}
 
 inline QString mosquittoProgram(const QString &name)
 {

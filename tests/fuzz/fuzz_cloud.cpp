@@ -5,8 +5,6 @@
 #include "fuzzinput.h"
 #include "topicscheme.h"
 
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
@@ -15,15 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TopicScheme::routeOf(topic);
     const QString id = TopicScheme::deviceIdFromTopic(topic);
-    if (!id.isNull() && id.contains(QLatin1Char('/')))
-        std::abort();
+    check(id.isNull() || !id.contains(QLatin1Char('/')));
 
     const CloudReply reply = CloudReply::read(payload);
-    if (!reply.isDeviceList && !reply.devices.isEmpty())
-        std::abort();
+    check(reply.isDeviceList || reply.devices.isEmpty());
     const QString outcome = registerWriteOutcome(payload);
-    if (!outcome.isNull() && outcome != QLatin1String("written")
-        && outcome != QLatin1String("failed"))
-        std::abort();
+    check(outcome.isNull() || outcome == QLatin1String("written")
+          || outcome == QLatin1String("failed"));
     return 0;
 }

@@ -7,9 +7,6 @@
 #include "lineframer.h"
 #include "monitordecoder.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
 const char *const commands[] = {
@@ -25,14 +22,6 @@ const char *const commands[] = {
     "SET ",
     "SET  x",
 };
-
-#define check(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 } // namespace
 

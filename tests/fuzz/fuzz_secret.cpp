@@ -3,8 +3,6 @@
 #include "fuzzinput.h"
 #include "secretscrambler.h"
 
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
@@ -13,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     SecretScrambler::unscrambleSecret(QString::fromLatin1(bytes), mask);
     const QString password = QString::fromUtf8(bytes);
-    if (SecretScrambler::unscrambleSecret(SecretScrambler::scrambleSecret(password, mask), mask)
-        != password)
-        std::abort();
+    check(SecretScrambler::unscrambleSecret(SecretScrambler::scrambleSecret(password, mask), mask)
+          == password);
     return 0;
 }

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// A broken invariant ends the run as a finding, naming the condition.
+#define check(condition) ((condition) ? void() : qFatal("check failed: %s", #condition))
+
 // Takes a fuzzer's bytes apart into small choices and the rest, without ever
 // reading past the end.
 class FuzzInput

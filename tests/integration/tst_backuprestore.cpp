@@ -21,8 +21,8 @@ struct Tool
         session.setTimeouts(5000, 200, stepMs);
     }
 
-    // Runs an action; returns the status it finished with, or -1 for a plan
-    // to look at. Opening a file, or applying its plan, with none given.
+    // Runs an action; returns the status it finished with, -1 for a plan to
+    // look at, or -2 when neither came.
     int run(const std::function<void()> &action, QString *message = nullptr)
     {
         QSignalSpy finished(&session, &BackupSession::finished);
@@ -35,11 +35,6 @@ struct Tool
         if (message)
             *message = finished.first().at(1).toString();
         return finished.first().at(0).toInt();
-    }
-
-    int open(const QString &path)
-    {
-        return run([&] { session.openBackup(path); });
     }
 
     TcpBridge bridge;
@@ -55,16 +50,10 @@ class TestBackupRestore : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    }
-
     void init()
     {
-        m_a = startGateway("KV-A");
-        m_b = startGateway("KV-B");
+        m_a = f.startGateway("KV-A");
+        m_b = f.startGateway("KV-B");
         QVERIFY(m_a && m_b);
         // B differs from A in settings before, at and after apnSim1 (in the
         // order they are written), in its LAN address and in its devices.
@@ -88,7 +77,8 @@ private slots:
     {
         const QString path = backUpA();
         Tool tool(m_b->address().toString());
-        QCOMPARE(tool.open(QUrl::fromLocalFile(path).toString()), -1);
+        const QString url = QUrl::fromLocalFile(path).toString(); // as the page gives it
+        QCOMPARE(tool.run([&] { tool.session.openBackup(url); }), -1);
         QString report;
         QCOMPARE(tool.run([&] { tool.session.apply(); }, &report), int(BackupSession::Done));
 
@@ -132,7 +122,7 @@ private slots:
         }
 
         Tool tool(m_b->address().toString(), 300);
-        QCOMPARE(tool.open(path), -1);
+        QCOMPARE(tool.run([&] { tool.session.openBackup(path); }), -1);
         QString report;
         QCOMPARE(tool.run([&] { tool.session.apply(); }, &report),
                  int(BackupSession::GatewayFailed));
@@ -180,7 +170,7 @@ private slots:
         QVERIFY(b.select("KV-A"));
         tool.session.setCloudDeviceId("KV-A");
         QSignalSpy commands(&linkA, &GatewayCloudLink::commandReceived);
-        QCOMPARE(tool.open(path), -1);
+        QCOMPARE(tool.run([&] { tool.session.openBackup(path); }), -1);
         QString report;
         QCOMPARE(tool.run([&] { tool.session.apply(); }, &report), 0);
         QCOMPARE(m_a->model().deviceListLines(), m_b->model().deviceListLines());
@@ -207,7 +197,7 @@ private slots:
         QVERIFY(!m_out.contains("wifiPass")); // left out of the file
         QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
 
-        const QString nobody = m_addresses.next().toString();
+        const QString nobody = f.addresses.next().toString();
         QCOMPARE(runCommandLine({"backup", "--gateway", nobody, "-o", path}), 1);
         QVERIFY2(m_err.contains("Cannot connect to " + nobody), qPrintable(m_err));
     }
@@ -249,8 +239,7 @@ private slots:
         const QString path = m_dir.filePath("bad.json");
         QFile bad(path);
         QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                && bad.write(file) == file.size());
-        bad.close();
+                && bad.write(file) == file.size() && bad.flush());
 
         QCOMPARE(runCommandLine({"restore", path, "--gateway", m_b->address().toString()}), 2);
         QVERIFY2(m_err.contains(message), qPrintable(m_err));
@@ -259,8 +248,16 @@ private slots:
     }
 
 private:
-    std::unique_ptr<GatewaySimulator> startGateway(const QString &deviceId);
-    QString backUpA();
+    // A's backup with its passwords; the path, or why it failed.
+    QString backUpA()
+    {
+        Tool tool(m_a->address().toString());
+        const QString path = m_dir.filePath("a.json");
+        QString message;
+        const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
+        return status == BackupSession::Done ? path : message;
+    }
+
     // Runs the command line tool while the simulators answer; its exit
     // code, with what it wrote kept in m_out and m_err.
     int runCommandLine(const QStringList &args)
@@ -278,28 +275,11 @@ private:
     QString m_out;
     QString m_err;
 
-    LoopbackAddresses m_addresses{3};
+    BridgeFixture f{3}; // for the simulators and the settings folder
     QTemporaryDir m_dir;
     std::unique_ptr<GatewaySimulator> m_a;
     std::unique_ptr<GatewaySimulator> m_b;
 };
-
-std::unique_ptr<GatewaySimulator> TestBackupRestore::startGateway(const QString &deviceId)
-{
-    auto sim = std::make_unique<GatewaySimulator>();
-    sim->model().setDeviceId(deviceId);
-    return sim->start(m_addresses.next()) ? std::move(sim) : nullptr;
-}
-
-// A's backup with its passwords; the path, or why it failed.
-QString TestBackupRestore::backUpA()
-{
-    Tool tool(m_a->address().toString());
-    const QString path = m_dir.filePath("a.json");
-    QString message;
-    const int status = tool.run([&] { tool.session.saveBackup(path, true); }, &message);
-    return status == BackupSession::Done ? path : message;
-}
 
 QTEST_GUILESS_MAIN(TestBackupRestore)
 #include "tst_backuprestore.moc"

@@ -15,14 +15,13 @@ class TestMqttClient : public QObject
 {
     Q_OBJECT
 
-    const QString password = QStringLiteral("p+ss#word");
+    static inline const QString password = QStringLiteral("p+ss#word");
     std::unique_ptr<MosquittoBroker> m_broker;
 
-    Client makeClient(const QString &clientPassword)
+    Client makeClient(const QString &clientPassword = password)
     {
-        auto client = std::make_unique<QMQTT::Client>();
-        client->setHostName(m_broker->host());
-        client->setPort(m_broker->port());
+        auto client =
+            std::make_unique<QMQTT::Client>(QHostAddress(m_broker->host()), m_broker->port());
         client->setUsername("meter");
         client->setPassword(clientPassword.toUtf8());
         return client;
@@ -33,13 +32,6 @@ class TestMqttClient : public QObject
         QSignalSpy connected(&client, &QMQTT::Client::connected);
         client.connectToHost();
         return connected.wait(5000) && client.isConnectedToHost();
-    }
-
-    // A client connected to the broker, or none.
-    Client online()
-    {
-        Client client = makeClient(password);
-        return online(*client) ? std::move(client) : nullptr;
     }
 
     static bool subscribe(QMQTT::Client &client, const QString &topic, quint8 qos)
@@ -172,9 +164,9 @@ private slots:
         QFETCH(QString, topic);
         QFETCH(QByteArray, payload);
         QFETCH(int, qos);
-        Client receiver = online();
-        Client sender = online();
-        QVERIFY(receiver && sender);
+        Client receiver = makeClient();
+        Client sender = makeClient();
+        QVERIFY(online(*receiver) && online(*sender));
         QSignalSpy unsubscribed(receiver.get(), &QMQTT::Client::unsubscribed);
         QVERIFY(subscribe(*receiver, "t/gone", 2));
         receiver->unsubscribe("t/gone");
@@ -206,7 +198,7 @@ private slots:
     // client's signals; none of that may re-enter libmosquitto mid-call.
     void slotsMayCallBackIntoTheClient()
     {
-        Client client = makeClient(password);
+        Client client = makeClient();
         int connections = 0;
         connect(client.get(), &QMQTT::Client::connected, client.get(), [&] {
             ++connections;
@@ -228,9 +220,9 @@ private slots:
 
     void floodIsDeliveredCompleteAndInOrder()
     {
-        Client receiver = online();
-        Client sender = online();
-        QVERIFY(receiver && sender && subscribe(*receiver, "t/flood", 1));
+        Client receiver = makeClient();
+        Client sender = makeClient();
+        QVERIFY(online(*receiver) && online(*sender) && subscribe(*receiver, "t/flood", 1));
         constexpr int count = 5000;
         QByteArrayList payloads;
         connect(receiver.get(), &QMQTT::Client::received, this,

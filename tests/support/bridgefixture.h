@@ -38,31 +38,36 @@ class BridgeFixture
 {
 public:
     explicit BridgeFixture(int suite)
-        : m_addresses(suite)
+        : addresses(suite)
     {
         qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
+    }
+
+    // A simulator of the gateway `id` on the next address; null if it cannot
+    // listen there.
+    std::unique_ptr<GatewaySimulator> startGateway(const QString &id)
+    {
+        auto gateway = std::make_unique<GatewaySimulator>();
+        gateway->model().setDeviceId(id);
+        return gateway->start(addresses.next()) ? std::move(gateway) : nullptr;
     }
 
     // For init(): an empty settings folder, a started simulator, a new backend.
     bool start()
     {
         QDir(settingsFolder()).removeRecursively();
-        const QHostAddress address = m_addresses.next();
-        ip = address.toString();
-        sim = std::make_unique<GatewaySimulator>();
-        sim->model().setDeviceId(QStringLiteral("KV-%1").arg(ip.section('.', 3)));
         bridge = std::make_unique<TcpBridge>();
         bridge->clearLog();
-        return sim->start(address);
+        sim = startGateway(QStringLiteral("KV-%1").arg(++m_cases));
+        ip = sim ? sim->address().toString() : QString();
+        return sim != nullptr;
     }
 
-    // For cleanup(); a test that turned the file into a folder must not
-    // leave it so.
+    // For cleanup(); the next start() empties the settings folder.
     void stop()
     {
         bridge.reset();
         sim.reset();
-        QDir(settingsFolder()).removeRecursively();
     }
 
     QString settingsFolder() const { return m_configHome.path() + "/Kestrelvane_configTool"; }
@@ -87,8 +92,9 @@ public:
     std::unique_ptr<GatewaySimulator> sim;
     std::unique_ptr<TcpBridge> bridge;
     QString ip;
+    LoopbackAddresses addresses;
 
 private:
     QTemporaryDir m_configHome;
-    LoopbackAddresses m_addresses;
+    int m_cases = 0;
 };

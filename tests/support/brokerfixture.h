@@ -22,11 +22,13 @@ public:
     static inline const QString password = QStringLiteral("s3cret+pass");
 
     // For init(), after the bridge exists.
-    bool start(TcpBridge *bridge)
+    bool start(TcpBridge *bridge, const QByteArrayList &configLines = {})
     {
         broker = std::make_unique<MosquittoBroker>();
         broker->addUser(user, password);
         broker->addUser("other", "other-pass");
+        for (const QByteArray &line : configLines)
+            broker->addConfigLine(line);
         if (!broker->start()) {
             qWarning("%s", qPrintable(broker->errorString()));
             return false;
@@ -76,9 +78,7 @@ public:
     QMQTT::Client *peer()
     {
         if (!m_peer) {
-            m_peer = std::make_unique<QMQTT::Client>();
-            m_peer->setHostName(broker->host());
-            m_peer->setPort(broker->port());
+            m_peer = std::make_unique<QMQTT::Client>(QHostAddress(broker->host()), broker->port());
             m_peer->setUsername(user);
             m_peer->setPassword(password.toUtf8());
             QSignalSpy connected(m_peer.get(), &QMQTT::Client::connected);

@@ -22,10 +22,8 @@ private slots:
                             const QString &text) {
             QTest::newRow(name) << compose << change << text;
         };
-        const Composer disconnect = [](const ReportedMqttSettings &) {
-            return AtCommands::disconnectMqtt();
-        };
-        const Composer close = [](const ReportedMqttSettings &) { return AtCommands::closeMqtt(); };
+        const Composer disconnect = [](auto &) { return AtCommands::disconnectMqtt(); };
+        const Composer close = [](auto &) { return AtCommands::closeMqtt(); };
         row("open", AtCommands::openMqtt, "", R"(AT+QMTOPEN=0,"broker.local",1883)");
         row("open without port", AtCommands::openMqtt, "mqttPort=", QString());
         row("open without server", AtCommands::openMqtt, "mqttServer=", QString());
@@ -63,7 +61,6 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QString, text);
 
-        // The settings as the gateway reports them.
         QVariantMap reported{{"mqttServer", "broker.local"},
                              {"mqttPort", "1883"},
                              {"mqttClientId", "gw-7"},

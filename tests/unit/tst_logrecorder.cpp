@@ -3,12 +3,6 @@
 
 #include <QtTest>
 
-static QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 class TestLogRecorder : public QObject
 {
     Q_OBJECT
@@ -38,10 +32,12 @@ private slots:
         recorder.stop();
         store.appendLine("after the recording");
 
-        QCOMPARE(contents(path), QByteArray("earlier\n"
-                                            "2026-12-07T14:02:00.000Z [RS485] DATA 'Main meter'\n"
-                                            "2026-12-07T14:02:01.234Z two\n"
-                                            "2026-12-07T14:02:01.234Z lines \xc3\xbc\n"));
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        QCOMPARE(existing.readAll(),
+                 QByteArray("earlier\n"
+                            "2026-12-07T14:02:00.000Z [RS485] DATA 'Main meter'\n"
+                            "2026-12-07T14:02:01.234Z two\n"
+                            "2026-12-07T14:02:01.234Z lines \xc3\xbc\n"));
         QVERIFY(recorder.error().isEmpty());
     }
 

@@ -80,8 +80,7 @@ private slots:
         const RestorePlan plan = RestorePlan::build(file, target, keepFileIdentity);
         QCOMPARE(commands(plan), expected);
         // Unticked is not dropped: the operator sees the line and may tick it.
-        const bool staticIpListed = plan.describe().join('\n').contains("staticIP");
-        QVERIFY(staticIpListed);
+        QVERIFY(plan.describe().join('\n').contains("staticIP"));
     }
 
     void turnsTheDeviceListIntoTheFilesByPosition_data()

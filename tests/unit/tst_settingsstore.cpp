@@ -9,20 +9,17 @@ class TestSettingsStore : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        m_home = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_home->isValid());
-        qputenv("XDG_CONFIG_HOME", m_home->path().toUtf8());
-    }
+public:
+    TestSettingsStore() { qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8()); }
 
-    void cleanup() { m_home.reset(); }
+private slots:
+    void init() { QVERIFY(QDir(m_home.path() + "/Kestrelvane_configTool").removeRecursively()); }
+
     // In the user's configuration folder, created by the first write and
     // owner-only whatever opened it up since.
     void keepsTheFileInTheUsersFolderOwnerOnly()
     {
-        const QString folder = m_home->path() + "/Kestrelvane_configTool";
+        const QString folder = m_home.path() + "/Kestrelvane_configTool";
         QVERIFY(!QFileInfo::exists(folder));
         const QString path = SettingsStore::settingsFilePath();
         QCOMPARE(path, folder + "/meridax.ini");
@@ -138,7 +135,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    QTemporaryDir m_home;
 };
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

@@ -149,6 +149,7 @@ private slots:
         const QSize size(64, 40);
         std::deque<TrendCanvas::Column> a, b;
         const std::vector<TrendCanvas::Line> lines{{&a, Qt::yellow}, {&b, Qt::cyan}};
+        double reach = 0; // the widest value so far, which the scale follows
         TrendCanvas parts;
         QImage shown(size, QImage::Format_RGB32);
         int sample = 0;
@@ -161,6 +162,7 @@ private slots:
                 const double spread = 10 + growth * sample / 4.0;
                 for (auto *line : {&a, &b}) {
                     const double value = spread * std::sin(sample * (line == &a ? 0.7 : 1.9));
+                    reach = qMax(reach, std::abs(value));
                     if (line->empty() || line->back().index != column)
                         line->push_back({column, value, value, sample % 2 == 0});
                     line->back().least = qMin(line->back().least, value);
@@ -168,16 +170,8 @@ private slots:
                 }
             }
             const qint64 first = now / columnTicks - size.width() + 1;
-            double low = 0, high = 0;
-            for (const auto *line : {&a, &b}) {
-                for (const TrendCanvas::Column &column : *line) {
-                    if (column.index >= first) {
-                        low = qMin(low, column.least);
-                        high = qMax(high, column.most);
-                    }
-                }
-            }
-            TrendCanvas::Scale scale{10 * std::floor(low / 10), 10 * std::ceil(high / 10) + 10, {}};
+            const double bound = 10 * std::ceil(reach / 10);
+            TrendCanvas::Scale scale{-bound, bound + 10, {}};
             for (double v = scale.minimum; v <= scale.maximum; v += 10)
                 scale.grid.push_back(v);
             parts.draw(size, first, scale, lines, changedFrom);
