@@ -4,7 +4,6 @@
 #include "trendstore.h"
 
 #include <QDateTime>
-#include <QPainter>
 #include <QQuickWindow>
 #include <QSaveFile>
 #include <QSGImageNode>

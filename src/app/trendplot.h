@@ -18,8 +18,8 @@
 // column; columns are fixed in time, so a frame only takes the samples that
 // came since the last one and draws only the columns they changed (see
 // TrendCanvas): its cost follows what arrived, not the span or the number of
-// samples shown. The picture is painted with QPainter and shown as one
-// texture, which every scene graph backend draws, the software one included
+// samples shown. The picture is painted with QPainter and shown as image
+// nodes, which every scene graph backend draws, the software one included
 // (chosen where OpenGL would itself be a software rasterizer). While live it
 // redraws at a steady rate so the axis scrolls.
 class TrendPlot : public QQuickItem
