@@ -145,8 +145,7 @@ void Client::connectToHost()
             Qt::QueuedConnection);
         return;
     }
-    m_lookupId = QHostInfo::lookupHost(
-        m_hostName, this, [this, attempt](const QHostInfo &info) { onLookedUp(attempt, info); });
+    m_lookupId = QHostInfo::lookupHost(m_hostName, this, SLOT(onLookedUp(QHostInfo)));
 }
 
 void Client::disconnectFromHost()
@@ -213,9 +212,9 @@ quint16 Client::publish(const Message &message)
     return rc == MOSQ_ERR_SUCCESS ? quint16(mid) : 0;
 }
 
-void Client::onLookedUp(quint64 attempt, const QHostInfo &info)
+void Client::onLookedUp(const QHostInfo &info)
 {
-    if (attempt != m_attempt || m_state != State::Resolving)
+    if (info.lookupId() != m_lookupId || m_state != State::Resolving)
         return;
     m_lookupId = -1;
     const QList<QHostAddress> addresses = info.addresses();

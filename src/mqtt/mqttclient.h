@@ -117,7 +117,9 @@ private:
     static void onPublishCallback(mosquitto *mosq, void *obj, int mid);
     static void onMessageCallback(mosquitto *mosq, void *obj, const mosquitto_message *msg);
 
-    void onLookedUp(quint64 attempt, const QHostInfo &info);
+    // A slot by name, not a functor: Qt 6.4 leaks a functor's slot object
+    // when its lookup is aborted or its context object goes first.
+    Q_SLOT void onLookedUp(const QHostInfo &info);
     void openSocket(const QHostAddress &address);
     bool resetMosquitto();
     void watchSocket(int fd);
@@ -147,6 +149,7 @@ private:
     // Bumped by every connectToHost() and disconnectFromHost(), so a lookup
     // or deferred connect of an older attempt is recognised and dropped.
     quint64 m_attempt = 0;
+    // The lookup of the current attempt; a result with another id is stale.
     int m_lookupId = -1;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
