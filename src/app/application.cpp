@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "applogging.h"
 #include "fleetqmltypes.h"
 #include "logrecorder.h"
 #include "logviewmodel.h"
@@ -78,10 +79,11 @@ int runApplication(int &argc, char **argv, const QUrl &mainUrl,
     engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
     engine.load(mainUrl);
     if (engine.rootObjects().isEmpty()) {
-        qWarning().noquote() << "Failed to load qrc:/main.qml."
-                             << "Check that the 'qml' folder and Qt plugins aredeployed next to "
-                                "the exe"
-                             << "(windeployqt --qmldir ...).";
+        qCWarning(lcApp).noquote()
+            << "Failed to load qrc:/main.qml."
+            << "Check that the 'qml' folder and Qt plugins aredeployed next to "
+               "the exe"
+            << "(windeployqt --qmldir ...).";
         presentFailure({QStringLiteral("Application Error"),
                         QStringLiteral("The user interface (QML) failed to load.\n\n"
                                        "This usually means the deployment is incomplete:\n"

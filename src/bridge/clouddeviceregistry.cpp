@@ -1,5 +1,6 @@
 #include "clouddeviceregistry.h"
 
+#include "bridgelogging.h"
 #include "settingsstore.h"
 #include "topicscheme.h"
 
@@ -69,10 +70,10 @@ bool CloudDeviceRegistry::select(const QString &deviceId)
 {
     m_selectedDeviceId = deviceId;
     m_broker = SettingsStore::readBrokerSettings(deviceId);
-    qDebug().noquote() << " sevrver  : " << deviceId << m_broker.host << m_broker.port
-                       << m_broker.user << (m_broker.password.isEmpty() ? "" : "********");
+    qCDebug(lcBridge).noquote() << " sevrver  : " << deviceId << m_broker.host << m_broker.port
+                                << m_broker.user << (m_broker.password.isEmpty() ? "" : "********");
     if (!m_broker.isComplete())
         return false;
-    qDebug().noquote() << " sevrver is not empty ";
+    qCDebug(lcBridge).noquote() << " sevrver is not empty ";
     return true;
 }

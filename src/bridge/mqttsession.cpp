@@ -1,5 +1,6 @@
 #include "mqttsession.h"
 
+#include "bridgelogging.h"
 #include "mqttclient.h"
 #include "mqttmessage.h"
 #include "tcpbridge.h"
@@ -27,7 +28,7 @@ MqttSession::MqttSession(TcpBridge *bridge, QMQTT::Client *client, QObject *pare
     connect(bridge, &TcpBridge::mqttDeviceSelected, this, &MqttSession::moveSubscriptions);
     connect(client, &QMQTT::Client::received, this, &MqttSession::route);
     connect(client, &QMQTT::Client::subscribed, this, [](const QString &topic, quint8 qos) {
-        qDebug() << "Subscribe ack for" << topic << "qos" << int(qos);
+        qCDebug(lcBridge) << "Subscribe ack for" << topic << "qos" << int(qos);
     });
     // Errors need no reaction: every failed attempt ends in disconnected().
 }
@@ -84,8 +85,8 @@ void MqttSession::onDisconnected()
 void MqttSession::moveSubscriptions(const QString &deviceId)
 {
     if (!TopicScheme::isUsableDeviceId(deviceId)) {
-        qWarning().noquote() << "Refused to subscribe the topics of the device id" << deviceId
-                             << "(it holds \"+\", \"#\" or \"/\")";
+        qCWarning(lcBridge).noquote() << "Refused to subscribe the topics of the device id"
+                                      << deviceId << "(it holds \"+\", \"#\" or \"/\")";
         return;
     }
     // Choosing the same gateway again only renews its subscriptions (a

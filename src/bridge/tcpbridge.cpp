@@ -1,6 +1,7 @@
 #include "tcpbridge.h"
 
 #include "atcommands.h"
+#include "bridgelogging.h"
 #include "cloudreply.h"
 #include "gatewayreply.h"
 #include "topicscheme.h"
@@ -200,7 +201,8 @@ void TcpBridge::logMonitorLine(const QString &line)
     const QString text = m_monitor.decode(line);
     if (!text.isNull())
         m_terminalLog.appendLine(text);
-    m_trends->add(m_monitorSamples.samplesOf(m_monitor));
+    m_trends->add(m_monitorSamples.samplesOf(m_monitor.deviceName(), m_monitor.address(),
+                                             m_monitor.pairValues()));
 }
 
 void TcpBridge::finishRead()
@@ -330,8 +332,8 @@ void TcpBridge::closeMqtt()
 void TcpBridge::sendConfigRequest(QString cmnd, QString deviceIDofqtt)
 {
     if (!TopicScheme::isUsableDeviceId(deviceIDofqtt)) {
-        qWarning().noquote() << "Refused to publish a command for the device id" << deviceIDofqtt
-                             << "(it holds \"+\", \"#\" or \"/\")";
+        qCWarning(lcBridge).noquote() << "Refused to publish a command for the device id"
+                                      << deviceIDofqtt << "(it holds \"+\", \"#\" or \"/\")";
         return;
     }
     emit configCommandandtopic(cmnd, TopicScheme::configTopic(deviceIDofqtt));
@@ -382,8 +384,8 @@ void TcpBridge::ismqttConnected(bool yesOrNo)
 void TcpBridge::sendSubRequest(QVariantMap data, QString topic)
 {
     if (!TopicScheme::isUsableDeviceId(topic)) {
-        qWarning().noquote() << "Refused to publish a register request for the device id" << topic
-                             << "(it holds \"+\", \"#\" or \"/\")";
+        qCWarning(lcBridge).noquote() << "Refused to publish a register request for the device id"
+                                      << topic << "(it holds \"+\", \"#\" or \"/\")";
         return;
     }
     emit subCommandandtopic(data, TopicScheme::subTopic(topic));

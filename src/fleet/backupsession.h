@@ -3,13 +3,12 @@
 #include "backuprun.h"
 #include "restoreplan.h"
 #include "restorerun.h"
+#include "tcpbridge.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QVariantList>
-
-class TcpBridge;
 
 // Backup, restore and clone of one gateway, for the backup page and the
 // command line alike: write a backup of the connected gateway; open a backup,

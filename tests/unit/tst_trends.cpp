@@ -91,9 +91,11 @@ private slots:
         MonitorSampler sampler;
         for (const QString &line : lines) {
             decoder.decode(line);
-            sampler.samplesOf(decoder);
+            sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues());
         }
-        QCOMPARE(named(sampler.samplesOf(decoder)), samples);
+        QCOMPARE(
+            named(sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues())),
+            samples);
     }
 
     void samplesFromPayloads_data()

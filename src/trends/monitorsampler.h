@@ -7,17 +7,16 @@
 
 #include <utility>
 
-class MonitorDecoder;
-
 // Turns the register pairs of each monitor line into trend samples. The
 // stream repeats the same few devices and addresses many times a second, so
 // the series names are made once per device and address, not per line.
 class MonitorSampler
 {
 public:
-    // One sample per register pair of the line the decoder read last; none
-    // for any other line.
-    const TrendSamples &samplesOf(const MonitorDecoder &decoder);
+    // One sample per register pair value of a decoded monitor line of this
+    // device and first register address; none when the line held no pairs.
+    const TrendSamples &samplesOf(const QString &device, const QString &address,
+                                  const QList<float> &pairValues);
 
     // Names kept at most; a stream of ever new addresses starts afresh.
     static constexpr qsizetype maxNamed = 256;

@@ -1,16 +1,15 @@
 #include "monitorsampler.h"
 
-#include "monitordecoder.h"
 #include "trendsampler.h"
 
-const TrendSamples &MonitorSampler::samplesOf(const MonitorDecoder &decoder)
+const TrendSamples &MonitorSampler::samplesOf(const QString &device, const QString &address,
+                                              const QList<float> &values)
 {
     m_samples.clear();
-    const QList<float> &values = decoder.pairValues();
     if (values.isEmpty())
         return m_samples;
 
-    const std::pair<QString, QString> key{decoder.deviceName(), decoder.address()};
+    const std::pair<QString, QString> key{device, address};
     auto names = m_names.find(key);
     if (names == m_names.end() || names->size() < values.size()) {
         if (m_names.size() >= maxNamed)

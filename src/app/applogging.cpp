@@ -1,0 +1,3 @@
+#include "applogging.h"
+
+Q_LOGGING_CATEGORY(lcApp, "kestrelvane.app")
