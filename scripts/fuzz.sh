@@ -14,14 +14,14 @@ command -v clang++ >/dev/null || {
 }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DKV_FUZZ=ON >/dev/null
-targets=(directlink cloud secret)
+targets=(directlink cloud secret inventory backup)
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 mkdir -p "$build/findings"
 for target in "${targets[@]}"; do
     scratch="$build/corpus/$target"
     mkdir -p "$scratch"
     echo "== fuzz_$target for ${seconds}s"
-    "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
+    "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
         -artifact_prefix="$build/findings/$target-" "$scratch" "$root/tests/fuzz/corpus/$target" \
         2>&1 | grep -E "stat::number_of_executed_units|stat::peak_rss_mb|ERROR|SUMMARY|Done" || true
 done
