@@ -83,7 +83,8 @@ void GatewayCloudLink::onReceived(const QMQTT::Message &message)
         const QString command = QString::fromUtf8(message.payload());
         emit commandReceived(command);
         const GatewayModel::Reply reply = m_model.handle(command);
-        publish(QStringLiteral("/response"), reply.lines.join(QLatin1Char('\n')).toUtf8());
+        if (!reply.lines.isEmpty())
+            publish(QStringLiteral("/response"), reply.lines.join(QLatin1Char('\n')).toUtf8());
         return;
     }
     if (message.topic() == topic(QStringLiteral("/sub"))) {

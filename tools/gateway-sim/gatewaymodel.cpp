@@ -148,6 +148,21 @@ QStringList GatewayModel::deviceListLines() const
 
 GatewayModel::Reply GatewayModel::handle(const QString &command)
 {
+    if (m_fault == Fault::Silent)
+        return {};
+    const bool change = command.startsWith(QLatin1String("SET "))
+                        || command.startsWith(QLatin1String("rs485"))
+                        || command == QLatin1String("SAVE");
+    if (m_fault == Fault::Refusing && change) {
+        const QString key = command.section(QLatin1Char(' '), 1, 1);
+        return error(command.startsWith(QLatin1String("SET ")) ? key + QStringLiteral(" rejected")
+                                                               : QStringLiteral("refused"));
+    }
+    if (m_fault == Fault::CutList && command == QLatin1String("GET rs485list")) {
+        QStringList lines = deviceListLines();
+        lines[1] = QStringLiteral("rs485DevCnt=%1").arg(m_devices.size() + 1);
+        return {lines, false};
+    }
     if (command == QLatin1String("GETALL"))
         return {getAllLines(), false};
     if (command == QLatin1String("GET rs485list"))

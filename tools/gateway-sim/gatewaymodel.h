@@ -41,6 +41,13 @@ public:
     void setDevices(const QList<Device> &devices) { m_devices = devices; }
 
     void setRefuseSave(bool refuse) { m_refuseSave = refuse; }
+
+    // How one gateway of a fleet misbehaves: it answers nothing at all, it
+    // refuses every change (reads still answered), or its device list
+    // announces one device more than it holds.
+    enum class Fault { None, Silent, Refusing, CutList };
+    void setFault(Fault fault) { m_fault = fault; }
+    Fault fault() const { return m_fault; }
     int saveCount() const { return m_saveCount; }
 
     Reply handle(const QString &command);
@@ -57,5 +64,6 @@ private:
     QList<QString> m_values;
     QList<Device> m_devices;
     bool m_refuseSave = false;
+    Fault m_fault = Fault::None;
     int m_saveCount = 0;
 };

@@ -1,10 +1,82 @@
 #include "gatewaycloudlink.h"
+#include "gatewayfleet.h"
 #include "gatewaysimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
+
+namespace {
+
+// "3,7,12" as gateway numbers; false on anything else.
+bool readNumbers(const QString &text, int count, QList<int> &numbers)
+{
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int number = part.trimmed().toInt(&ok);
+        if (!ok || number < 1 || number > count)
+            return false;
+        numbers.append(number);
+    }
+    return true;
+}
+
+int runFleet(const QCommandLineParser &parser, const QHostAddress &first,
+             const GatewaySimulator::Ports &ports)
+{
+    QTextStream err(stderr);
+    bool ok = false;
+    const int count = parser.value(QStringLiteral("fleet")).toInt(&ok);
+    if (!ok || count < 1 || count > 100000) {
+        err << "gateway-sim: --fleet takes a count from 1 to 100000\n";
+        return 2;
+    }
+    const QString prefix = parser.isSet(QStringLiteral("device-id"))
+                               ? parser.value(QStringLiteral("device-id"))
+                               : QStringLiteral("KV");
+    GatewayFleet fleet(count, prefix);
+    const std::pair<const char *, GatewayModel::Fault> faults[] = {
+        {"silent", GatewayModel::Fault::Silent},
+        {"refusing", GatewayModel::Fault::Refusing},
+        {"cut-list", GatewayModel::Fault::CutList}};
+    for (const auto &[option, fault] : faults) {
+        QList<int> numbers;
+        if (!readNumbers(parser.value(QLatin1String(option)), count, numbers)) {
+            err << "gateway-sim: --" << option << " takes gateway numbers from 1 to " << count
+                << ", comma-separated\n";
+            return 2;
+        }
+        for (int number : std::as_const(numbers))
+            fleet.gateway(number - 1).model().setFault(fault);
+    }
+    for (int i = 0; i < count; ++i) {
+        fleet.gateway(i).model().setBroker(parser.value(QStringLiteral("broker-host")),
+                                           parser.value(QStringLiteral("broker-port")).toUShort(),
+                                           parser.value(QStringLiteral("broker-user")),
+                                           parser.value(QStringLiteral("broker-pass")));
+    }
+    if (parser.isSet(QStringLiteral("fleet-listen"))) {
+        QString error;
+        if (!fleet.listen(first, ports, &error)) {
+            err << "gateway-sim: " << error << '\n';
+            return 1;
+        }
+    }
+    if (!parser.isSet(QStringLiteral("no-cloud"))) {
+        if (!QHostAddress(parser.value(QStringLiteral("broker-host"))).isLoopback()) {
+            err << "gateway-sim: only a loopback broker is joined\n";
+            return 2;
+        }
+        fleet.startCloud();
+    }
+    QTextStream(stdout) << "gateway-sim: fleet of " << count << " gateways, "
+                        << GatewayFleet::deviceId(prefix, 1, count) << " to "
+                        << GatewayFleet::deviceId(prefix, count, count) << Qt::endl;
+    return QCoreApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -59,9 +131,30 @@ int main(int argc, char *argv[])
         QStringLiteral("Milliseconds between network reports and port data on the broker; 0 "
                        "publishes none."),
         QStringLiteral("ms"), QStringLiteral("5000"));
+    const QCommandLineOption fleet(
+        QStringLiteral("fleet"),
+        QStringLiteral("Answer for this many gateways on the broker, ids PREFIX-0001 and up "
+                       "(PREFIX is --device-id, \"KV\" when not given)."),
+        QStringLiteral("count"));
+    const QCommandLineOption fleetListen(
+        QStringLiteral("fleet-listen"),
+        QStringLiteral("With --fleet, also serve each gateway over TCP on its own address, from "
+                       "--address up."));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("With --fleet, these gateways (numbers, "
+                                                   "comma-separated) answer nothing."),
+                                    QStringLiteral("numbers"));
+    const QCommandLineOption refusing(QStringLiteral("refusing"),
+                                      QStringLiteral("With --fleet, these gateways refuse every "
+                                                     "change."),
+                                      QStringLiteral("numbers"));
+    const QCommandLineOption cutList(QStringLiteral("cut-list"),
+                                     QStringLiteral("With --fleet, these gateways announce one "
+                                                    "device more than they list."),
+                                     QStringLiteral("numbers"));
     parser.addOptions({address, commandPort, monitorPort, atPort, deviceId, brokerHost, brokerPort,
                        brokerUser, brokerPass, monitorRate, monitorLines, refuseSave, noCloud,
-                       reportInterval});
+                       reportInterval, fleet, fleetListen, silent, refusing, cutList});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -70,6 +163,14 @@ int main(int argc, char *argv[])
         err << "gateway-sim: only loopback addresses (127.0.0.0/8) are served\n";
         return 2;
     }
+
+    GatewaySimulator::Ports ports;
+    ports.command = parser.value(commandPort).toUShort();
+    ports.monitor = parser.value(monitorPort).toUShort();
+    ports.atConsole = parser.value(atPort).toUShort();
+
+    if (parser.isSet(fleet))
+        return runFleet(parser, listenAddress, ports);
 
     GatewaySimulator simulator;
     GatewayModel &model = simulator.model();
@@ -80,10 +181,6 @@ int main(int argc, char *argv[])
     simulator.setMonitorRate(parser.value(monitorRate).toInt());
     simulator.setMonitorLineLimit(parser.value(monitorLines).toLongLong());
 
-    GatewaySimulator::Ports ports;
-    ports.command = parser.value(commandPort).toUShort();
-    ports.monitor = parser.value(monitorPort).toUShort();
-    ports.atConsole = parser.value(atPort).toUShort();
     if (!simulator.start(listenAddress, ports)) {
         err << "gateway-sim: " << simulator.errorString() << '\n';
         return 1;
