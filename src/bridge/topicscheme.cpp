@@ -22,12 +22,16 @@ QString subTopic(const QString &deviceId)
     return topic(deviceId, QLatin1String("/sub"));
 }
 
+QString responseTopic(const QString &deviceId)
+{
+    return topic(deviceId, QLatin1String("/response"));
+}
+
 QStringList gatewayTopics(const QString &deviceId)
 {
     return {topic(deviceId, QLatin1String("/pub/port1")),
-            topic(deviceId, QLatin1String("/pub/port2")),
-            topic(deviceId, QLatin1String("/response")), topic(deviceId, QLatin1String("/errors")),
-            topic(deviceId, QLatin1String("/network"))};
+            topic(deviceId, QLatin1String("/pub/port2")), responseTopic(deviceId),
+            topic(deviceId, QLatin1String("/errors")), topic(deviceId, QLatin1String("/network"))};
 }
 
 QString deviceIdFromTopic(const QString &topic)

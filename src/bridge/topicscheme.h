@@ -9,6 +9,7 @@ namespace TopicScheme {
 
 QString configTopic(const QString &deviceId);
 QString subTopic(const QString &deviceId);
+QString responseTopic(const QString &deviceId);
 
 // The five topics the gateway publishes on, in the order they are subscribed.
 QStringList gatewayTopics(const QString &deviceId);
