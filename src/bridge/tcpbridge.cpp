@@ -24,6 +24,8 @@ QString mqttLogLine(const QString &topic, const QString &data)
 TcpBridge::TcpBridge(QObject *parent)
     : QObject(parent)
     , m_socket(new QTcpSocket(this))
+    , m_directLink(
+          new DirectGatewayLink([this](const QString &command) { sendCommand(command); }, this))
 {
     connect(m_socket, &QTcpSocket::connected, this, &TcpBridge::onConnected);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpBridge::onDisconnected);
@@ -106,6 +108,7 @@ void TcpBridge::sendTestMessage(QString message)
 void TcpBridge::onConnected()
 {
     m_connected = true;
+    m_directLink->connectionChanged(true);
     emit connectedChanged();
     emit responseReceived(QStringLiteral("Connected to device"));
     m_log.appendLine(QStringLiteral("Connected to device"));
@@ -115,6 +118,7 @@ void TcpBridge::onConnected()
 void TcpBridge::onDisconnected()
 {
     m_connected = false;
+    m_directLink->connectionChanged(false);
     // A list whose reply had not ended is only part of the gateway's list.
     const bool listCutOff = m_currentCommand == listCommand;
     if (listCutOff)
@@ -187,13 +191,14 @@ void TcpBridge::handleLine(const QString &line)
         m_deviceList.append(*reply.device);
     if (m_currentCommand == listCommand)
         m_listProgress.take(reply);
-    if (!reply.passedOn)
-        return;
-    if (reply.setting)
-        m_dataMap.insert(reply.setting->first, reply.setting->second);
-    if (reply.setAcknowledged)
-        emit setAcknowledged(*reply.setAcknowledged);
-    emit responseReceived(line);
+    if (reply.passedOn) {
+        if (reply.setting)
+            m_dataMap.insert(reply.setting->first, reply.setting->second);
+        if (reply.setAcknowledged)
+            emit setAcknowledged(*reply.setAcknowledged);
+        emit responseReceived(line);
+    }
+    m_directLink->lineReceived(line);
 }
 
 void TcpBridge::logMonitorLine(const QString &line)
@@ -355,8 +360,25 @@ void TcpBridge::saveDeviceId(QString deviceId)
         emit deviceIdsChanged();
 }
 
+GatewayLink *TcpBridge::cloudLink(const QString &deviceId)
+{
+    CloudGatewayLink *&link = m_cloudLinks[deviceId];
+    if (!link) {
+        link = new CloudGatewayLink(
+            deviceId,
+            [this, deviceId](const QString &command) { sendConfigRequest(command, deviceId); },
+            this);
+        link->sessionChanged(m_connectedmqtt);
+    }
+    return link;
+}
+
 void TcpBridge::emitdevicelistfrommqtt(QString data)
 {
+    // Only the selected gateway's response topic is subscribed.
+    if (CloudGatewayLink *link = m_cloudLinks.value(m_registry.selectedDeviceId()))
+        link->responseReceived(data);
+
     const CloudReply reply = CloudReply::read(data);
     if (reply.isDeviceList) {
         m_deviceListMqtt = reply.devices;
@@ -378,6 +400,8 @@ void TcpBridge::emitdevicelistfrommqtt(QString data)
 void TcpBridge::ismqttConnected(bool yesOrNo)
 {
     m_connectedmqtt = yesOrNo;
+    for (CloudGatewayLink *link : std::as_const(m_cloudLinks))
+        link->sessionChanged(yesOrNo);
     emit connectedChangedmqtt();
 }
 

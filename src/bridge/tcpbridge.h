@@ -1,7 +1,9 @@
 #pragma once
 
 #include "clouddeviceregistry.h"
+#include "cloudgatewaylink.h"
 #include "devicelistprogress.h"
+#include "directgatewaylink.h"
 #include "lineframer.h"
 #include "logstore.h"
 #include "monitordecoder.h"
@@ -10,6 +12,7 @@
 #include "trendstore.h"
 
 #include <QAbstractSocket>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -88,6 +91,13 @@ public:
     // The broker settings of the selected cloud device, for the MQTT session.
     const BrokerSettings &cloudBroker() const { return m_registry.broker(); }
     QString selectedDeviceId() const { return m_registry.selectedDeviceId(); }
+
+    // The conversations for whoever waits on each command's reply (a change
+    // sequence, backup, restore): over this backend's command connection,
+    // or through the broker with the gateway of that identifier. Not for
+    // the pages, which keep to the surface above.
+    GatewayLink *directLink() const { return m_directLink; }
+    GatewayLink *cloudLink(const QString &deviceId);
 
 signals:
     void logChanged();
@@ -200,4 +210,6 @@ private:
     QVariantList m_deviceListMqtt;
     bool m_deviceListMqttIncomplete = false;
     TrendStore *const m_trends = new TrendStore(this);
+    DirectGatewayLink *const m_directLink;
+    QHash<QString, CloudGatewayLink *> m_cloudLinks;
 };

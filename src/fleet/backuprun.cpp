@@ -1,100 +1,91 @@
 #include "backuprun.h"
 
-#include "tcpbridge.h"
+#include "gatewaylink.h"
+#include "gatewayreply.h"
 
-BackupRun::BackupRun(TcpBridge *bridge, QObject *parent)
+namespace {
+
+const QString getAllCommand = QStringLiteral("GETALL");
+const QString listCommand = QStringLiteral("GET rs485list");
+
+} // namespace
+
+BackupRun::BackupRun(GatewayLink *link, QObject *parent)
     : QObject(parent)
-    , m_bridge(bridge)
-{
-    m_watchdog.setSingleShot(true);
-    m_settle.setSingleShot(true);
-    setTimeouts(10000, 600);
-    connect(&m_watchdog, &QTimer::timeout, this, [this] {
-        fail(m_stage == Stage::Settings ? QStringLiteral("no answer to \"GETALL\"")
-                                        : QStringLiteral("no answer to \"GET rs485list\""));
-    });
-    connect(&m_settle, &QTimer::timeout, this, &BackupRun::onSettled);
-}
-
-void BackupRun::setTimeouts(int replyMs, int settleMs)
-{
-    m_watchdog.setInterval(replyMs);
-    m_settle.setInterval(settleMs);
-}
+    , m_link(link)
+{}
 
 void BackupRun::start()
 {
     m_result = GatewayBackup();
-    if (!m_cloudDeviceId.isEmpty()) {
-        m_connections << connect(m_bridge, &TcpBridge::deviceListMqttChanged, this, [this] {
-            m_result = GatewayBackup::fromGateway({}, m_bridge->deviceListMqtt(), true);
-            m_result.deviceId = m_cloudDeviceId;
-            finish(true, QString());
-        });
-        send(Stage::Devices);
-        return;
-    }
-    m_connections << connect(m_bridge, &TcpBridge::connectedChanged, this, [this] {
-        if (!m_bridge->isConnected())
-            fail(QStringLiteral("the link to the gateway was lost"));
-    });
-    m_connections << connect(m_bridge, &TcpBridge::dataMapChanged, this, [this] {
-        if (m_stage == Stage::Settings)
-            onReadArrived();
-    });
-    m_connections << connect(m_bridge, &TcpBridge::deviceListChanged, this, [this] {
-        if (m_stage == Stage::Devices)
-            onReadArrived();
-    });
-    send(Stage::Settings);
+    m_settings.clear();
+    read(m_cloudDeviceId.isEmpty() ? getAllCommand : listCommand);
 }
 
-void BackupRun::send(Stage stage)
+void BackupRun::read(const QString &command)
 {
-    m_stage = stage;
-    const QString command =
-        stage == Stage::Settings ? QStringLiteral("GETALL") : QStringLiteral("GET rs485list");
-    emit progress(stage == Stage::Settings ? QStringLiteral("Reading the settings")
+    if (!m_link) {
+        emit finished(false, QStringLiteral("the link to the gateway was lost"));
+        return;
+    }
+    emit progress(command == getAllCommand ? QStringLiteral("Reading the settings")
                                            : QStringLiteral("Reading the device list"));
-    m_watchdog.start();
-    if (m_cloudDeviceId.isEmpty())
-        m_bridge->sendCommand(command);
-    else
-        m_bridge->sendConfigRequest(command, m_cloudDeviceId);
+    CommandReply *reply = m_link->send(command, m_replyMs);
+    connect(reply, &CommandReply::finished, this, [this, reply, command] {
+        reply->deleteLater();
+        if (command == getAllCommand)
+            onSettings(reply);
+        else
+            onDevices(reply);
+    });
 }
 
-void BackupRun::onReadArrived()
+QString BackupRun::failure(const CommandReply *reply) const
 {
-    m_watchdog.stop();
-    m_settle.start();
+    switch (reply->state()) {
+    case CommandReply::State::Refused:
+        return QStringLiteral("the gateway answered \"%1\"").arg(reply->text());
+    case CommandReply::State::NoAnswer:
+        return QStringLiteral("no answer to \"%1\"").arg(reply->command());
+    default:
+        return QStringLiteral("the link to the gateway was lost");
+    }
 }
 
-void BackupRun::onSettled()
+void BackupRun::onSettings(CommandReply *reply)
 {
-    if (m_stage == Stage::Settings) {
-        if (!m_bridge->dataMap().contains(QStringLiteral("deviceId"))) {
-            fail(QStringLiteral("the gateway's answer to \"GETALL\" holds no device id"));
-            return;
-        }
-        send(Stage::Devices);
+    if (reply->state() != CommandReply::State::Answered) {
+        emit finished(false, failure(reply));
         return;
     }
-    m_result = GatewayBackup::fromGateway(m_bridge->dataMap(), m_bridge->deviceList(), true);
-    finish(true, QString());
+    for (const QString &line : reply->lines()) {
+        const GatewayReply meaning = GatewayReply::read(getAllCommand, line);
+        if (meaning.setting)
+            m_settings.insert(meaning.setting->first, meaning.setting->second);
+    }
+    if (!m_settings.contains(QStringLiteral("deviceId"))) {
+        emit finished(false,
+                      QStringLiteral("the gateway's answer to \"GETALL\" holds no device id"));
+        return;
+    }
+    read(listCommand);
 }
 
-void BackupRun::fail(const QString &error)
+void BackupRun::onDevices(CommandReply *reply)
 {
-    finish(false, error);
-}
-
-void BackupRun::finish(bool ok, const QString &error)
-{
-    m_watchdog.stop();
-    m_settle.stop();
-    m_stage = Stage::Idle;
-    for (const auto &connection : std::as_const(m_connections))
-        disconnect(connection);
-    m_connections.clear();
-    emit finished(ok, error);
+    if (reply->state() != CommandReply::State::Answered) {
+        emit finished(false, failure(reply));
+        return;
+    }
+    QVariantList devices;
+    for (const QString &line : reply->lines()) {
+        const GatewayReply meaning = GatewayReply::read(listCommand, line);
+        if (meaning.device)
+            devices.append(*meaning.device);
+    }
+    const bool cloud = !m_cloudDeviceId.isEmpty();
+    m_result = GatewayBackup::fromGateway(cloud ? QVariantMap() : m_settings, devices, true);
+    if (cloud)
+        m_result.deviceId = m_cloudDeviceId;
+    emit finished(true, QString());
 }

@@ -3,24 +3,24 @@
 #include "gatewaybackup.h"
 
 #include <QObject>
-#include <QTimer>
+#include <QPointer>
 
-class TcpBridge;
+class CommandReply;
+class GatewayLink;
 
-// Reads what a backup holds from the connected gateway: "GETALL", then
-// "GET rs485list" (in cloud mode the device list alone, through the broker).
-// The gateway marks no end of a reply, so a read counts as complete once no
-// further line has come for a moment.
+// Reads what a backup holds from a gateway: "GETALL", then "GET rs485list"
+// (through the broker the device list alone), each read from the lines of
+// its own reply.
 class BackupRun : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit BackupRun(TcpBridge *bridge, QObject *parent = nullptr);
+    explicit BackupRun(GatewayLink *link, QObject *parent = nullptr);
 
-    // Cloud mode when set: the device list of this gateway, via the broker.
+    // Through the broker: the device list of this gateway alone.
     void setCloudDeviceId(const QString &deviceId) { m_cloudDeviceId = deviceId; }
-    void setTimeouts(int replyMs, int settleMs);
+    void setReplyTimeout(int ms) { m_replyMs = ms; }
 
     void start();
     // The gateway as read, passwords included.
@@ -31,19 +31,14 @@ signals:
     void finished(bool ok, const QString &error);
 
 private:
-    enum class Stage { Idle, Settings, Devices };
+    void read(const QString &command);
+    void onSettings(CommandReply *reply);
+    void onDevices(CommandReply *reply);
+    QString failure(const CommandReply *reply) const;
 
-    void send(Stage stage);
-    void onReadArrived();
-    void onSettled();
-    void fail(const QString &error);
-    void finish(bool ok, const QString &error);
-
-    TcpBridge *m_bridge;
+    QPointer<GatewayLink> m_link;
     QString m_cloudDeviceId;
-    Stage m_stage = Stage::Idle;
-    QTimer m_watchdog;
-    QTimer m_settle;
+    int m_replyMs = 10000;
+    QVariantMap m_settings;
     GatewayBackup m_result;
-    QList<QMetaObject::Connection> m_connections;
 };

@@ -61,11 +61,16 @@ void BackupSession::setKeepFileIdentity(bool keep)
     emit keepFileIdentityChanged();
 }
 
-void BackupSession::setTimeouts(int replyMs, int settleMs, int stepMs)
+void BackupSession::setTimeouts(int replyMs, int stepMs)
 {
     m_replyMs = replyMs;
-    m_settleMs = settleMs;
     m_stepMs = stepMs;
+}
+
+GatewayLink *BackupSession::link() const
+{
+    return m_cloudDeviceId.isEmpty() ? m_bridge->directLink()
+                                     : m_bridge->cloudLink(m_cloudDeviceId);
 }
 
 QString BackupSession::fileSummary() const
@@ -130,8 +135,7 @@ void BackupSession::apply()
         return;
     setBusy(true);
     withLink([this] {
-        auto *run = new RestoreRun(m_bridge, this);
-        run->setCloudDeviceId(m_cloudDeviceId);
+        auto *run = new RestoreRun(link(), this);
         run->setStepTimeout(m_stepMs);
         connect(run, &RestoreRun::stepStarted, this, &BackupSession::setStep);
         connect(run, &RestoreRun::finished, this, [this, run](bool ok, const QString &report) {
@@ -158,7 +162,7 @@ void BackupSession::dismissPlan(const QString &message)
 void BackupSession::withLink(const std::function<void()> &then)
 {
     if (!m_cloudDeviceId.isEmpty()
-        || (m_bridge->isConnected() && m_bridge->currentPort() == TcpBridge::commandPort)) {
+        || (link()->isUp() && m_bridge->currentPort() == TcpBridge::commandPort)) {
         then();
         return;
     }
@@ -167,8 +171,8 @@ void BackupSession::withLink(const std::function<void()> &then)
         return;
     }
     setStep(0, 0, QStringLiteral("Connecting to %1").arg(m_host));
-    m_linkWait = connect(m_bridge, &TcpBridge::connectedChanged, this, [this, then] {
-        if (!m_bridge->isConnected())
+    m_linkWait = connect(link(), &GatewayLink::upChanged, this, [this, then](bool up) {
+        if (!up)
             return;
         disconnect(m_linkWait);
         disconnect(m_linkError);
@@ -191,9 +195,9 @@ void BackupSession::withLink(const std::function<void()> &then)
 
 void BackupSession::readGateway()
 {
-    auto *run = new BackupRun(m_bridge, this);
+    auto *run = new BackupRun(link(), this);
     run->setCloudDeviceId(m_cloudDeviceId);
-    run->setTimeouts(m_replyMs, m_settleMs);
+    run->setReplyTimeout(m_replyMs);
     connect(run, &BackupRun::progress, this, [this](const QString &text) { setStep(0, 0, text); });
     connect(run, &BackupRun::finished, this, [this, run](bool ok, const QString &error) {
         run->deleteLater();

@@ -65,7 +65,7 @@ public:
     const RestorePlan &plan() const { return m_plan; }
 
     // For tests: shorter waits than a field link needs.
-    void setTimeouts(int replyMs, int settleMs, int stepMs);
+    void setTimeouts(int replyMs, int stepMs);
 
     // Accept a path or a file URL (what the file dialog gives).
     Q_INVOKABLE void saveBackup(const QString &pathOrUrl, bool withPasswords);
@@ -89,6 +89,7 @@ signals:
 private:
     enum class Action { None, Backup, Plan };
 
+    GatewayLink *link() const;
     void withLink(const std::function<void()> &then);
     void readGateway();
     void onGatewayRead(const GatewayBackup &current);
@@ -114,7 +115,6 @@ private:
     bool m_hasPlan = false;
 
     int m_replyMs = 10000;
-    int m_settleMs = 600;
     int m_stepMs = 15000;
     QTimer m_connectGuard;
     QMetaObject::Connection m_linkWait;

@@ -18,7 +18,7 @@ struct Tool
         session.setBridge(&bridge);
         if (!host.isEmpty())
             session.setHost(host);
-        session.setTimeouts(5000, 200, stepMs);
+        session.setTimeouts(5000, stepMs);
     }
 
     // Runs an action; returns the status it finished with, -1 for a plan to

@@ -111,6 +111,46 @@ private slots:
         QCOMPARE(::meaning(GatewayReply::read(command, line)), meaning);
     }
 
+    // Whether a line ends the reply its sender waits for: an echo never does,
+    // an error line refuses any command, even when it names the key.
+    void endsTheReply_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("end");
+        const int none = int(GatewayReply::End::None), answered = int(GatewayReply::End::Answered),
+                  refused = int(GatewayReply::End::Refused);
+        const auto row = [](const char *command, const char *line, int end) {
+            QTest::addRow("%s <- %s", command, line) << QString(command) << QString(line) << end;
+        };
+        row("SET wifiSSID n", "OK: wifiSSID updated", answered);
+        row("SET wifiSSID n", "wifiSSID -> n", answered);
+        row("SET wifiSSID n", "ERROR: wifiSSID rejected", refused);
+        row("SET wifiSSID n", "ERR wifiSSID", refused);
+        row("SET wifiSSID n", "SET wifiSSID n", none);
+        row("SET wifiSSID n", "busy", none);
+        row("SAVE", "OK: saved to flash", answered);
+        row("SAVE", "SAVE", none);
+        row("SAVE", "flash full", refused);
+        row("rs485mod 0,1,1,10,01,m", "modified (saved+synced)", answered);
+        row("rs485mod 0,1,1,10,01,m", "working", none);
+        row("rs485del 0", "ERROR: no device at index 0", refused);
+        row("rs485add 1,1,10,01,m", "added (saved+synced)", answered);
+        row("GETALL", "wifiSSID=n", none);
+        row("GETALL", ">", answered);
+        row("GET rs485list", "dev[0] m port1 CRC=1 poll=1s cmd=01", none);
+        row("GET rs485list", ">", answered);
+        row("REBOOT", "Rebooting...", answered);
+        row("", "OK", none);
+    }
+    void endsTheReply()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, line);
+        QFETCH(int, end);
+        QCOMPARE(int(GatewayReply::read(command, line).end), end);
+    }
+
     void tellsAnIncompleteList_data()
     {
         // The lines of a list reply, separated by '|': "dev" stands for a device

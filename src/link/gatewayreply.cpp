@@ -66,6 +66,13 @@ QString GatewayReply::setCommandKey(const QString &command)
 
 GatewayReply GatewayReply::read(const QString &command, const QString &line)
 {
+    GatewayReply reply = readLine(command, line);
+    reply.end = endOf(command, line, reply);
+    return reply;
+}
+
+GatewayReply GatewayReply::readLine(const QString &command, const QString &line)
+{
     GatewayReply reply;
 
     if (command.startsWith(QLatin1String("rs485add")) && line.contains(QLatin1String("added")))
@@ -107,4 +114,32 @@ GatewayReply GatewayReply::read(const QString &command, const QString &line)
             reply.setAcknowledged = key;
     }
     return reply;
+}
+
+// The backend's signals keep their old, looser reading (an error line that
+// names the key still emits setAcknowledged); whoever waits on a command
+// goes by this. An echo of the command is not its answer; a line that starts
+// with "ERR" refuses whatever was sent; a read ends at the gateway's prompt.
+GatewayReply::End GatewayReply::endOf(const QString &command, const QString &line,
+                                      const GatewayReply &reply)
+{
+    if (command.isEmpty() || line == command)
+        return End::None;
+    if (line.startsWith(QLatin1String("ERR")))
+        return End::Refused;
+    if (command == QLatin1String("SAVE"))
+        return reply.save == Save::Completed ? End::Answered : End::Refused;
+    if (command.startsWith(QLatin1String("SET ")))
+        return reply.setAcknowledged ? End::Answered : End::None;
+    if (command.startsWith(QLatin1String("rs485add")))
+        return reply.deviceAdded ? End::Answered : End::None;
+    if (command.startsWith(QLatin1String("rs485mod")))
+        return reply.deviceModified ? End::Answered : End::None;
+    if (command.startsWith(QLatin1String("rs485del")))
+        return reply.deviceDeleted ? End::Answered : End::None;
+    if (command == listCommand)
+        return reply.listEnded ? End::Answered : End::None;
+    if (command == getAllCommand)
+        return line.startsWith(QLatin1Char('>')) ? End::Answered : End::None;
+    return End::Answered;
 }
