@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "fleetcli.h"
 #include "fleetcommands.h"
 
 #include <QCoreApplication>
@@ -18,13 +19,14 @@ bool isHelpOption(const QString &arg)
 
 bool isSubcommand(const QString &arg)
 {
-    return arg == QLatin1String("backup") || arg == QLatin1String("restore");
+    return arg == QLatin1String("backup") || arg == QLatin1String("restore")
+           || arg == QLatin1String("fleet");
 }
 
 void printUsage(QTextStream &stream)
 {
     stream << "Usage: " << programName << " [--version | --help]\n"
-           << "       " << programName << " backup|restore ...\n"
+           << "       " << programName << " backup|restore|fleet ...\n"
            << "\n"
               "Without arguments, opens the Industrial 4G Gateway Configuration Tool window.\n"
               "\n"
@@ -33,7 +35,7 @@ void printUsage(QTextStream &stream)
               "  --version          print the version and exit\n"
               "\n"
               "Commands (no window, no display needed):\n"
-           << fleetCommandsHelp();
+           << fleetCommandsHelp() << fleetCommandHelp();
 }
 
 } // namespace
@@ -70,6 +72,8 @@ int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return runBackupCommand(args.mid(1), out, err);
     if (command == QLatin1String("restore"))
         return runRestoreCommand(args.mid(1), out, err);
+    if (command == QLatin1String("fleet"))
+        return runFleetCommand(args.mid(1), out, err);
     if (std::any_of(args.cbegin(), args.cend(), isHelpOption)) {
         printUsage(out);
         return 0;

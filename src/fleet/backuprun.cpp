@@ -52,10 +52,16 @@ QString BackupRun::failure(const CommandReply *reply) const
     }
 }
 
+void BackupRun::fail(CommandReply::State state, const QString &error)
+{
+    m_failedState = state;
+    emit finished(false, error);
+}
+
 void BackupRun::onSettings(CommandReply *reply)
 {
     if (reply->state() != CommandReply::State::Answered) {
-        emit finished(false, failure(reply));
+        fail(reply->state(), failure(reply));
         return;
     }
     for (const QString &line : reply->lines()) {
@@ -64,8 +70,8 @@ void BackupRun::onSettings(CommandReply *reply)
             m_settings.insert(meaning.setting->first, meaning.setting->second);
     }
     if (!m_settings.contains(QStringLiteral("deviceId"))) {
-        emit finished(false,
-                      QStringLiteral("the gateway's answer to \"GETALL\" holds no device id"));
+        fail(CommandReply::State::Answered,
+             QStringLiteral("the gateway's answer to \"GETALL\" holds no device id"));
         return;
     }
     read(listCommand);
@@ -74,14 +80,25 @@ void BackupRun::onSettings(CommandReply *reply)
 void BackupRun::onDevices(CommandReply *reply)
 {
     if (reply->state() != CommandReply::State::Answered) {
-        emit finished(false, failure(reply));
+        fail(reply->state(), failure(reply));
         return;
     }
     QVariantList devices;
+    int announced = -1;
     for (const QString &line : reply->lines()) {
         const GatewayReply meaning = GatewayReply::read(listCommand, line);
         if (meaning.device)
             devices.append(*meaning.device);
+        if (meaning.deviceCount)
+            announced = *meaning.deviceCount;
+    }
+    // A backup of part of the list would, restored, delete the rest.
+    if (announced > devices.size()) {
+        fail(CommandReply::State::Answered,
+             QStringLiteral("the gateway announced %1 device(s) but listed %2")
+                 .arg(announced)
+                 .arg(devices.size()));
+        return;
     }
     const bool cloud = !m_cloudDeviceId.isEmpty();
     m_result = GatewayBackup::fromGateway(cloud ? QVariantMap() : m_settings, devices, true);

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "commandreply.h"
 #include "gatewaybackup.h"
 
 #include <QObject>
 #include <QPointer>
 
-class CommandReply;
 class GatewayLink;
 
 // Reads what a backup holds from a gateway: "GETALL", then "GET rs485list"
@@ -25,6 +25,8 @@ public:
     void start();
     // The gateway as read, passwords included.
     const GatewayBackup &result() const { return m_result; }
+    // How the read that failed ended (Answered: the answer was unusable).
+    CommandReply::State failedState() const { return m_failedState; }
 
 signals:
     void progress(const QString &text);
@@ -35,10 +37,12 @@ private:
     void onSettings(CommandReply *reply);
     void onDevices(CommandReply *reply);
     QString failure(const CommandReply *reply) const;
+    void fail(CommandReply::State state, const QString &error);
 
     QPointer<GatewayLink> m_link;
     QString m_cloudDeviceId;
     int m_replyMs = 10000;
     QVariantMap m_settings;
     GatewayBackup m_result;
+    CommandReply::State m_failedState = CommandReply::State::Pending;
 };

@@ -23,6 +23,7 @@ public:
     void setStepTimeout(int ms) { m_sequence.setGuard(ms); }
 
     void start(const QList<RestorePlan::Line> &lines);
+    ChangeSequence::Outcome outcome() const { return m_sequence.outcome(); }
 
 signals:
     void stepStarted(int index, int total, const QString &text);
