@@ -36,7 +36,7 @@ const QString usage = QStringLiteral(
     "    restart  \"gateway:restart\" to each gateway reached through the broker\n"
     "    Through the broker a gateway's device list is read and written; its\n"
     "    settings only over the LAN.\n"
-    "  --jobs N               gateways in flight at once (default 8)\n"
+    "  --jobs N               gateways in flight at once (default 16)\n"
     "  --format csv|json      one result per gateway on the standard output (csv)\n"
     "  --broker mqtt[s]://USER@HOST[:PORT]\n"
     "                         the broker of mqtt:// rows without a broker column;\n"
@@ -118,7 +118,7 @@ int runFleetCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
     const QCommandLineOption confirm(QStringLiteral("confirm"), QString(), QStringLiteral("WORD"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"),
-                                  QStringLiteral("8"));
+                                  QStringLiteral("16"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"),
                                     QStringLiteral("csv"));
     const QCommandLineOption broker(QStringLiteral("broker"), QString(), QStringLiteral("URL"));

@@ -49,7 +49,7 @@ void FleetRun::stop()
 
 qint64 FleetRun::messagesSent() const
 {
-    qint64 sent = m_directSent;
+    qint64 sent = m_sent;
     for (const BrokerHub *hub : m_hubs)
         sent += hub->messagesPublished();
     return sent;
@@ -61,6 +61,8 @@ void FleetRun::startNext()
         launch(m_next++);
     if (m_running && m_inFlight.isEmpty() && m_next >= m_results.size()) {
         m_running = false;
+        for (const BrokerHub *hub : std::as_const(m_hubs))
+            m_sent += hub->messagesPublished();
         qDeleteAll(m_hubs);
         m_hubs.clear();
         emit finished();
@@ -127,7 +129,7 @@ void FleetRun::openDirect(int index)
     const FleetInventory::Gateway &gateway = m_results[index].gateway;
     auto *connection = new DirectConnection(gateway.host, gateway.port, this);
     m_connections.insert(index, connection);
-    connect(connection, &DirectConnection::commandWritten, this, [this] { ++m_directSent; });
+    connect(connection, &DirectConnection::commandWritten, this, [this] { ++m_sent; });
     connect(connection, &DirectConnection::opened, this,
             [this, index, connection] { runJob(index, connection->link()); });
     connect(connection, &DirectConnection::failed, this, [this, index](const QString &error) {

@@ -65,7 +65,7 @@ private:
     QList<FleetResult> m_results;
     int m_next = 0;
     QSet<int> m_inFlight;
-    int m_jobs = 8;
+    int m_jobs = 16;
     int m_connectMs = 10000;
     bool m_running = false;
     bool m_stopping = false;
@@ -73,5 +73,5 @@ private:
     QHash<QString, BrokerHub *> m_hubs;
     QHash<int, DirectConnection *> m_connections;
     QHash<int, GatewayLink *> m_cloudLinks;
-    qint64 m_directSent = 0;
+    qint64 m_sent = 0; // by connections and hubs that are gone
 };

@@ -262,6 +262,9 @@ bool Client::resetMosquitto()
     if (!m_mosq)
         return false;
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // A command often follows the acknowledgement of the last reply at once;
+    // Nagle's algorithm would hold it until the broker's delayed ACK.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     const QByteArray user = m_username.toUtf8();
     if (!user.isEmpty() || !m_password.isEmpty()) {
         mosquitto_username_pw_set(m_mosq, user.isEmpty() ? nullptr : user.constData(),
