@@ -23,6 +23,7 @@ NavigationMenu {
         { caption: "", label: "Logs", page: "qrc:/Log.qml", head: "System - Logs" },
         { caption: "", label: "Trends", page: "qrc:/Trends.qml", head: "System - Trends" },
         { caption: "", label: "Backup", page: "qrc:/Backup.qml", head: "System - Backup" },
+        { caption: "", label: "Fleet", page: "qrc:/Fleet.qml", head: "System - Fleet" },
         { caption: "", label: "About", about: true }
     ]
     currentHead: pagehead

@@ -18,6 +18,7 @@ NavigationMenu {
         { caption: "SYSTEM", label: "Logs", page: "qrc:/LogMqtt.qml", head: "System - Logs" },
         { caption: "", label: "Trends", page: "qrc:/TrendsMqtt.qml", head: "System - Trends" },
         { caption: "", label: "Backup", page: "qrc:/Backup.qml", head: "System - Backup" },
+        { caption: "", label: "Fleet", page: "qrc:/Fleet.qml", head: "System - Fleet" },
         { caption: "", label: "About", about: true },
         { caption: "Network", label: "Network Logs", page: "qrc:/NetworkMqtt.qml", head: "Network - Logs" }
     ]

@@ -3,6 +3,7 @@
 #include "fleetreport.h"
 #include "settingsstore.h"
 
+#include <QDir>
 #include <QSaveFile>
 #include <QUrl>
 
@@ -186,6 +187,10 @@ void FleetSession::backup(const QString &folderPathOrUrl, bool withPasswords)
     FleetTask task;
     task.action = FleetTask::Action::Backup;
     task.outDir = localPath(folderPathOrUrl);
+    if (!QDir().mkpath(task.outDir)) {
+        emit message(false, QStringLiteral("Cannot make the folder %1").arg(task.outDir));
+        return;
+    }
     task.withPasswords = withPasswords;
     run(task, QStringLiteral("Back up"));
 }
@@ -273,10 +278,6 @@ void FleetSession::onFinished()
 {
     emit busyChanged();
     emit summaryChanged();
-    bool allDone = true;
-    for (const FleetResult &result : m_run.results())
-        allDone = allDone && result.status == FleetResult::Status::Done;
-    emit message(allDone, summary());
 }
 
 bool FleetSession::exportReport(const QString &pathOrUrl)

@@ -74,6 +74,12 @@ public:
         m_sim->setScriptedReply(command, reply.toUtf8());
     }
     Q_INVOKABLE void removeSettingsFile() { QFile::remove(SettingsStore::settingsFilePath()); }
+    // A file as an operator would hand it to a page (an inventory, say).
+    Q_INVOKABLE bool writeFile(const QUrl &url, const QString &text)
+    {
+        QFile file(url.toLocalFile());
+        return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size();
+    }
 
     // Puts the simulator on the broker under the identifier, the peer watching
     // every topic; with `store`, the tool knows the broker and selected it.

@@ -43,6 +43,7 @@ const Shot shots[] = {
     {"08-logs", "qrc:/Log.qml", "System - Logs"},
     {"08-trends", "qrc:/Trends.qml", "System - Trends"},
     {"09-backup", "qrc:/Backup.qml", "System - Backup"},
+    {"09-fleet", "qrc:/Fleet.qml", "System - Fleet"},
 };
 
 const Shot cloudShots[] = {
