@@ -197,19 +197,17 @@ void FleetSession::backup(const QString &folderPathOrUrl, bool withPasswords)
 
 void FleetSession::check(const QString &referencePathOrUrl)
 {
-    const GatewayBackup::ReadResult reference =
-        GatewayBackup::readFile(localPath(referencePathOrUrl));
-    if (!reference.backup) {
-        emit message(false, QStringLiteral("Bad backup file: %1").arg(reference.error));
-        return;
-    }
-    FleetTask task;
-    task.action = FleetTask::Action::Check;
-    task.reference = *reference.backup;
-    run(task, QStringLiteral("Check"));
+    runAgainst(FleetTask::Action::Check, referencePathOrUrl, QStringLiteral("Check"));
 }
 
 void FleetSession::apply(const QString &referencePathOrUrl)
+{
+    runAgainst(FleetTask::Action::Restore, referencePathOrUrl, QStringLiteral("Apply"));
+}
+
+// The reference is read whole before anything is sent.
+void FleetSession::runAgainst(FleetTask::Action action, const QString &referencePathOrUrl,
+                              const QString &what)
 {
     const GatewayBackup::ReadResult reference =
         GatewayBackup::readFile(localPath(referencePathOrUrl));
@@ -218,9 +216,9 @@ void FleetSession::apply(const QString &referencePathOrUrl)
         return;
     }
     FleetTask task;
-    task.action = FleetTask::Action::Restore;
+    task.action = action;
     task.reference = *reference.backup;
-    run(task, QStringLiteral("Apply"));
+    run(task, what);
 }
 
 void FleetSession::restart()

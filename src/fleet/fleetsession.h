@@ -70,6 +70,8 @@ private:
 
     void addGateways(const QList<FleetInventory::Gateway> &gateways);
     void run(FleetTask task, const QString &what);
+    void runAgainst(FleetTask::Action action, const QString &referencePathOrUrl,
+                    const QString &what);
     void onResultChanged(int index);
     void onFinished();
 
