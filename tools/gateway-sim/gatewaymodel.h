@@ -41,6 +41,10 @@ public:
     void setDevices(const QList<Device> &devices) { m_devices = devices; }
 
     void setRefuseSave(bool refuse) { m_refuseSave = refuse; }
+    // Faults of a gateway in the field: one setting it will not take (the
+    // refusal names it), and a settings read it never answers.
+    void setRefusedSetting(const QString &key) { m_refusedSetting = key; }
+    void setSilentReadAll(bool silent) { m_silentReadAll = silent; }
     int saveCount() const { return m_saveCount; }
 
     Reply handle(const QString &command);
@@ -57,5 +61,7 @@ private:
     QList<QString> m_values;
     QList<Device> m_devices;
     bool m_refuseSave = false;
+    QString m_refusedSetting;
+    bool m_silentReadAll = false;
     int m_saveCount = 0;
 };

@@ -52,6 +52,12 @@ int main(int argc, char *argv[])
         QStringLiteral("count"), QStringLiteral("-1"));
     const QCommandLineOption refuseSave(QStringLiteral("refuse-save"),
                                         QStringLiteral("Answer SAVE with an error."));
+    const QCommandLineOption refuseSetting(
+        QStringLiteral("refuse-setting"),
+        QStringLiteral("Refuse SET of this key with an error line naming it."),
+        QStringLiteral("key"));
+    const QCommandLineOption silentGetAll(QStringLiteral("silent-getall"),
+                                          QStringLiteral("Never answer GETALL."));
     const QCommandLineOption noCloud(QStringLiteral("no-cloud"),
                                      QStringLiteral("Do not join the reported broker."));
     const QCommandLineOption reportInterval(
@@ -60,8 +66,8 @@ int main(int argc, char *argv[])
                        "publishes none."),
         QStringLiteral("ms"), QStringLiteral("5000"));
     parser.addOptions({address, commandPort, monitorPort, atPort, deviceId, brokerHost, brokerPort,
-                       brokerUser, brokerPass, monitorRate, monitorLines, refuseSave, noCloud,
-                       reportInterval});
+                       brokerUser, brokerPass, monitorRate, monitorLines, refuseSave, refuseSetting,
+                       silentGetAll, noCloud, reportInterval});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -77,6 +83,8 @@ int main(int argc, char *argv[])
                     parser.value(brokerUser), parser.value(brokerPass));
     model.setDeviceId(parser.value(deviceId));
     model.setRefuseSave(parser.isSet(refuseSave));
+    model.setRefusedSetting(parser.value(refuseSetting));
+    model.setSilentReadAll(parser.isSet(silentGetAll));
     simulator.setMonitorRate(parser.value(monitorRate).toInt());
     simulator.setMonitorLineLimit(parser.value(monitorLines).toLongLong());
 
