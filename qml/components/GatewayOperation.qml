@@ -44,7 +44,7 @@ Item {
         switch (sequence.outcome) {
         case ChangeSequence.NotSent:
             return cloud ? "Not connected to the broker; nothing was sent."
-                         : "The connection to the gateway was lost."
+                         : "Not connected to the gateway; nothing was sent."
         case ChangeSequence.Refused:
             return answer
         case ChangeSequence.NotSaved:

@@ -150,7 +150,11 @@ Item {
         sequence.guard = watchdogInterval
         busy = true
         showStatus(savingText, Palette.saving)
-        return sequence.start(steps.map(command))
+        if (sequence.start(steps.map(command)))
+            return true
+        busy = false
+        showStatus(failureText, "red")
+        return false
     }
 
     // Sends the first SET at once, each further one and then "SAVE" `gap` ms
@@ -177,6 +181,8 @@ Item {
                     + " (\"" + sequence.gatewayText + "\")"
         case ChangeSequence.NotSaved:
             return failureText
+        case ChangeSequence.NotSent:
+            return failureText + ": not connected to the gateway; nothing was sent"
         default:
             return failureText + ": the connection to the gateway was lost"
         }
