@@ -76,9 +76,12 @@ Item {
         })
     }
 
+    // An emptied field is the operator's to fill: its example shows again.
     function untrack(field) {
-        _tracked = _tracked.filter(function(entry) { return entry.field !== field })
-        field.placeholderText = ""
+        var entry = _tracked.find(function(e) { return e.field === field })
+        _tracked = _tracked.filter(function(e) { return e.field !== field })
+        if (entry)
+            field.placeholderText = entry.placeholder
     }
 
     function mapValue(key) {
