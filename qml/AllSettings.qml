@@ -138,7 +138,7 @@ Rectangle {
             anchors { top: sections.bottom; topMargin: 12; left: parent.left; right: parent.right; bottom: parent.bottom }
             visible: wifiRadio.checked
 
-            SectionMessage { objectName: "errText"; text: page.errText }
+            SettingsMessage { objectName: "errText"; saver: saver; message: page.errText }
             SettingField {
                 id: wifiSsidField
                 objectName: "wifiSsidField"
@@ -166,7 +166,7 @@ Rectangle {
             anchors { top: sections.bottom; topMargin: 12; left: parent.left; right: parent.right; bottom: parent.bottom }
             visible: bleRadio.checked
 
-            SectionMessage { objectName: "errTextBle"; text: page.errTextBle }
+            SettingsMessage { objectName: "errTextBle"; saver: saver; message: page.errTextBle }
             SettingField { id: bleNameField; objectName: "bleNameField"; caption: "Name"; key: "bleName"; placeholderText: "Enter Bluetooth Name" }
             SettingField { id: blePinField; objectName: "blePinField"; caption: "Pin"; key: "blePin"; placeholderText: "Enter Bluetooth Pin" }
             FormButtons {
@@ -181,7 +181,7 @@ Rectangle {
             anchors { top: sections.bottom; topMargin: 12; left: parent.left; right: parent.right; bottom: parent.bottom }
             visible: simRadio.checked
 
-            SectionMessage { objectName: "errTextSim"; text: page.errTextSim }
+            SettingsMessage { objectName: "errTextSim"; saver: saver; message: page.errTextSim }
             LabeledComboBox {
                 id: slotBlock
                 Layout.fillWidth: true
@@ -210,11 +210,6 @@ Rectangle {
         Layout.fillWidth: true
         field.font.pixelSize: 16
         Component.onCompleted: saver.track(entry, key)
-    }
-
-    component SectionMessage: MessageLine {
-        Layout.fillWidth: true
-        font.pixelSize: Math.max(12, Math.min(22, width * 0.13))
     }
 
     BusyOverlay { visible: page.allSettingDevice }

@@ -124,12 +124,7 @@ Rectangle {
             anchors { top: sections.bottom; topMargin: 12; left: parent.left; right: parent.right; bottom: parent.bottom }
             visible: !page.topicsSelected
 
-            MessageLine {
-                objectName: "errText"
-                Layout.fillWidth: true
-                text: page.errText
-                font.pixelSize: Math.max(12, Math.min(22, width * 0.13))
-            }
+            SettingsMessage { objectName: "errText"; saver: saver; message: page.errText }
             LabeledField {
                 id: mqttServerField
                 objectName: "mqttServerField"
@@ -178,12 +173,7 @@ Rectangle {
             anchors { top: sections.bottom; topMargin: 12; left: parent.left; right: parent.right; bottom: parent.bottom }
             visible: page.topicsSelected
 
-            MessageLine {
-                objectName: "errTextTopics"
-                Layout.fillWidth: true
-                text: page.errTextTopics
-                font.pixelSize: Math.max(12, Math.min(22, width * 0.13))
-            }
+            SettingsMessage { objectName: "errTextTopics"; saver: saver; message: page.errTextTopics }
             TopicField { id: inTopicField; objectName: "inTopicField"; caption: "Port 1 topic"; key: "port1Topic"; placeholderText: "Enter Port1 Topic" }
             TopicField { id: outTopicField; objectName: "outTopicField"; caption: "Port 2 topic"; key: "port2Topic"; placeholderText: "Enter Port2 Topic" }
             TopicField { id: errorTopicField; objectName: "errorTopicField"; caption: "Error topic"; key: "errorTopic"; placeholderText: "Enter Error Topic" }

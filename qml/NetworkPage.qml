@@ -97,12 +97,7 @@ Rectangle {
         ScrollForm {
             anchors.fill: parent
 
-            MessageLine {
-                objectName: "errText"
-                Layout.fillWidth: true
-                text: page.errText
-                font.pixelSize: Math.max(12, Math.min(22, width * 0.13))
-            }
+            SettingsMessage { objectName: "errText"; saver: saver; message: page.errText }
 
             AddressField {
                 id: ipField

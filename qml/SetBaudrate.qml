@@ -60,12 +60,7 @@ Rectangle {
         ScrollForm {
             anchors.fill: parent
 
-            MessageLine {
-                objectName: "errTextSim"
-                Layout.fillWidth: true
-                text: page.errTextSim
-                font.pixelSize: Math.max(12, Math.min(22, width * 0.13))
-            }
+            SettingsMessage { objectName: "errTextSim"; saver: saver; message: page.errTextSim }
             RateChoice { id: port1Block; caption: "Port 1 Baudrate"; box.objectName: "port1Combo" }
             RateChoice { id: port2Block; caption: "Port 2 Baudrate"; box.objectName: "port2Combo" }
             FormButtons {

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Kestrelvane.Link
 import "Palette.js" as Palette
 import "../DirectLink.js" as DirectLink
 
@@ -7,8 +8,8 @@ import "../DirectLink.js" as DirectLink
 // it opens its own command connection, reads all settings a second after
 // opening (and after every reconnection), keeps its fields on the values the
 // gateway reports, writes changes as a staged save ("SET key value" lines
-// then "SAVE"), shows the outcome in its status popup and drops the
-// connection when the page goes away.
+// then "SAVE", through a ChangeSequence), shows the outcome in its status
+// popup and drops the connection when the page goes away.
 //
 // A page declares one of these, binds `deviceIP`, `successText` and
 // `failureText`, and hands its fields to track() / select().
@@ -31,15 +32,20 @@ Item {
     property alias popup: statusPopup
     property alias readTimer: readTimer
     property int watchdogInterval: 15000
+    // How long the page's read may go unanswered before it says so.
+    property int readGuardInterval: 10000
     readonly property string noResponseText: "Save failed: no response from device"
-    // Commands of a save are still going out.
-    readonly property bool sending: stepTimer.running || pendingKey.length > 0
+    readonly property string noAnswerText: "No answer from the gateway"
+    // This page's read was answered: the fields show the gateway's values.
+    property bool hasReading: false
+    // This page's read went unanswered; the page offers to read again.
+    property bool readFailed: false
+    // Commands of a save are still going out or await their outcome.
+    readonly property bool sending: sequence.running
 
     // "SAVE" was handed to the backend.
     signal saveSent()
 
-    property var _steps: []
-    property int _next: 0
     property var _tracked: []
     property var _selections: []
     // This page's "GETALL" went out: the replies that follow are this
@@ -51,17 +57,31 @@ Item {
         readTimer.start()
     }
 
+    function readAgain() {
+        readFailed = false
+        ensureConnection()
+    }
+
     // A field shows the gateway's value of its key as this page reads it and
     // takes it again after every read, until the page lets it go (its
     // "Clear"). Until this page's reading arrives it stays empty, for the
-    // reason select() gives.
+    // reason select() gives, and shows no example value either: an operator
+    // could take a grey example for the gateway's setting.
     function track(field, key) {
-        _tracked.push({ field: field, key: key })
+        _tracked.push({ field: field, key: key, placeholder: field.placeholderText })
         field.text = ""
+        field.placeholderText = Qt.binding(function() {
+            var entry = saver._tracked.find(function(e) { return e.field === field })
+            return saver.hasReading && entry ? entry.placeholder : ""
+        })
     }
 
+    // An emptied field is the operator's to fill: its example shows again.
     function untrack(field) {
-        _tracked = _tracked.filter(function(entry) { return entry.field !== field })
+        var entry = _tracked.find(function(e) { return e.field === field })
+        _tracked = _tracked.filter(function(e) { return e.field !== field })
+        if (entry)
+            field.placeholderText = entry.placeholder
     }
 
     function mapValue(key) {
@@ -115,54 +135,79 @@ Item {
     }
 
     function command(step) {
-        var value = typeof step.value === "function" ? step.value() : step.value
-        return "SET " + step.key + " " + value
+        return function() {
+            var value = typeof step.value === "function" ? step.value() : step.value
+            return "SET " + step.key + " " + value
+        }
     }
 
-    // A second save while the first one's commands are still going out would
-    // interleave the two; the operator is shown the save under way instead.
-    function refuseWhileSending() {
-        if (!sending)
+    // A second save while the first one is under way would interleave the
+    // two; the operator is shown the save under way instead.
+    function run(savingText, steps, gap) {
+        if (sending) {
+            statusPopup.open()
             return false
-        statusPopup.open()
-        return true
+        }
+        sequence.gap = gap
+        sequence.chainGuard = gap === 0
+        sequence.guard = watchdogInterval
+        busy = true
+        showStatus(savingText, Palette.saving)
+        if (sequence.start(steps.map(command)))
+            return true
+        busy = false
+        showStatus(failureText, "red")
+        return false
     }
 
     // Sends the first SET at once, each further one and then "SAVE" `gap` ms
-    // after the previous; nothing waits for the replies.
+    // after the previous; a refusal or a reply not in by then stops it.
     function savePaced(savingText, steps, gap) {
-        if (refuseWhileSending())
-            return false
-        busy = true
-        showStatus(savingText, Palette.saving)
-        _steps = steps
-        _next = 1
-        tcpClient.sendCommand(command(steps[0]))
-        stepTimer.interval = gap
-        stepTimer.start()
-        return true
+        return run(savingText, steps, gap)
     }
 
     // Sends each SET only once the gateway acknowledged the previous one, so
     // that "SAVE" never overtakes the last of them; one watchdog covers the
     // whole chain. A step's value may be a function, read when it is sent.
     function saveAcknowledged(savingText, steps) {
-        if (refuseWhileSending())
-            return false
-        busy = true
-        showStatus(savingText, Palette.saving)
-        _steps = steps
-        _next = 1
-        pendingKey = steps[0].key
-        watchdog.interval = watchdogInterval
-        watchdog.restart()
-        tcpClient.sendCommand(command(steps[0]))
-        return true
+        return run(savingText, steps, 0)
     }
 
-    function sendSave() {
-        tcpClient.sendCommand("SAVE")
-        saveSent()
+    function outcomeText() {
+        switch (sequence.outcome) {
+        case ChangeSequence.Saved:
+            return successText
+        case ChangeSequence.NoAnswer:
+            return noResponseText
+        case ChangeSequence.Refused:
+            return failureText + ": the gateway refused " + sequence.failedKey
+                    + " (\"" + sequence.gatewayText + "\")"
+        case ChangeSequence.NotSaved:
+            return failureText
+        case ChangeSequence.NotSent:
+            return failureText + ": not connected to the gateway; nothing was sent"
+        default:
+            return failureText + ": the connection to the gateway was lost"
+        }
+    }
+
+    ChangeSequence {
+        id: sequence
+        bridge: tcpClient
+        onStepSent: function(index, command) {
+            if (command === "SAVE") {
+                saver.pendingKey = ""
+                saver.saveSent()
+            } else if (gap === 0) {
+                saver.pendingKey = command.split(" ")[1]
+            }
+        }
+        onFinished: {
+            saver.pendingKey = ""
+            saver.busy = false
+            saver.showStatus(saver.outcomeText(),
+                             outcome === ChangeSequence.Saved ? "green" : "red")
+        }
     }
 
     Timer {
@@ -171,32 +216,15 @@ Item {
         onTriggered: {
             saver._reading = true
             tcpClient.sendCommand("GETALL")
+            if (!saver.hasReading)
+                readGuard.restart()
         }
     }
 
     Timer {
-        id: stepTimer
-        repeat: true
-        onTriggered: {
-            if (saver._next < saver._steps.length) {
-                tcpClient.sendCommand(saver.command(saver._steps[saver._next]))
-                ++saver._next
-            } else {
-                stop()
-                saver.sendSave()
-            }
-        }
-    }
-
-    Timer {
-        id: watchdog
-        onTriggered: {
-            if (saver.pendingKey.length === 0)
-                return
-            saver.pendingKey = ""
-            saver.busy = false
-            saver.showStatus(saver.noResponseText, "red")
-        }
+        id: readGuard
+        interval: saver.readGuardInterval
+        onTriggered: saver.readFailed = true
     }
 
     Connections {
@@ -206,33 +234,15 @@ Item {
                 readTimer.start()
         }
         function onDataMapChanged() {
-            if (!saver._reading)
+            if (!saver._reading || Object.keys(tcpClient.dataMap).length === 0)
                 return
+            readGuard.stop()
+            saver.readFailed = false
+            saver.hasReading = true
             for (var i = 0; i < saver._tracked.length; ++i)
                 saver._tracked[i].field.text = saver.mapValue(saver._tracked[i].key)
             if (tcpClient.currentCommand === "GETALL")
                 saver.applyReading()
-        }
-        function onSetAcknowledged(key) {
-            if (saver.pendingKey.length === 0 || key !== saver.pendingKey)
-                return
-            if (saver._next < saver._steps.length) {
-                var step = saver._steps[saver._next++]
-                saver.pendingKey = step.key
-                tcpClient.sendCommand(saver.command(step))
-            } else {
-                saver.pendingKey = ""
-                watchdog.stop()
-                saver.sendSave()
-            }
-        }
-        function onSaveCompleted() {
-            saver.busy = false
-            saver.showStatus(saver.successText, "green")
-        }
-        function onNotSavedFully() {
-            saver.busy = false
-            saver.showStatus(saver.failureText, "red")
         }
     }
 

@@ -90,6 +90,7 @@ void TcpBridge::sendCommand(QString cmd)
     m_currentCommand = cmd;
     emit commandChanged();
     m_socket->write(cmd.toUtf8() + "\r\n");
+    m_directLink->commandWritten(cmd);
 }
 
 void TcpBridge::clearData()
@@ -342,6 +343,8 @@ void TcpBridge::sendConfigRequest(QString cmnd, QString deviceIDofqtt)
         return;
     }
     emit configCommandandtopic(cmnd, TopicScheme::configTopic(deviceIDofqtt));
+    if (CloudGatewayLink *link = m_cloudLinks.value(deviceIDofqtt))
+        link->commandPublished(cmnd);
 }
 
 bool TcpBridge::sendTopicDeviceId(QString devid)

@@ -10,6 +10,7 @@ ChangeSequence::ChangeSequence(QObject *parent)
     : QObject(parent)
 {
     m_pace.setSingleShot(true);
+    m_pace.setTimerType(Qt::PreciseTimer);
     connect(&m_pace, &QTimer::timeout, this, &ChangeSequence::onPaceTimer);
 }
 
@@ -17,6 +18,8 @@ ChangeSequence::ChangeSequence(QObject *parent)
 // flight is given up so that it does not hold up the link.
 ChangeSequence::~ChangeSequence()
 {
+    if (m_reply)
+        m_reply->disconnect(this);
     if (m_reply && m_link)
         m_link->cancel(m_reply);
     if (m_reply)

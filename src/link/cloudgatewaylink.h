@@ -19,6 +19,7 @@ public:
     QString deviceId() const { return m_deviceId; }
     void responseReceived(const QString &payload);
     void sessionChanged(bool connected) { setUp(connected); }
+    void commandPublished(const QString &command) { takeWritten(command); }
 
 protected:
     void write(const QString &command) override { m_publisher(command); }

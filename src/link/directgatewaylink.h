@@ -18,6 +18,7 @@ public:
     explicit DirectGatewayLink(Writer writer, QObject *parent = nullptr);
 
     void lineReceived(const QString &line) { takeLine(line); }
+    void commandWritten(const QString &command) { takeWritten(command); }
     void connectionChanged(bool connected) { setUp(connected); }
 
 protected:

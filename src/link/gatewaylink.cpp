@@ -7,6 +7,8 @@ GatewayLink::GatewayLink(QObject *parent)
     : QObject(parent)
 {
     m_guard.setSingleShot(true);
+    // A coarse timer may fire 5 % early: a guard of 15 s, most of a second.
+    m_guard.setTimerType(Qt::PreciseTimer);
     connect(&m_guard, &QTimer::timeout, this, [this] {
         if (m_inFlight) {
             qCDebug(lcLink).noquote() << "no answer to" << m_inFlight->command();
@@ -39,7 +41,15 @@ CommandReply *GatewayLink::send(const QString &command, int guardMs)
         }
     });
     if (!m_up) {
-        end(reply, CommandReply::State::LinkLost, QString());
+        // Ends once the sender has had the reply to connect to.
+        reply->m_state = CommandReply::State::LinkLost;
+        QMetaObject::invokeMethod(
+            this,
+            [reply = QPointer<CommandReply>(reply)] {
+                if (reply)
+                    emit reply->finished();
+            },
+            Qt::QueuedConnection);
         return reply;
     }
     m_queue.append(reply);
@@ -70,12 +80,13 @@ void GatewayLink::writeNext()
     m_inFlight->m_sent = true;
     if (guardMs > 0)
         m_guard.start(guardMs);
-    write(m_inFlight->command());
+    m_wire = m_inFlight->command();
+    write(m_wire);
 }
 
 void GatewayLink::takeLine(const QString &line)
 {
-    if (!m_inFlight)
+    if (!m_inFlight || m_wire != m_inFlight->command())
         return;
     CommandReply *reply = m_inFlight;
     const GatewayReply meaning = GatewayReply::read(reply->command(), line);
@@ -114,10 +125,9 @@ void GatewayLink::setUp(bool up)
     emit upChanged(up);
 }
 
-// The state is set at once, so that a reply read meanwhile has ended; the
-// signal and the next command wait for the event loop, so that whoever
-// reacts does so after the line that ended the reply has been handled by
-// everyone else.
+// Whoever waits reacts at once, inside the handling of the line that ended
+// the reply: a command it sends next goes out before the backend's end of
+// read refreshes the pages, as an acknowledgement signal's handler's would.
 void GatewayLink::end(CommandReply *reply, CommandReply::State state, const QString &text)
 {
     reply->m_state = state;
@@ -126,12 +136,6 @@ void GatewayLink::end(CommandReply *reply, CommandReply::State state, const QStr
         m_guard.stop();
         m_inFlight = nullptr;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, reply = QPointer<CommandReply>(reply)] {
-            if (reply)
-                emit reply->finished();
-            writeNext();
-        },
-        Qt::QueuedConnection);
+    emit reply->finished();
+    writeNext();
 }

@@ -35,6 +35,10 @@ protected:
     // The transport's part: put one command on the wire.
     virtual void write(const QString &command) = 0;
     void takeLine(const QString &line);
+    // Someone else put a command on the same wire (a page's own read): the
+    // lines that follow answer that one, not the command in flight, which
+    // then ends on its guard.
+    void takeWritten(const QString &command) { m_wire = command; }
     // A transport whose message is a whole reply says where one ended: a
     // read that got lines is answered then.
     void takeMessageEnd();
@@ -48,5 +52,6 @@ private:
     QList<CommandReply *> m_queue;
     QList<int> m_guards;
     QPointer<CommandReply> m_inFlight;
+    QString m_wire;
     QTimer m_guard;
 };

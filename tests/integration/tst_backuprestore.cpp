@@ -97,22 +97,50 @@ private slots:
 
     void stopsAtTheFirstFailureAndSaysWhatWentThrough_data()
     {
-        QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops
-        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QByteArray>("scriptedReply"); // null: the link drops, or SAVE is refused
+        QTest::addColumn<QString>("report");
 
+        const QString set = "SET apnSim1 internet";
+        const QString apn = "apnSim1: \"b.apn\" -> \"internet\"";
+        const QString baud = "rs485_1_baud: \"115200\" -> \"9600\"";
+        const QString change = "change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> "
+                               "ELMEASURE LG+1119, port1, CRC=1, poll=10s, cmd=010300000002C40B";
+        const QString remove = "delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01";
+        const QString setReport = "Stopped at step 2 of 6 (" + apn
+                                  + "): %1.\nNothing was saved to flash.\n"
+                                    "Acknowledged by the gateway (in its working copy only):\n"
+                                    "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
+                                    "Not acknowledged:\n  "
+                                  + apn + "\nNot sent:\n  " + baud + "\n  " + change + "\n  "
+                                  + remove + "\n  save to flash\n";
         // The refusal names the key, which alone would count as an acknowledgement.
-        QTest::newRow("refused") << QByteArray("ERROR: apnSim1 locked by operator\r\n")
-                                 << "the gateway answered \"ERROR: apnSim1 locked by operator\"";
-        QTest::newRow("silent") << QByteArray("") << "no answer within 0.3 s";
-        QTest::newRow("link dropped") << QByteArray() << "the link to the gateway was lost";
+        QTest::newRow("refused") << set << QByteArray("ERROR: apnSim1 locked by operator\r\n")
+                                 << setReport.arg("the gateway answered \"ERROR: apnSim1 locked by "
+                                                  "operator\"");
+        QTest::newRow("silent") << set << QByteArray("") << setReport.arg("no answer within 0.3 s");
+        QTest::newRow("link dropped")
+            << set << QByteArray() << setReport.arg("the link to the gateway was lost");
+        // The device changes were stored as the gateway took them.
+        QTest::newRow("save refused after device changes")
+            << "SAVE" << QByteArray()
+            << "Stopped at step 6 of 6 (save to flash): the gateway answered \"ERROR: flash write "
+               "failed, settings not saved\".\nStored by the gateway (it saved each as it took "
+               "it):\n  "
+                   + change + "\n  " + remove
+                   + "\nAcknowledged by the gateway (in its working copy only):\n"
+                     "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n  "
+                   + apn + "\n  " + baud + "\nNot sent:\n  (none)\n";
     }
     void stopsAtTheFirstFailureAndSaysWhatWentThrough()
     {
+        QFETCH(QString, failing);
         QFETCH(QByteArray, scriptedReply);
-        QFETCH(QString, why);
+        QFETCH(QString, report);
         const QString path = backUpA();
-        const QString failing = "SET apnSim1 internet";
-        if (scriptedReply.isNull()) {
+        if (failing == "SAVE") {
+            m_b->model().setRefuseSave(true);
+        } else if (scriptedReply.isNull()) {
             connect(m_b.get(), &GatewaySimulator::commandReceived, this, [&](const QString &line) {
                 if (line == failing)
                     m_b->setDropAfterBytes(0);
@@ -123,26 +151,13 @@ private slots:
 
         Tool tool(m_b->address().toString(), 300);
         QCOMPARE(tool.run([&] { tool.session.openBackup(path); }), -1);
-        QString report;
-        QCOMPARE(tool.run([&] { tool.session.apply(); }, &report),
+        QString message;
+        QCOMPARE(tool.run([&] { tool.session.apply(); }, &message),
                  int(BackupSession::GatewayFailed));
         QCOMPARE(m_b->commands().last(), failing);
         QCOMPARE(m_b->model().saveCount(), 0);
         QCOMPARE(m_b->model().setting("bleName"), "KV-Gateway");
-        QCOMPARE(report,
-                 QString("Stopped at step 2 of 6 (apnSim1: \"b.apn\" -> \"internet\"): %1.\n"
-                         "Nothing was saved to flash.\n"
-                         "Acknowledged by the gateway (in its working copy only):\n"
-                         "  bleName: \"KV-B-ble\" -> \"KV-Gateway\"\n"
-                         "Not acknowledged:\n"
-                         "  apnSim1: \"b.apn\" -> \"internet\"\n"
-                         "Not sent:\n"
-                         "  rs485_1_baud: \"115200\" -> \"9600\"\n"
-                         "  change device 0: Old meter, port2, CRC=0, poll=60s, cmd=0104 -> "
-                         "ELMEASURE LG+1119, port1, CRC=1, poll=10s, cmd=010300000002C40B\n"
-                         "  delete device 2: Spare, port1, CRC=1, poll=300s, cmd=01\n"
-                         "  save to flash\n")
-                     .arg(why));
+        QCOMPARE(message, report);
     }
 
     // Cloud mode: B's device list backed up through the broker and restored

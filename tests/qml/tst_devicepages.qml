@@ -111,6 +111,7 @@ PageCase {
         openDirect(directList)
         gateway.setScriptedReply("GET rs485list", "Device list\nrs485DevCnt=2\n"
                                  + "dev[0]  A  port1  CRC=1  poll=10s  cmd=01\n" + (data.ended ? ">\n" : ""))
+        arrival("GET rs485list") // the list shown before is an earlier row's
         tryCompare(named("totalChip"), "text", "Total : 1", 3000)
         if (!data.ended)
             gateway.dropConnections(0)

@@ -43,17 +43,34 @@ PageCase {
     // under its header and is then the one highlighted; the page shown is not
     // made again, the other mode's header is left alone, and About opens over
     // the page shown.
+    // The page files and headers each mode's entries stand for, as the
+    // window's description names them, not as the menus list them.
     function test_entriesLoadTheirPages_data() {
-        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
+        var both = { "Backup": ["Backup", "System - Backup"], "Fleet": ["Fleet", "System - Fleet"] }
+        var direct = { "Network": ["NetworkPage", "Gateway - Network"], "Cloud": ["MqttConfigPage", "Gateway - Cloud"],
+            "Add Device": ["AddMeter", "Devices - Add Device"], "Device List": ["AvailableMeters", "Devices - Device List"],
+            "Baudrate": ["SetBaudrate", "Devices - Device Baudrate"], "Logs": ["Log", "System - Logs"],
+            "Settings": ["AllSettings", "Wi-Fi/Bluetooth/SIM Settings"], "Trends": ["Trends", "System - Trends"] }
+        var cloud = { "Start/Stop": ["StartOrStop", "Device - Start/Stop"], "Add Device": ["AddNewMeterMqtt", "Devices - Add Device"],
+            "Device List": ["AvailableMeterMqtt", "Devices - Device List"], "Logs": ["LogMqtt", "System - Logs"],
+            "Single Register": ["SingleRegister", "Registers - Single Register"], "Network Logs": ["NetworkMqtt", "Network - Logs"],
+            "Multiple Register": ["MultipleRegister", "Registers - Multiple Register"],
+            "Trends": ["TrendsMqtt", "System - Trends"] }
+        return [ { tag: "direct", cloud: false, pages: Object.assign(direct, both) },
+                 { tag: "cloud", cloud: true, pages: Object.assign(cloud, both) } ]
     }
 
     function test_entriesLoadTheirPages(data) {
         enterMode(data.cloud)
         var head = data.cloud ? "pagehead2" : "pagehead", other = data.cloud ? "pagehead" : "pagehead2"
         compare(findChild(menu(data.cloud), "identity").text, data.cloud ? deviceId : "127.0.0.1")
+        var visited = []
         for (var e of menu(data.cloud).entries) {
             if (e.leaves)
                 continue
+            var expected = data.pages[e.label]
+            verify(expected || e.about, "no page is named for the entry " + e.label)
+            visited.push(e.label)
             var item = entry(data.cloud, e.label), before = window.pageLoader.item, heads = [window[head], window[other]]
             mouseClick(item)
             if (e.about) {
@@ -67,12 +84,15 @@ PageCase {
                 continue
             }
             tryCompare(window.pageLoader, "status", Loader.Ready)
-            compare([window.pageLoader.source.toString(), window[head], window[other]], [e.page, e.head, "Choose Device"])
+            compare([window.pageLoader.source.toString(), window[head], window[other]],
+                    ["qrc:/" + expected[0] + ".qml", expected[1], "Choose Device"])
             verify(item.active, e.label)
             var shown = window.pageLoader.item
             mouseClick(item)
             verify(window.pageLoader.item === shown, e.label + " made again")
         }
+        verify(Object.keys(data.pages).every(function(label) { return visited.indexOf(label) >= 0 }),
+               "an entry is missing: " + JSON.stringify(visited))
         // A page that navigates by itself moves the highlight with its header.
         window[head] = "Devices - Add Device"
         verify(entry(data.cloud, "Add Device").active && !entry(data.cloud, "Device List").active)

@@ -67,6 +67,11 @@ public:
         m_sim->model().setSetting(key, value);
     }
     Q_INVOKABLE void setRefuseSave(bool refuse) { m_sim->model().setRefuseSave(refuse); }
+    Q_INVOKABLE void setRefusedSetting(const QString &key)
+    {
+        m_sim->model().setRefusedSetting(key);
+    }
+    Q_INVOKABLE void setSilentReadAll(bool silent) { m_sim->model().setSilentReadAll(silent); }
     Q_INVOKABLE void setReplyDelay(int ms) { m_sim->setReplyDelay(ms); }
     // Answers the command with exactly this text (use "\n" line ends).
     Q_INVOKABLE void setScriptedReply(const QString &command, const QString &reply)

@@ -176,32 +176,75 @@ PageCase {
             tryCompare(named("gatewayField"), "text", "10.1.2.1")
     }
 
-    // The watchdog of the acknowledged chain; the broker row at its real 15 s.
-    function test_silentGatewayEndsTheChain_data() {
+    // A refusal or silence stops a save where it happens: nothing after it
+    // is sent, no "SAVE" follows an unsaved step, and the popup says which
+    // key the gateway refused, in its own words. The watchdog covers the
+    // acknowledged chain (the broker row at its real 15 s) and each "SAVE".
+    // A first read that stays unanswered says so, shows no example values
+    // as the gateway's, and can be tried again.
+    function test_refusalOrSilenceIsReported_data() {
+        var wifi = { wifiSsidField: "n1", wifiPasswordField: "p1" }
+        var hup = { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" }
+        var lan = { ipField: "10.1.2.3", subnetField: "255.0.0.0", gatewayField: "10.1.2.1" }
+        var refused = function(what, key) {
+            return "Failed to save " + what + " settings: the gateway refused " + key + " (\"ERROR: " + key + " rejected\")"
+        }
+        var silent = "Save failed: no response from device"
         return [
-            { tag: "broker, 15 s", url: cloudPage, button: "cloudSave", silentOn: "SET mqttUser u1",
+            { tag: "Wi-Fi SSID refused naming the key", url: allSettings, button: "wifiSave", fill: wifi,
+              refuse: "wifiSSID", sent: ["SET wifiSSID n1"], status: refused("Wi-Fi", "wifiSSID") },
+            { tag: "broker port refused", url: cloudPage, button: "cloudSave", fill: hup, refuse: "mqttPort",
+              sent: ["SET mqttServer h", "SET mqttPort 1"], status: refused("Cloud", "mqttPort") },
+            { tag: "LAN mask refused, timer-paced", url: network, button: "networkSave", fill: lan, refuse: "subnet", gap: 2000,
+              sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.0.0"], status: refused("Network", "subnet") },
+            { tag: "broker silent, 15 s", url: cloudPage, button: "cloudSave", silentOn: "SET mqttUser u1", limit: 15000,
               fill: { mqttServerField: "10.0.0.9", portField: "1883", useridField: "u1", passwordField: "p1" },
-              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"] },
-            { tag: "Wi-Fi", url: allSettings, button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500,
-              fill: { wifiSsidField: "n1", wifiPasswordField: "p1" }, sent: ["SET wifiSSID n1", "SET wifiPass p1"] }
+              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"], status: silent },
+            { tag: "Wi-Fi silent", url: allSettings, button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500,
+              limit: 1500, fill: wifi, sent: ["SET wifiSSID n1", "SET wifiPass p1"], status: silent },
+            { tag: "baud rate save silent", url: baudrate, button: "baudSave", clear: "baudClear", silentOn: "SAVE",
+              watchdog: 1500, limit: 5500, gap: 2000, status: silent,
+              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"] },
+            { tag: "first read silent", url: network, silentRead: true, fields: ["ipField", "subnetField", "gatewayField"] }
         ]
     }
 
-    function test_silentGatewayEndsTheChain(data) {
+    function test_refusalOrSilenceIsReported(data) {
+        if (data.silentRead)
+            return silentFirstRead(data)
         openRead(data.url)
-        if (data.watchdog)
-            saver().watchdogInterval = data.watchdog
-        var limit = data.watchdog || 15000
-        fill(data.fill)
-        gateway.setScriptedReply(data.silentOn, "")
+        saver().watchdogInterval = data.watchdog || 15000
+        if (data.clear)
+            click(data.clear)
+        fill(data.fill || {})
+        if (data.refuse)
+            gateway.setRefusedSetting(data.refuse)
+        else
+            gateway.setScriptedReply(data.silentOn, "")
         press(data.button)
-        arrival(data.silentOn, 1000)
-        expectStatus("Save failed: no response from device", "red")
+        expectStatus(data.status, "red")
         var at = Date.now() - t0
-        verify(at >= limit - 100 && at < limit + 1500, "watchdog after " + at + " ms")
+        if (data.limit)
+            verify(at >= data.limit - 100 && at < data.limit + 1500, "watchdog after " + at + " ms")
         compare([saver().busy, saver().pendingKey], [false, ""])
-        wait(300)
+        wait((data.gap || 0) + 300)
         compare(changes(), data.sent)
+    }
+
+    function silentFirstRead(data) {
+        openDirect(data.url, 0, function() { gateway.setSilentReadAll(true) })
+        saver().readGuardInterval = 1500
+        arrival("GETALL", 2500)
+        expectLine("No answer from the gateway", "red")
+        for (var name of data.fields)
+            compare([named(name).text, named(name).field.placeholderText], ["", ""], name)
+        gateway.setSilentReadAll(false)
+        gateway.clearReceived()
+        click("readAgainButton")
+        arrival("GETALL", 2500)
+        tryCompare(named("ipField"), "text", "192.168.1.100")
+        compare([named("errText").text, named("readAgainButton").visible, named("subnetField").field.placeholderText],
+                ["", false, "255.255.255.0"])
     }
 
     function test_closingDropsTheLinkAndAbandonsTheSave() {

@@ -83,8 +83,9 @@ void GatewayCloudLink::onReceived(const QMQTT::Message &message)
         const QString command = QString::fromUtf8(message.payload());
         emit commandReceived(command);
         const GatewayModel::Reply reply = m_model.handle(command);
-        if (!reply.lines.isEmpty())
-            publish(QStringLiteral("/response"), reply.lines.join(QLatin1Char('\n')).toUtf8());
+        if (reply.lines.isEmpty())
+            return;
+        publish(QStringLiteral("/response"), reply.lines.join(QLatin1Char('\n')).toUtf8());
         return;
     }
     if (message.topic() == topic(QStringLiteral("/sub"))) {

@@ -164,7 +164,7 @@ GatewayModel::Reply GatewayModel::handle(const QString &command)
         return {lines, false};
     }
     if (command == QLatin1String("GETALL"))
-        return {getAllLines(), false};
+        return {m_silentReadAll ? QStringList() : getAllLines(), false};
     if (command == QLatin1String("GET rs485list"))
         return {deviceListLines(), false};
     if (command == QLatin1String("SAVE")) {
@@ -181,6 +181,8 @@ GatewayModel::Reply GatewayModel::handle(const QString &command)
         const QString key = space < 0 ? rest : rest.left(space);
         if (key.isEmpty())
             return error(QStringLiteral("usage: SET <key> <value>"));
+        if (key == m_refusedSetting)
+            return error(key + QStringLiteral(" rejected"));
         setSetting(key, space < 0 ? QString() : rest.mid(space + 1));
         return {{QStringLiteral("OK: %1 updated").arg(key)}, false};
     }

@@ -48,6 +48,10 @@ public:
     enum class Fault { None, Silent, Refusing, CutList };
     void setFault(Fault fault) { m_fault = fault; }
     Fault fault() const { return m_fault; }
+    // Faults of a gateway in the field: one setting it will not take (the
+    // refusal names it), and a settings read it never answers.
+    void setRefusedSetting(const QString &key) { m_refusedSetting = key; }
+    void setSilentReadAll(bool silent) { m_silentReadAll = silent; }
     int saveCount() const { return m_saveCount; }
 
     Reply handle(const QString &command);
@@ -65,5 +69,7 @@ private:
     QList<Device> m_devices;
     bool m_refuseSave = false;
     Fault m_fault = Fault::None;
+    QString m_refusedSetting;
+    bool m_silentReadAll = false;
     int m_saveCount = 0;
 };

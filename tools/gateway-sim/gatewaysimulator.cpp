@@ -228,8 +228,9 @@ void GatewaySimulator::handleCommandLine(QTcpSocket *socket, const QString &line
         return;
     }
     const GatewayModel::Reply reply = m_model.handle(line);
-    if (!reply.lines.isEmpty())
-        queueReply(socket, reply.lines.join(QLatin1Char('\n')).toUtf8() + '\n', reply.dropLink);
+    if (reply.lines.isEmpty() && !reply.dropLink)
+        return;
+    queueReply(socket, reply.lines.join(QLatin1Char('\n')).toUtf8() + '\n', reply.dropLink);
 }
 
 // The modem answers lines, except after a publish command: then it prompts

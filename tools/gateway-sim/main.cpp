@@ -124,6 +124,12 @@ int main(int argc, char *argv[])
         QStringLiteral("count"), QStringLiteral("-1"));
     const QCommandLineOption refuseSave(QStringLiteral("refuse-save"),
                                         QStringLiteral("Answer SAVE with an error."));
+    const QCommandLineOption refuseSetting(
+        QStringLiteral("refuse-setting"),
+        QStringLiteral("Refuse SET of this key with an error line naming it."),
+        QStringLiteral("key"));
+    const QCommandLineOption silentGetAll(QStringLiteral("silent-getall"),
+                                          QStringLiteral("Never answer GETALL."));
     const QCommandLineOption noCloud(QStringLiteral("no-cloud"),
                                      QStringLiteral("Do not join the reported broker."));
     const QCommandLineOption reportInterval(
@@ -152,9 +158,11 @@ int main(int argc, char *argv[])
                                      QStringLiteral("With --fleet, these gateways announce one "
                                                     "device more than they list."),
                                      QStringLiteral("numbers"));
-    parser.addOptions({address, commandPort, monitorPort, atPort, deviceId, brokerHost, brokerPort,
-                       brokerUser, brokerPass, monitorRate, monitorLines, refuseSave, noCloud,
-                       reportInterval, fleet, fleetListen, silent, refusing, cutList});
+    parser.addOptions({address,        commandPort, monitorPort,   atPort,       deviceId,
+                       brokerHost,     brokerPort,  brokerUser,    brokerPass,   monitorRate,
+                       monitorLines,   refuseSave,  refuseSetting, silentGetAll, noCloud,
+                       reportInterval, fleet,       fleetListen,   silent,       refusing,
+                       cutList});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -178,6 +186,8 @@ int main(int argc, char *argv[])
                     parser.value(brokerUser), parser.value(brokerPass));
     model.setDeviceId(parser.value(deviceId));
     model.setRefuseSave(parser.isSet(refuseSave));
+    model.setRefusedSetting(parser.value(refuseSetting));
+    model.setSilentReadAll(parser.isSet(silentGetAll));
     simulator.setMonitorRate(parser.value(monitorRate).toInt());
     simulator.setMonitorLineLimit(parser.value(monitorLines).toLongLong());
 

@@ -165,6 +165,23 @@ int main(int argc, char *argv[])
     settle(500);
     ok = save(window, folder, QStringLiteral("10-topics-refused")) && ok;
 
+    // A Wi-Fi save the gateway refuses by the key's name, and a page whose
+    // read the gateway never answers.
+    simulator.model().setRefusedSetting(QStringLiteral("wifiSSID"));
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/AllSettings.qml")));
+    window->setProperty("pagehead", QStringLiteral("Wi-Fi/Bluetooth/SIM Settings"));
+    settle(2500);
+    QMetaObject::invokeMethod(loader->property("item").value<QObject *>(), "saveWifi");
+    settle(800);
+    ok = save(window, folder, QStringLiteral("10-wifi-refused")) && ok;
+    simulator.model().setRefusedSetting(QString());
+    simulator.model().setSilentReadAll(true);
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/NetworkPage.qml")));
+    window->setProperty("pagehead", QStringLiteral("Gateway - Network"));
+    settle(11500); // past the read's guard
+    ok = save(window, folder, QStringLiteral("10-read-unanswered")) && ok;
+    simulator.model().setSilentReadAll(false);
+
     // Two series picked on the trends page, and the difference a restore
     // shows once the gateway no longer matches its backup.
     loader->setProperty("source", QUrl(QStringLiteral("qrc:/Trends.qml")));
