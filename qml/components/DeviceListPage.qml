@@ -16,6 +16,8 @@ Rectangle {
     // The gateway's reply held only part of its list; the page says so and
     // offers to read it again (readAgainRequested()).
     property bool incomplete: false
+    // The page's last read of the list went unanswered past the guard.
+    property bool unanswered: false
     property alias subtitle: subtitleText.text
     property alias deviceId: operation.deviceId
 
@@ -74,7 +76,21 @@ Rectangle {
         id: mytimer
         objectName: "mytimer"
         interval: 1000
-        onTriggered: operation.send("GET rs485list")
+        onTriggered: {
+            operation.send("GET rs485list")
+            readGuard.restart()
+        }
+    }
+
+    // A table left as it was must not pass for the gateway's answer.
+    Timer {
+        id: readGuard
+        interval: operation.guardInterval
+        onTriggered: page.unanswered = true
+    }
+    onDevicesChanged: {
+        readGuard.stop()
+        unanswered = false
     }
 
     GatewayOperation {
@@ -140,11 +156,13 @@ Rectangle {
         RowLayout {
             objectName: "incompleteNotice"
             Layout.fillWidth: true
-            visible: page.incomplete && !editbox.visible
+            visible: (page.incomplete || page.unanswered) && !editbox.visible
             spacing: 12
             Text {
+                objectName: "listNotice"
                 Layout.fillWidth: true
-                text: "The device list is incomplete: the gateway's reply was cut off."
+                text: page.unanswered ? "No answer from the gateway"
+                                      : "The device list is incomplete: the gateway's reply was cut off."
                 color: "#ff7777"
                 font.pixelSize: 15
                 font.family: qcksnd.name
