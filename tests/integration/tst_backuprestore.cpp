@@ -180,6 +180,13 @@ private slots:
         QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
                                     "rs485add 1,1,300,01,Spare", "SAVE"}));
         QCOMPARE(m_b->connectionCount(Service::Command), 0);
+
+        // A full backup: the plan says its settings are not applied, and why.
+        QCOMPARE(tool.run([&] { tool.session.openBackup(backUpA()); }), -1);
+        QVERIFY2(tool.session.fileSummary().contains(
+                     "gateway settings are left out: they cannot be read or written through the "
+                     "broker, only over a direct link (TCP port 8881)"),
+                 qPrintable(tool.session.fileSummary()));
     }
 
     void commandLineDryRunPrintsTheDifferenceAndOnlyReads()
