@@ -187,6 +187,9 @@ private slots:
 
     void csvOfTheShownWindow()
     {
+        // Local time with its offset, as the page shows it; one hour east of UTC here.
+        qputenv("TZ", "CET-1");
+        tzset();
         const qint64 t0 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC).toMSecsSinceEpoch();
         TrendStore store;
         store.append("A 0x0000", t0 - 1, 5); // before the window
@@ -194,15 +197,14 @@ private slots:
         store.append("B, \"V\"", t0, 230.1);
         store.append("B, \"V\"", t0 + 250, -0.5);
         store.append("A 0x0000", t0 + 1000, 2);
-        store.append("A 0x0000", t0 + 1000, 3); // same time twice: two rows
+        store.append("A 0x0000", t0 + 1000, 3); // same time twice: the later value
         store.append("A 0x0000", t0 + 1001, 9); // after the window
 
         QCOMPARE(TrendCsv::write(store, {"A 0x0000", "B, \"V\"", "gone"}, t0, t0 + 1000),
                  QByteArray("time,A 0x0000,\"B, \"\"V\"\"\",gone\r\n"
-                            "2026-12-07T14:02:00.000Z,1.1,230.1,\r\n"
-                            "2026-12-07T14:02:00.250Z,,-0.5,\r\n"
-                            "2026-12-07T14:02:01.000Z,2,,\r\n"
-                            "2026-12-07T14:02:01.000Z,3,,\r\n"));
+                            "2026-12-07T15:02:00.000+01:00,1.1,230.1,\r\n"
+                            "2026-12-07T15:02:00.250+01:00,,-0.5,\r\n"
+                            "2026-12-07T15:02:01.000+01:00,3,,\r\n"));
     }
 };
 
