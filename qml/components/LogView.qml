@@ -101,10 +101,10 @@ Rectangle {
 
             delegate: TextEdit {
                 width: ListView.view.width
-                // A delegate waiting in the reuse pool has no line (and no
-                // time) behind it, yet re-evaluates when the toggle changes.
-                text: root.showTime && model.time
-                      ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
+                // A delegate waiting in the reuse pool (a log emptied) has
+                // no line behind it, yet re-evaluates when the toggle changes.
+                text: model.text === undefined ? ""
+                      : root.showTime ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
                       : model.text
                 readOnly: true
                 selectByMouse: true

@@ -166,5 +166,9 @@ PageCase {
         click("logPause")
         verify(!named("logPausedBadge").visible)
         expectShown(named("logView"), "epsilon 5", events)
+        // Rows of an emptied log wait for reuse with no line behind them.
+        tcpClient.clearTerminalLog()
+        tryCompare(named("logView").listView, "count", 0)
+        click("logTimeToggle")
     }
 }
