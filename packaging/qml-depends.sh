@@ -13,6 +13,10 @@ qt_qml=$2
 # Modules compiled into Qt's libraries have no qmldir on disk; the libraries
 # come through dpkg-shlibdeps, but what they import may be a package of its own.
 declare -A compiled_in=([QtQml]="QtQml.Models QtQml.WorkerScript" [QtQml.Models]="")
+# Modules a module loads by itself, named nowhere in a qmldir: the file
+# dialog's non-native implementation needs the folder model. The package
+# test runs the program to find these.
+declare -A loads_at_run_time=([QtQuick.Dialogs]="QtQuick.Dialogs.quickimpl Qt.labs.folderlistmodel")
 
 mapfile -t queue < <(grep -rhoE --include='*.qml' '^[[:space:]]*import[[:space:]]+[A-Za-z][A-Za-z0-9_.]*' \
     "$sources" | awk '{ print $2 }' | grep -Ev '^Kestrelvane(\.|$)' | sort -u)
@@ -33,6 +37,8 @@ while ((${#queue[@]})); do
     packages+=("$(dpkg-query -S "$qmldir" | cut -d: -f1)")
     mapfile -t imports < <(awk '$1 == "import" || $1 == "depends" { print $2 }
                                 $1 == "default" && $2 == "import" { print $3 }' "$qmldir")
+    queue+=("${imports[@]}")
+    read -ra imports <<<"${loads_at_run_time[$module]:-}"
     queue+=("${imports[@]}")
 done
 printf '%s\n' "${packages[@]}" | sort -u | paste -sd, | sed 's/,/, /g'

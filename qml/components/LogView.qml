@@ -101,8 +101,11 @@ Rectangle {
 
             delegate: TextEdit {
                 width: ListView.view.width
-                text: root.showTime ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
-                                    : model.text
+                // A delegate waiting in the reuse pool (a log emptied) has
+                // no line behind it, yet re-evaluates when the toggle changes.
+                text: model.text === undefined ? ""
+                      : root.showTime ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
+                      : model.text
                 readOnly: true
                 selectByMouse: true
                 textFormat: TextEdit.PlainText

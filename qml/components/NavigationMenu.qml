@@ -5,8 +5,8 @@ import "Palette.js" as Palette
 import "Keyboard.js" as Keyboard
 
 // The look both side menus share: group captions, outlined entries with the
-// current page's entry filled, and the identity and session status below.
-// Items declared inside go under the scrolling column (the reboot button).
+// current page's entry filled, and the identity and session status pinned
+// below them. Items declared inside go at the bottom (the reboot button).
 Rectangle {
     id: menu
 
@@ -28,7 +28,7 @@ Rectangle {
         anchors.bottomMargin: 10
         spacing: 0
 
-        Item { Layout.preferredHeight: menu.height / 15 }
+        Item { Layout.preferredHeight: Math.min(menu.height / 15, 30) }
 
         ListView {
             id: entryList
@@ -38,7 +38,7 @@ Rectangle {
             clip: true
             spacing: 6
             model: menu.entries
-            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOff }
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
             delegate: Column {
                 required property int index
                 required property var modelData
@@ -90,46 +90,51 @@ Rectangle {
                     }
                 }
             }
-            footer: Column {
-                width: entryList.width
-                topPadding: 16
-                spacing: 2
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    height: 16
-                    text: ipSelected ? "Device IP" : (idSelected ? "Device ID" : "")
-                    color: "#a8e6a8"
-                    font.pixelSize: 16
-                    font.family: qcksnd.name
-                }
-                Text {
-                    objectName: "identity"
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    height: 16
-                    text: ipSelected ? currentdeviceIP : (idSelected ? currentDeviceId : "")
-                    color: "white"
-                    font.pixelSize: 13
-                    font.family: qcksnd.name
-                    textFormat: Text.PlainText
-                }
-                Item { width: 1; height: 10 }
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    height: 16
-                    text: "Status"
-                    color: "#a8e6a8"
-                    font.pixelSize: 16
-                    font.family: qcksnd.name
-                }
-                Text {
-                    objectName: "linkStatus"
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    height: 16
-                    text: menu.linkConnected ? "Connected" : "Not Connected"
-                    color: "white"
-                    font.pixelSize: 13
-                    font.family: qcksnd.name
-                }
+        }
+
+        // Pinned below the entries, which scroll when the window is short:
+        // which gateway and whether its link is up stay in view.
+        Column {
+            objectName: "linkInfo"
+            Layout.fillWidth: true
+            Layout.bottomMargin: 8
+            topPadding: 10
+            spacing: 2
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                height: 16
+                text: ipSelected ? "Device IP" : (idSelected ? "Device ID" : "")
+                color: "#a8e6a8"
+                font.pixelSize: 16
+                font.family: qcksnd.name
+            }
+            Text {
+                objectName: "identity"
+                anchors.horizontalCenter: parent.horizontalCenter
+                height: 16
+                text: ipSelected ? currentdeviceIP : (idSelected ? currentDeviceId : "")
+                color: "white"
+                font.pixelSize: 13
+                font.family: qcksnd.name
+                textFormat: Text.PlainText
+            }
+            Item { width: 1; height: 8 }
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                height: 16
+                text: "Status"
+                color: "#a8e6a8"
+                font.pixelSize: 16
+                font.family: qcksnd.name
+            }
+            Text {
+                objectName: "linkStatus"
+                anchors.horizontalCenter: parent.horizontalCenter
+                height: 16
+                text: menu.linkConnected ? "Connected" : "Not Connected"
+                color: "white"
+                font.pixelSize: 13
+                font.family: qcksnd.name
             }
         }
 

@@ -17,6 +17,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickStyle>
@@ -24,6 +25,11 @@
 
 void showStartupFailureBox(const StartupFailure &failure)
 {
+    // Without a screen nobody could close the box and the program would
+    // hang; the console already has the reason.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
     QMessageBox::critical(nullptr, failure.title, failure.text, QMessageBox::Ok,
                           QMessageBox::NoButton);
 }
@@ -47,6 +53,44 @@ void chooseGraphicsApi()
     if (renderer.contains("llvmpipe") || renderer.contains("softpipe"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
+
+namespace {
+
+struct QmlModule
+{
+    const char *name;
+    const char *package; // the Debian package that installs it
+};
+
+// The QML modules the interface needs, including the ones the toolkit loads
+// by itself only when a file dialog first opens (its non-native dialog and
+// the folder model behind it). A missing one would otherwise surface only
+// when a page or dialog is opened, the folder model as a crash.
+const QmlModule requiredQmlModules[] = {
+    {"QtQuick", "qml6-module-qtquick"},
+    {"QtQuick.Controls", "qml6-module-qtquick-controls"},
+    {"QtQuick.Layouts", "qml6-module-qtquick-layouts"},
+    {"QtQuick.Dialogs", "qml6-module-qtquick-dialogs"},
+    {"QtQuick.Dialogs.quickimpl", "qml6-module-qtquick-dialogs"},
+    {"Qt.labs.folderlistmodel", "qml6-module-qt-labs-folderlistmodel"},
+};
+
+// The required modules the engine cannot import, with their packages.
+QStringList missingQmlModules(QQmlEngine &engine)
+{
+    QStringList missing;
+    for (const QmlModule &module : requiredQmlModules) {
+        QQmlComponent probe(&engine);
+        probe.setData(QByteArray("import QtQml\nimport ") + module.name + "\nQtObject {}\n",
+                      QUrl());
+        if (probe.isError())
+            missing << QStringLiteral("%1 (%2)").arg(QLatin1String(module.name),
+                                                     QLatin1String(module.package));
+    }
+    return missing;
+}
+
+} // namespace
 
 void registerInterfaceTypes()
 {
@@ -76,6 +120,16 @@ int runApplication(int &argc, char **argv, const QUrl &mainUrl,
     client.setCleanSession(true);
     MqttSession session(&bridge, &client);
 
+    if (const QStringList missing = missingQmlModules(engine); !missing.isEmpty()) {
+        qCCritical(lcApp).noquote() << "Missing QML modules:" << missing.join(QStringLiteral(", "));
+        presentFailure({QStringLiteral("Application Error"),
+                        QStringLiteral("The user interface cannot run: these QML modules "
+                                       "are not installed (Debian package in brackets):\n\n%1"
+                                       "\n\nInstall them, or reinstall kestrelvane-config "
+                                       "with its dependencies.")
+                            .arg(missing.join(QLatin1Char('\n')))});
+        return -1;
+    }
     engine.rootContext()->setContextProperty(QStringLiteral("tcpClient"), &bridge);
     engine.load(mainUrl);
     if (engine.rootObjects().isEmpty()) {

@@ -30,8 +30,9 @@ void registerInterfaceTypes();
 
 // Builds the running system on its own stack, loads the interface and runs
 // the event loop. Returns the event loop's exit code, or -1 when the
-// interface failed to load. The URL and presenter are parameters so the
-// failure path can be exercised without a person to click the box.
+// interface failed to load or a QML module it needs is missing. The URL
+// and presenter are parameters so the failure path can be exercised without
+// a person to click the box.
 int runApplication(int &argc, char **argv,
                    const QUrl &mainUrl = QUrl(QStringLiteral("qrc:/main.qml")),
                    const StartupFailurePresenter &presentFailure = showStartupFailureBox);

@@ -1,15 +1,24 @@
 #include "logfilewriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 void LogFileWriter::open(const QString &path, int recording)
 {
     m_recording = recording;
     m_file.close();
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // The logs hold what the gateway sends, its passwords among it: a new
+    // file is readable by its owner only from the start, and an earlier
+    // recording appended to is made so too (not a device such as /dev/null).
+    constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append, ownerOnly)) {
         fail(tr("Could not open %1 for recording: %2")
                  .arg(QDir::toNativeSeparators(path), m_file.errorString()));
+        return;
+    }
+    if (QFileInfo(m_file).isFile())
+        m_file.setPermissions(ownerOnly);
 }
 
 void LogFileWriter::write(const QByteArray &text, int lines)

@@ -68,6 +68,7 @@ void appendFixed2(QString &out, float value)
 QString MonitorDecoder::decode(const QString &line)
 {
     m_pairValues.clear();
+    m_leftover.reset();
     if (line.contains(QLatin1String("[RS485] OK"))
         || line.contains(QLatin1String("[RS485] DATA"))) {
         readHeader(line);
@@ -107,6 +108,9 @@ QString MonitorDecoder::decodeRegisters(const QString &line)
         if (pos > start)
             m_registers.append(readRegister(values.mid(start, pos - start)));
     }
+
+    if (m_registers.size() % 2 == 1)
+        m_leftover = m_registers.last();
 
     QString out;
     out.reserve(close + 8 + m_registers.size() * 8);

@@ -123,7 +123,7 @@ void MqttSession::route(const QMQTT::Message &message)
     if (route.portData) {
         m_bridge->emitLogFromMqtt(text, topic);
         m_bridge->emitWriteFromMqtt(text);
-        m_bridge->trends()->add(TrendSampler::fromPayload(topic, text));
+        m_bridge->trends()->add(TrendSampler::fromPayload(topic, text, m_bridge->deviceListMqtt()));
     }
     if (route.errorsLog)
         m_bridge->emitLogFromMqtt(text, topic);

@@ -54,6 +54,7 @@ void TcpBridge::connectToDevice(QString ip, int port)
     // A partial line of the previous connection belongs to another service;
     // it must not be glued to the first line of this one.
     m_framer.clear();
+    m_trends->setGateway(ip);
     m_currentPort = port;
     emit currentPortChanged();
     m_socket->connectToHost(ip, static_cast<quint16>(port));
@@ -208,7 +209,7 @@ void TcpBridge::logMonitorLine(const QString &line)
     if (!text.isNull())
         m_terminalLog.appendLine(text);
     m_trends->add(m_monitorSamples.samplesOf(m_monitor.deviceName(), m_monitor.address(),
-                                             m_monitor.pairValues()));
+                                             m_monitor.pairValues(), m_monitor.leftover()));
 }
 
 void TcpBridge::finishRead()
@@ -349,6 +350,7 @@ void TcpBridge::sendConfigRequest(QString cmnd, QString deviceIDofqtt)
 
 bool TcpBridge::sendTopicDeviceId(QString devid)
 {
+    m_trends->setGateway(devid);
     const bool complete = m_registry.select(devid);
     if (complete)
         emit mqttConfigReceived();

@@ -83,6 +83,14 @@ QString BackupSession::fileSummary() const
                  m_file.time.toString(Qt::ISODate));
     if (!m_file.toolVersion.isEmpty())
         summary += QStringLiteral(" (tool %1)").arg(m_file.toolVersion);
+    // The plan below has no settings in cloud mode; the operator is told
+    // why rather than left to think the file had none.
+    if (!m_cloudDeviceId.isEmpty() && !m_file.settings.isEmpty())
+        summary += QStringLiteral(". Its %1 gateway settings are left out: they cannot be read "
+                                  "or written through the broker, only over a direct link "
+                                  "(TCP port %2), so cloud mode compares the RS-485 devices only")
+                       .arg(m_file.settings.size())
+                       .arg(TcpBridge::commandPort);
     return summary;
 }
 

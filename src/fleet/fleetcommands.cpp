@@ -5,16 +5,22 @@
 
 #include <QCommandLineParser>
 #include <QEventLoop>
+#include <QFile>
+#include <QHostAddress>
+#include <QTemporaryDir>
+#include <QUrl>
 
 namespace {
 
 const QString backupUsage =
-    QStringLiteral("kestrelvane-config backup --gateway HOST -o FILE [--with-passwords]\n"
+    QStringLiteral("kestrelvane-config backup --gateway HOST[:PORT] -o FILE [--with-passwords]\n"
                    "    Reads the gateway's settings and RS-485 devices (port 8881) into FILE\n"
-                   "    (JSON, readable by its owner only). Passwords (wifiPass, mqttPass,\n"
-                   "    blePin) are left out unless --with-passwords is given.\n");
+                   "    (JSON, readable by its owner only; - for the standard output).\n"
+                   "    Passwords (wifiPass, mqttPass, blePin) are left out unless\n"
+                   "    --with-passwords is given.\n");
 const QString restoreUsage =
-    QStringLiteral("kestrelvane-config restore FILE --gateway HOST [--dry-run] [--keep-identity]\n"
+    QStringLiteral("kestrelvane-config restore FILE --gateway HOST[:PORT] [--dry-run] "
+                   "[--keep-identity]\n"
                    "    Compares FILE with the gateway, prints the difference, then writes it:\n"
                    "    each setting and each device change acknowledged in turn, then SAVE.\n"
                    "    deviceId and mqttClientId are never written. For a file from another\n"
@@ -27,47 +33,88 @@ const QString exitCodes = QStringLiteral(
     "Progress goes to the standard error.\n");
 
 const QCommandLineOption gatewayOption(QStringLiteral("gateway"), QStringLiteral("Gateway address"),
-                                       QStringLiteral("HOST"));
+                                       QStringLiteral("HOST[:PORT]"));
 
-// Parses the words after the subcommand. Returns -1 when they are what the
-// usage says, else the exit status (help printed: 0; bad usage: 2).
-int parse(QCommandLineParser &parser, const QStringList &args, int positionals, QTextStream &out,
-          QTextStream &err, const QString &usage)
+int badUsage(QTextStream &err, const QString &command, const QString &problem, const QString &usage)
 {
+    err << "kestrelvane-config " << command << ": " << problem
+        << "\nUsage: " << usage.section(QLatin1Char('\n'), 0, 0) << "\nTry 'kestrelvane-config "
+        << command << " --help' for more information.\n";
+    return BackupSession::BadInput;
+}
+
+// Parses the words after the subcommand: the gateway option and the
+// positional arguments named in `positionals` are required. Returns -1 when
+// they are what the usage says, else the exit status (help printed: 0; bad
+// usage: 2).
+int parse(QCommandLineParser &parser, const QStringList &args, const QStringList &positionals,
+          QTextStream &out, QTextStream &err, const QString &usage)
+{
+    const QString command = usage.section(QLatin1Char(' '), 1, 1);
     parser.addOption(gatewayOption);
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Show this help"));
     parser.addOption(helpOption);
-    if (!parser.parse(QStringList{QStringLiteral("kestrelvane-config")} + args)) {
-        err << parser.errorText() << "\n\nUsage:\n" << usage;
-        return BackupSession::BadInput;
-    }
+    if (!parser.parse(QStringList{QStringLiteral("kestrelvane-config")} + args))
+        return badUsage(err, command, parser.errorText(), usage);
     if (parser.isSet(helpOption)) {
-        out << usage << exitCodes;
+        out << "Usage: " << usage << exitCodes;
         return BackupSession::Done;
     }
-    if (parser.value(gatewayOption).isEmpty()
-        || parser.positionalArguments().size() != positionals) {
-        err << "Usage:\n" << usage;
-        return BackupSession::BadInput;
-    }
+    const QStringList given = parser.positionalArguments();
+    if (given.size() > positionals.size())
+        return badUsage(
+            err, command,
+            QStringLiteral("unexpected argument '%1'").arg(given.at(positionals.size())), usage);
+    if (given.size() < positionals.size())
+        return badUsage(err, command,
+                        QStringLiteral("missing %1").arg(positionals.at(given.size())), usage);
+    if (parser.value(gatewayOption).isEmpty())
+        return badUsage(err, command, QStringLiteral("missing --gateway HOST[:PORT]"), usage);
     return -1;
+}
+
+// The host of a HOST[:PORT] gateway address (an IPv6 address in brackets
+// when it has a port), or an empty string with `problem` set. The gateway
+// takes commands on one port only, so a port, when given, has to be that
+// one.
+QString gatewayHost(const QString &address, QString *problem)
+{
+    const QUrl url(QStringLiteral("tcp://") + address);
+    const QString host = url.host();
+    if (!url.isValid() || host.isEmpty() || !url.path().isEmpty() || !url.userInfo().isEmpty()
+        || url.hasQuery() || url.hasFragment()) {
+        // A bare IPv6 address has colons of its own.
+        if (QHostAddress(address).protocol() == QAbstractSocket::IPv6Protocol)
+            return address;
+        *problem = QStringLiteral("'%1' is not HOST[:PORT]").arg(address);
+        return {};
+    }
+    if (url.port() != -1 && url.port() != TcpBridge::commandPort) {
+        *problem = QStringLiteral("port %1 in '%2': the gateway takes commands on port %3")
+                       .arg(url.port())
+                       .arg(address)
+                       .arg(TcpBridge::commandPort);
+        return {};
+    }
+    if (address.endsWith(QLatin1Char(':'))) {
+        *problem = QStringLiteral("no port after ':' in '%1'").arg(address);
+        return {};
+    }
+    return host;
 }
 
 // The backend without a window: its own link to the gateway's command port.
 struct HeadlessSession
 {
-    explicit HeadlessSession(const QString &host)
-    {
-        session.setBridge(&bridge);
-        session.setHost(host);
-    }
+    HeadlessSession() { session.setBridge(&bridge); }
     TcpBridge bridge;
     BackupSession session;
 };
 
 // Runs the session until it finishes, echoing its progress to `err`.
-int runSession(BackupSession &session, QTextStream &err)
+int runSession(BackupSession &session, QTextStream &err,
+               const std::function<QString(const QString &)> &reword = {})
 {
     QEventLoop loop;
     int status = BackupSession::GatewayFailed;
@@ -83,7 +130,8 @@ int runSession(BackupSession &session, QTextStream &err)
     QObject::connect(&session, &BackupSession::finished, &loop,
                      [&](int result, const QString &message) {
                          status = result;
-                         err << message << (message.endsWith(QLatin1Char('\n')) ? "" : "\n");
+                         const QString text = reword ? reword(message) : message;
+                         err << text << (text.endsWith(QLatin1Char('\n')) ? "" : "\n");
                          err.flush();
                          loop.quit();
                      });
@@ -107,20 +155,40 @@ int runBackupCommand(const QStringList &args, QTextStream &out, QTextStream &err
                                              QStringLiteral("Include the passwords"));
     parser.addOption(outputOption);
     parser.addOption(passwordsOption);
-    if (const int status = parse(parser, args, 0, out, err, backupUsage); status >= 0)
+    if (const int status = parse(parser, args, {}, out, err, backupUsage); status >= 0)
         return status;
-    if (parser.value(outputOption).isEmpty()) {
-        err << "Usage:\n" << backupUsage;
-        return BackupSession::BadInput;
-    }
+    if (parser.value(outputOption).isEmpty())
+        return badUsage(err, QStringLiteral("backup"), QStringLiteral("missing -o FILE"),
+                        backupUsage);
+    QString problem;
+    const QString host = gatewayHost(parser.value(gatewayOption), &problem);
+    if (host.isEmpty())
+        return badUsage(err, QStringLiteral("backup"), problem, backupUsage);
 
-    HeadlessSession headless(parser.value(gatewayOption));
+    // "-" is the standard output: the backup is written as usual, into a
+    // folder only this user can read, then copied out.
+    const bool toStdout = parser.value(outputOption) == QLatin1String("-");
+    QTemporaryDir scratch;
+    const QString path =
+        toStdout ? scratch.filePath(QStringLiteral("backup.json")) : parser.value(outputOption);
+    HeadlessSession headless;
     BackupSession &session = headless.session;
+    session.setHost(host);
     QMetaObject::invokeMethod(
-        &session,
-        [&] { session.saveBackup(parser.value(outputOption), parser.isSet(passwordsOption)); },
+        &session, [&] { session.saveBackup(path, parser.isSet(passwordsOption)); },
         Qt::QueuedConnection);
-    return runSession(session, err);
+    const int status = runSession(session, err, [&](const QString &message) {
+        return toStdout ? QString(message).replace(path, QStringLiteral("the standard output"))
+                        : message;
+    });
+    if (status == BackupSession::Done && toStdout) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return BackupSession::GatewayFailed;
+        out << QString::fromUtf8(file.readAll());
+        out.flush();
+    }
+    return status;
 }
 
 int runRestoreCommand(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -132,11 +200,17 @@ int runRestoreCommand(const QStringList &args, QTextStream &out, QTextStream &er
                                         QStringLiteral("Keep the file's topics and static IP"));
     parser.addOption(dryRunOption);
     parser.addOption(keepOption);
-    if (const int status = parse(parser, args, 1, out, err, restoreUsage); status >= 0)
+    if (const int status = parse(parser, args, {QStringLiteral("FILE")}, out, err, restoreUsage);
+        status >= 0)
         return status;
+    QString problem;
+    const QString host = gatewayHost(parser.value(gatewayOption), &problem);
+    if (host.isEmpty())
+        return badUsage(err, QStringLiteral("restore"), problem, restoreUsage);
 
-    HeadlessSession headless(parser.value(gatewayOption));
+    HeadlessSession headless;
     BackupSession &session = headless.session;
+    session.setHost(host);
     session.setKeepFileIdentity(parser.isSet(keepOption));
     const bool dryRun = parser.isSet(dryRunOption);
     QObject::connect(&session, &BackupSession::planReady, &session, [&] {

@@ -36,7 +36,10 @@ QString formatValue(double value)
 
 QString formatTime(qint64 msecsSinceEpoch)
 {
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC).toString(Qt::ISODateWithMs);
+    // Local time, as the page shows it, with its offset so that the text
+    // still names one instant after a move or a change to summer time.
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch);
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 QByteArray write(const TrendStore &store, const QStringList &series, qint64 from, qint64 to)
@@ -56,7 +59,8 @@ QByteArray write(const TrendStore &store, const QStringList &series, qint64 from
     out += "\r\n";
 
     // A merge of the series by time: each row takes the earliest pending
-    // time and, from every series, the one sample it has at that time.
+    // time and, from every series, the sample it has at that time (the
+    // latest, when one time holds several: a row per time).
     constexpr qint64 none = std::numeric_limits<qint64>::max();
     const auto pendingTime = [to](const Cursor &cursor) {
         if (!cursor.series || cursor.next >= cursor.series->size())
@@ -73,8 +77,12 @@ QByteArray write(const TrendStore &store, const QStringList &series, qint64 from
         out += formatTime(time).toLatin1();
         for (Cursor &cursor : cursors) {
             out += ',';
-            if (pendingTime(cursor) == time)
-                out += formatValue(cursor.series->at(cursor.next++).value).toLatin1();
+            if (pendingTime(cursor) != time)
+                continue;
+            while (cursor.next + 1 < cursor.series->size()
+                   && cursor.series->at(cursor.next + 1).time == time)
+                ++cursor.next;
+            out += formatValue(cursor.series->at(cursor.next++).value).toLatin1();
         }
         out += "\r\n";
     }

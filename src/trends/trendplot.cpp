@@ -341,7 +341,10 @@ QString TrendPlot::exportCsv(const QUrl &file) const
     const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
     const qint64 end = endTime();
     QSaveFile out(path);
+    // Owner-only like the backups and recordings: the export says what the
+    // plant's meters read, and when.
     if (!out.open(QIODevice::WriteOnly)
+        || !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
         || out.write(TrendCsv::write(*m_store, m_series, end - spanMs(), end)) < 0 || !out.commit())
         return tr("Could not write %1: %2").arg(path, out.errorString());
     return {};

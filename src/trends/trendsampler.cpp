@@ -58,16 +58,52 @@ QStringList monitorSeries(const QString &device, const QString &address, qsizety
     return names;
 }
 
-TrendSamples fromPayload(const QString &topic, const QString &payload)
+TrendSamples fromPayload(const QString &topic, const QString &payload, const QVariantList &devices)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(payload.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return {};
-    TrendSamples samples;
     const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it)
-        collect(topic + QLatin1Char(' ') + it.key(), it.value(), 1, samples);
+    const QString port = topic.section(QLatin1Char('/'), -1);
+    const QJsonValue slave = object.value(QLatin1String("slave"));
+    QString device = port;
+    if (slave.isDouble()) {
+        device += QStringLiteral(" slave %1").arg(slave.toDouble());
+        // A device's command starts with the slave address it polls.
+        for (const QVariant &entry : devices) {
+            const QVariantMap record = entry.toMap();
+            bool ok = false;
+            const int address =
+                record.value(QStringLiteral("cmdHex")).toString().left(2).toInt(&ok, 16);
+            if (ok && address == slave.toDouble()
+                && record.value(QStringLiteral("port")).toString() == port) {
+                device = record.value(QStringLiteral("name")).toString();
+                break;
+            }
+        }
+    }
+
+    TrendSamples samples;
+    const QJsonValue first = object.value(QLatin1String("reg"));
+    const QJsonValue values = object.value(QLatin1String("values"));
+    const bool block = first.isDouble() && values.isArray();
+    if (block) {
+        const QJsonArray registers = values.toArray();
+        const QString address =
+            QLatin1String("0x")
+            + QString::number(first.toInt(), 16).rightJustified(4, QLatin1Char('0'));
+        for (qsizetype i = 0; i < registers.size() && samples.size() < maxPayloadSamples; ++i)
+            if (registers.at(i).isDouble())
+                samples.append({device + QLatin1Char(' ') + registerLabel(address, int(i)),
+                                registers.at(i).toDouble()});
+    }
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key() == QLatin1String("slave")
+            || (block && (it.key() == QLatin1String("reg") || it.key() == QLatin1String("values"))))
+            continue;
+        collect(device + QLatin1Char(' ') + it.key(), it.value(), 1, samples);
+    }
     return samples;
 }
 

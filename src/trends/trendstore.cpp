@@ -46,6 +46,32 @@ TrendSeries *TrendStore::seriesFor(const QString &name)
     return m_series.back().get();
 }
 
+void TrendStore::setGateway(const QString &gateway)
+{
+    if (gateway == m_gateway)
+        return;
+    beginResetModel();
+    m_kept.push_back({m_gateway, Set{std::move(m_names), std::move(m_index), std::move(m_series)}});
+    m_names.clear();
+    m_index.clear();
+    m_series.clear();
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+        if (it->first == gateway) {
+            m_names = std::move(it->second.names);
+            m_index = std::move(it->second.index);
+            m_series = std::move(it->second.series);
+            m_kept.erase(it);
+            break;
+        }
+    }
+    if (m_kept.size() > std::size_t(keptGateways))
+        m_kept.erase(m_kept.begin());
+    m_gateway = gateway;
+    endResetModel();
+    emit countChanged();
+    emit gatewayChanged();
+}
+
 const TrendSeries *TrendStore::series(const QString &name) const
 {
     const auto found = m_index.constFind(name);

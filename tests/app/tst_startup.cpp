@@ -64,6 +64,35 @@ private slots:
         QTest::newRow("--help") << QString() << QStringList{"--help"} << 0 << usage << QByteArray();
         QTest::newRow("-h after a toolkit option")
             << QString() << QStringList{"-style", "Fusion", "-h"} << 0 << usage << QByteArray();
+        QTest::newRow("backup --help")
+            << QString() << QStringList{"backup", "--help"} << 0
+            << "Usage: kestrelvane-config backup --gateway HOST[:PORT] -o FILE" << QByteArray();
+        QTest::newRow("restore -h") << QString() << QStringList{"restore", "-h"} << 0
+                                    << "Usage: kestrelvane-config restore FILE" << QByteArray();
+        // Bad usage: the word named on stderr, nothing on stdout, status 2,
+        // and never the window (which would abort here without a display).
+        const auto bad = [](const char *tag, const QStringList &args, const char *why) {
+            QTest::newRow(tag) << QString() << args << 2 << "" << QByteArray(why);
+        };
+        bad("unknown word", {"frobnicate"}, "unknown command 'frobnicate'\nTry ");
+        bad("unknown short option", {"-v"}, "unknown option '-v'");
+        bad("misspelt option", {"--versio"}, "unknown option '--versio'");
+        bad("unknown word after a toolkit option", {"-style", "Fusion", "x"},
+            "unknown command 'x'");
+        bad("extra word after --version", {"--version", "now"}, "unexpected argument 'now'");
+        bad("subcommand's unknown option", {"backup", "--gateway", "h", "-o", "f", "--frob"},
+            "Unknown option 'frob'.\nUsage: kestrelvane-config backup");
+        bad("extra argument", {"backup", "--gateway", "h", "-o", "f", "g"},
+            "backup: unexpected argument 'g'");
+        bad("missing file", {"restore", "--gateway", "h"}, "restore: missing FILE");
+        bad("missing gateway", {"restore", "f.json"}, "restore: missing --gateway HOST[:PORT]");
+        bad("missing output", {"backup", "--gateway", "h"}, "backup: missing -o FILE");
+        bad("missing option value", {"backup", "-o", "f", "--gateway"},
+            "Missing value after '--gateway'.");
+        bad("other port", {"backup", "--gateway", "127.0.0.1:80", "-o", "f"},
+            "port 80 in '127.0.0.1:80': the gateway takes commands on port 8881");
+        bad("not an address", {"backup", "--gateway", "127.0.0.1:x", "-o", "f"},
+            "'127.0.0.1:x' is not HOST[:PORT]");
     }
     void startsOrFailsWithAMessage()
     {

@@ -195,21 +195,37 @@ private slots:
         QCOMPARE(sent, (QStringList{"GET rs485list", "rs485mod 0,2,0,60,0104,Old meter",
                                     "rs485add 1,1,300,01,Spare", "SAVE"}));
         QCOMPARE(m_b->connectionCount(Service::Command), 0);
+
+        // A full backup: the plan says its settings are not applied, and why.
+        QCOMPARE(tool.run([&] { tool.session.openBackup(backUpA()); }), -1);
+        QVERIFY2(tool.session.fileSummary().contains(
+                     "gateway settings are left out: they cannot be read or written through the "
+                     "broker, only over a direct link (TCP port 8881)"),
+                 qPrintable(tool.session.fileSummary()));
     }
 
     void commandLineDryRunPrintsTheDifferenceAndOnlyReads()
     {
+        // B's passwords of its own, so that a backup holding A's would show.
+        for (const char *key : {"wifiPass", "mqttPass", "blePin"})
+            m_b->model().setSetting(key, QStringLiteral("B's own ") + key);
         const QString path = m_dir.filePath("cli.json");
-        const QString a = m_a->address().toString();
-        QCOMPARE(runCommandLine({"backup", "--gateway", a, "-o", path}), 0);
-        QVERIFY2(m_err.contains("Reading the device list"), qPrintable(m_err));
+        const QString a = m_a->address().toString() + ":8881";
+        QCOMPARE(runCommandLine({"backup", "--gateway", a, "-o", "-"}), 0);
+        QVERIFY2(m_err.contains("Reading the device list")
+                     && m_err.contains("written to the standard output"),
+                 qPrintable(m_err));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(m_out.toUtf8()) > 0);
+        file.close();
 
         const QString b = m_b->address().toString();
         QCOMPARE(runCommandLine({"restore", path, "--gateway", b, "--dry-run"}), 0);
         QVERIFY2(m_out.contains("[x] apnSim1: \"b.apn\" -> \"internet\"\n")
                      && m_out.contains("[ ] staticIP: \"192.168.1.101\" -> \"192.168.1.100\""),
                  qPrintable(m_out));
-        QVERIFY(!m_out.contains("wifiPass")); // left out of the file
+        for (const char *key : {"wifiPass", "mqttPass", "blePin"})
+            QVERIFY2(!m_out.contains(key), key); // left out of the file
         QCOMPARE(m_b->commands(), (QStringList{"GETALL", "GET rs485list"}));
 
         const QString nobody = f.addresses.next().toString();

@@ -9,12 +9,12 @@ PageCase {
     function test_seriesFromTheGateway_data() {
         return [
             { tag: "direct, monitor registers", direct: true,
-              send: "[RS485] DATA port1 'Main meter'\n[0x0010] 16256 0 17096 0\n",
-              series: ["Main meter 0x0010", "Main meter 0x0012"], pick: 1, value: 100 },
+              send: "[RS485] DATA port1 'Main meter'\n[0x0010] 16256 0 17096 0 7\n",
+              series: ["Main meter 0x0010", "Main meter 0x0012", "Main meter 0x0014"], pick: 1, value: 100 },
+            // A slave the device list (not read here) does not name.
             { tag: "cloud, port topic members", direct: false,
               send: "{\"slave\":1,\"V\":230.5,\"name\":\"m\"}",
-              series: ["Kestrelvane/KV-0001/pub/port1 V", "Kestrelvane/KV-0001/pub/port1 slave"],
-              pick: 0, value: 230.5 }
+              series: ["port1 slave 1 V"], pick: 0, value: 230.5 }
         ]
     }
 

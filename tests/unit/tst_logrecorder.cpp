@@ -39,6 +39,9 @@ private slots:
                             "2026-12-07T14:02:01.234Z two\n"
                             "2026-12-07T14:02:01.234Z lines \xc3\xbc\n"));
         QVERIFY(recorder.error().isEmpty());
+        // The logs carry the gateway's passwords.
+        QCOMPARE(existing.permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                             | QFileDevice::ReadUser | QFileDevice::WriteUser);
     }
 
     void writeFailureStopsAndKeepsWhatWasWritten_data()

@@ -71,6 +71,38 @@ private slots:
         QCOMPARE(rows(store), held);
     }
 
+    // A steady stream reaches the views at most about every 80 ms, however
+    // fast its lines come (a view lays out each batch), and a lone line after
+    // a quiet spell at once.
+    void streamReachesTheViewsInBatchesALoneLineAtOnce()
+    {
+        LogStore store;
+        QSignalSpy inserted(&store, &QAbstractItemModel::rowsInserted);
+        QTimer stream;
+        stream.setTimerType(Qt::PreciseTimer);
+        int sent = 0;
+        connect(&stream, &QTimer::timeout, &store,
+                [&] { store.appendLine(QString::number(++sent)); });
+        QElapsedTimer clock;
+        clock.start();
+        stream.start(2);
+        QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 1000, 3000);
+        stream.stop();
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(sent >= 50, qPrintable(QString::number(sent))); // far more than one a batch
+        QVERIFY2(
+            inserted.count() <= elapsed / 80 + 2,
+            qPrintable(QStringLiteral("%1 batches in %2 ms").arg(inserted.count()).arg(elapsed)));
+
+        store.flush();
+        clock.restart();
+        QTRY_VERIFY(clock.elapsed() >= 100); // quiet
+        store.appendLine("lone");
+        clock.restart();
+        QVERIFY(inserted.wait(1000));
+        QVERIFY2(clock.elapsed() < 40, qPrintable(QString::number(clock.elapsed())));
+    }
+
     // The views get one model change per batch, however many lines or clears
     // came between; readers of the text see each at once.
     void viewsGetOneChangePerBatch()

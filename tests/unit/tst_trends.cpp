@@ -57,6 +57,15 @@ private slots:
         const TrendSeries *first = store.series(QStringLiteral("0"));
         QCOMPARE(first->size(), TrendStore::samplesPerSeries);
         QCOMPARE(first->at(first->size() - 1).value, double(TrendStore::samplesPerSeries + 4));
+
+        // Another gateway has series of its own; the first's come back with it.
+        store.setGateway("KV-2");
+        QCOMPARE(store.count(), 0);
+        store.append("KV-2 meter", 0, 1);
+        QCOMPARE(store.names(), QStringList{"KV-2 meter"});
+        store.setGateway("");
+        QCOMPARE(store.count(), TrendStore::maxSeries);
+        QCOMPARE(store.series("0")->size(), TrendStore::samplesPerSeries);
     }
 
     void samplesFromMonitorLines_data()
@@ -68,7 +77,8 @@ private slots:
             << QStringList{"[RS485] DATA port2 id=2 'Main meter'", "[0x000A] 16256 0 0 0 17096 0 7"}
             << Named{{"Main meter 0x000A", 1.0},
                      {"Main meter 0x000C", 0.0},
-                     {"Main meter 0x000E", 100.0}};
+                     {"Main meter 0x000E", 100.0},
+                     {"Main meter 0x0010", 7.0}}; // the one left over, as 16 bits
         QTest::newRow("ELMEASURE word order")
             << QStringList{"[RS485] OK port1 'ELMEASURE LG'", "[0x00fe] 0 16256"}
             << Named{{"ELMEASURE LG 0x00FE", 1.0}};
@@ -81,7 +91,7 @@ private slots:
         QTest::newRow("header line gives none")
             << QStringList{"[0x0000] 16256 0", "[RS485] OK 'M'"} << Named{};
         QTest::newRow("free text gives none") << QStringList{"poll timeout"} << Named{};
-        QTest::newRow("single register gives none") << QStringList{"[0x0000] 5"} << Named{};
+        QTest::newRow("single register") << QStringList{"[0x0000] 5"} << Named{{"0x0000", 5.0}};
     }
     void samplesFromMonitorLines()
     {
@@ -91,11 +101,12 @@ private slots:
         MonitorSampler sampler;
         for (const QString &line : lines) {
             decoder.decode(line);
-            sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues());
+            sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues(),
+                              decoder.leftover());
         }
-        QCOMPARE(
-            named(sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues())),
-            samples);
+        QCOMPARE(named(sampler.samplesOf(decoder.deviceName(), decoder.address(),
+                                         decoder.pairValues(), decoder.leftover())),
+                 samples);
     }
 
     void samplesFromPayloads_data()
@@ -103,10 +114,15 @@ private slots:
         QTest::addColumn<QString>("payload");
         QTest::addColumn<Named>("samples");
 
-        const QString t = "Kestrelvane/KV-1/pub/port1 ";
-        QTest::newRow("numbers only, members in order")
-            << R"({"V":230.5,"slave":1,"name":"m","on":true,"s":"12"})"
-            << Named{{t + "V", 230.5}, {t + "slave", 1}};
+        const QString t = "port1 ";
+        QTest::newRow("device of the list, numbers only, members in order")
+            << R"({"V":230.5,"slave":2,"name":"m","on":true,"s":"12"})"
+            << Named{{"Main meter V", 230.5}};
+        QTest::newRow("register block: one 16-bit value per register")
+            << R"({"slave":2,"reg":10,"values":[231,229]})"
+            << Named{{"Main meter 0x000A", 231}, {"Main meter 0x000B", 229}};
+        QTest::newRow("slave not in the list")
+            << R"({"slave":7,"V":1})" << Named{{"port1 slave 7 V", 1}};
         QTest::newRow("nested objects and arrays")
             << R"({"m":{"I":[1,2],"P":-3e3}})"
             << Named{{t + "m.I[0]", 1}, {t + "m.I[1]", 2}, {t + "m.P", -3000}};
@@ -120,7 +136,12 @@ private slots:
     {
         QFETCH(QString, payload);
         QFETCH(Named, samples);
-        QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload)), samples);
+        // The same slave on the other port is another device.
+        const QVariantList devices{
+            QVariantMap{{"name", "Other port"}, {"port", "port2"}, {"cmdHex", "0203"}},
+            QVariantMap{{"name", "Main meter"}, {"port", "port1"}, {"cmdHex", "0203000A0002"}}};
+        QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload, devices)),
+                 samples);
     }
 
     // Frame by frame the canvas scrolls and redraws only what changed, and
@@ -187,6 +208,9 @@ private slots:
 
     void csvOfTheShownWindow()
     {
+        // Local time with its offset, as the page shows it; one hour east of UTC here.
+        qputenv("TZ", "CET-1");
+        tzset();
         const qint64 t0 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC).toMSecsSinceEpoch();
         TrendStore store;
         store.append("A 0x0000", t0 - 1, 5); // before the window
@@ -194,15 +218,14 @@ private slots:
         store.append("B, \"V\"", t0, 230.1);
         store.append("B, \"V\"", t0 + 250, -0.5);
         store.append("A 0x0000", t0 + 1000, 2);
-        store.append("A 0x0000", t0 + 1000, 3); // same time twice: two rows
+        store.append("A 0x0000", t0 + 1000, 3); // same time twice: the later value
         store.append("A 0x0000", t0 + 1001, 9); // after the window
 
         QCOMPARE(TrendCsv::write(store, {"A 0x0000", "B, \"V\"", "gone"}, t0, t0 + 1000),
                  QByteArray("time,A 0x0000,\"B, \"\"V\"\"\",gone\r\n"
-                            "2026-12-07T14:02:00.000Z,1.1,230.1,\r\n"
-                            "2026-12-07T14:02:00.250Z,,-0.5,\r\n"
-                            "2026-12-07T14:02:01.000Z,2,,\r\n"
-                            "2026-12-07T14:02:01.000Z,3,,\r\n"));
+                            "2026-12-07T15:02:00.000+01:00,1.1,230.1,\r\n"
+                            "2026-12-07T15:02:00.250+01:00,,-0.5,\r\n"
+                            "2026-12-07T15:02:01.000+01:00,3,,\r\n"));
     }
 };
 

@@ -3,7 +3,12 @@
 // mode) and the same gateway behind a local mosquitto broker (cloud mode),
 // each page visited through the window's own navigation state.
 //
-//   screenshots <output folder>     (run under Xvfb or with -platform offscreen)
+//   screenshots [--size WxH] [--dialogs] <output folder>
+//                                   (run under Xvfb or with -platform offscreen)
+//
+// --dialogs also opens every dialog and popup of the window and of each page,
+// one at a time, and saves it open: the file dialogs load QML modules of
+// their own, so the package test runs this to see what the interface loads.
 #include "application.h"
 #include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
@@ -90,6 +95,51 @@ QObject *child(QObject *root, const char *name)
     return nullptr;
 }
 
+// Every dialog and popup under `root`, through both trees like child(). The
+// popups inside a control or a dialog (a combo box's list, the file dialog's
+// own) belong to it and open with it.
+void collectDialogs(QObject *root, QList<QObject *> &found)
+{
+    QList<QObject *> next = root->children();
+    if (auto *item = qobject_cast<QQuickItem *>(root))
+        for (QQuickItem *childItem : item->childItems())
+            next << childItem;
+    for (QObject *object : next) {
+        if (found.contains(object))
+            continue;
+        if (object->inherits("QQuickPopup") || object->inherits("QQuickAbstractDialog"))
+            found << object;
+        else if (!object->inherits("QQuickComboBox"))
+            collectDialogs(object, found);
+    }
+}
+
+bool save(QQuickWindow *window, const QDir &folder, const QString &name);
+
+// Opens each dialog under `root` in turn, saves the window with it open and
+// closes it again.
+bool openEveryDialog(QObject *root, QQuickWindow *window, const QDir &folder, const QString &name)
+{
+    QList<QObject *> dialogs;
+    collectDialogs(root, dialogs);
+    bool ok = true;
+    int index = 0;
+    for (QObject *dialog : dialogs) {
+        ++index;
+        QMetaObject::invokeMethod(dialog, "open");
+        settle(700);
+        const QString label = dialog->objectName().isEmpty()
+                                  ? QString::number(index) + QLatin1Char('-')
+                                        + QString::fromLatin1(dialog->metaObject()->className())
+                                              .section(QLatin1Char('_'), 0, 0)
+                                  : dialog->objectName();
+        ok = save(window, folder, name + QStringLiteral("-dialog-") + label) && ok;
+        QMetaObject::invokeMethod(dialog, "close");
+        settle(300);
+    }
+    return ok;
+}
+
 bool save(QQuickWindow *window, const QDir &folder, const QString &name)
 {
     const QString path = folder.filePath(name + QStringLiteral(".png"));
@@ -107,7 +157,19 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     chooseGraphicsApi();
-    const QDir folder(app.arguments().value(1, QStringLiteral("screenshots")));
+    QStringList args = app.arguments().mid(1);
+    QSize size(1280, 800);
+    if (const int at = args.indexOf(QStringLiteral("--size")); at >= 0) {
+        const QStringList wh = args.value(at + 1).split(QLatin1Char('x'));
+        size = QSize(wh.value(0).toInt(), wh.value(1).toInt());
+        args.remove(at, 2);
+    }
+    const bool dialogs = args.removeAll(QStringLiteral("--dialogs")) > 0;
+    if (size.isEmpty() || args.size() > 1) {
+        QTextStream(stderr) << "Usage: screenshots [--size WxH] [--dialogs] [FOLDER]" << Qt::endl;
+        return 2;
+    }
+    const QDir folder(args.value(0, QStringLiteral("screenshots")));
     QDir().mkpath(folder.path());
 
     GatewaySimulator simulator;
@@ -128,10 +190,12 @@ int main(int argc, char *argv[])
     if (engine.rootObjects().isEmpty())
         return 1;
     auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
-    window->resize(1280, 800);
+    window->resize(size);
     settle(800);
 
     bool ok = save(window, folder, QStringLiteral("01-choose-device"));
+    if (dialogs)
+        ok = openEveryDialog(window, window, folder, QStringLiteral("01-window")) && ok;
     window->setProperty("currentdeviceIP", address.toString());
     window->setProperty("ipSelected", true);
     auto *loader = window->property("pageLoader").value<QObject *>();
@@ -140,6 +204,10 @@ int main(int argc, char *argv[])
         window->setProperty("pagehead", QString::fromLatin1(shot.head));
         settle(2500); // the pages read the gateway one second after opening
         ok = save(window, folder, QString::fromLatin1(shot.file)) && ok;
+        if (dialogs)
+            ok = openEveryDialog(loader->property("item").value<QObject *>(), window, folder,
+                                 QString::fromLatin1(shot.file))
+                 && ok;
     }
 
     // The SIM section with its slot list open, and the Topics section after
@@ -235,6 +303,10 @@ int main(int argc, char *argv[])
         link.publishNetworkReport(QStringLiteral("LTE rssi -71 dBm, operator 40445"));
         settle(2500); // the device list asks the gateway one second after opening
         ok = save(window, folder, QString::fromLatin1(shot.file)) && ok;
+        if (dialogs)
+            ok = openEveryDialog(loader->property("item").value<QObject *>(), window, folder,
+                                 QString::fromLatin1(shot.file))
+                 && ok;
     }
 
     // The device list's edit form and delete confirmation, as the operator
