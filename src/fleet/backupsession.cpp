@@ -69,6 +69,8 @@ void BackupSession::setTimeouts(int replyMs, int stepMs)
 
 GatewayLink *BackupSession::link() const
 {
+    if (m_link)
+        return m_link;
     return m_cloudDeviceId.isEmpty() ? m_bridge->directLink()
                                      : m_bridge->cloudLink(m_cloudDeviceId);
 }
@@ -102,7 +104,7 @@ QString BackupSession::localPath(const QString &pathOrUrl)
 
 void BackupSession::saveBackup(const QString &pathOrUrl, bool withPasswords)
 {
-    if (m_busy || !m_bridge)
+    if (m_busy || (!m_bridge && !m_link))
         return;
     m_action = Action::Backup;
     m_backupPath = localPath(pathOrUrl);
@@ -113,7 +115,7 @@ void BackupSession::saveBackup(const QString &pathOrUrl, bool withPasswords)
 
 void BackupSession::openBackup(const QString &pathOrUrl)
 {
-    if (m_busy || !m_bridge)
+    if (m_busy || (!m_bridge && !m_link))
         return;
     if (m_hasPlan) {
         m_hasPlan = false;
@@ -139,7 +141,7 @@ void BackupSession::setTicked(int index, bool ticked)
 
 void BackupSession::apply()
 {
-    if (m_busy || !m_bridge || !m_hasPlan)
+    if (m_busy || (!m_bridge && !m_link) || !m_hasPlan)
         return;
     setBusy(true);
     withLink([this] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backuprun.h"
+#include "gatewaylink.h"
 #include "restoreplan.h"
 #include "restorerun.h"
 #include "tcpbridge.h"
@@ -47,6 +48,9 @@ public:
 
     TcpBridge *bridge() const { return m_bridge; }
     void setBridge(TcpBridge *bridge);
+    // A link of the caller's own in place of the bridge's (the command line
+    // reaches a gateway through a broker connection of its own).
+    void setLink(GatewayLink *link) { m_link = link; }
     QObject *bridgeObject() const;
     QString host() const { return m_host; }
     void setHost(const QString &host);
@@ -99,6 +103,7 @@ private:
     static QString localPath(const QString &pathOrUrl);
 
     QPointer<TcpBridge> m_bridge;
+    QPointer<GatewayLink> m_link;
     QString m_host;
     QString m_cloudDeviceId;
     bool m_keepFileIdentity = false;

@@ -1,7 +1,12 @@
 #include "fleetcommands.h"
 
 #include "backupsession.h"
+#include "brokeraddress.h"
+#include "brokerhub.h"
+#include "cloudgatewaylink.h"
+#include "settingsstore.h"
 #include "tcpbridge.h"
+#include "topicscheme.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -13,14 +18,15 @@
 namespace {
 
 const QString backupUsage =
-    QStringLiteral("kestrelvane-config backup --gateway HOST[:PORT] -o FILE [--with-passwords]\n"
+    QStringLiteral("kestrelvane-config backup (--gateway HOST[:PORT] | --device-id ID) -o FILE "
+                   "[--with-passwords]\n"
                    "    Reads the gateway's settings and RS-485 devices (port 8881) into FILE\n"
                    "    (JSON, readable by its owner only; - for the standard output).\n"
                    "    Passwords (wifiPass, mqttPass, blePin) are left out unless\n"
                    "    --with-passwords is given.\n");
 const QString restoreUsage =
-    QStringLiteral("kestrelvane-config restore FILE --gateway HOST[:PORT] [--dry-run] "
-                   "[--keep-identity]\n"
+    QStringLiteral("kestrelvane-config restore FILE (--gateway HOST[:PORT] | --device-id ID) "
+                   "[--dry-run] [--keep-identity]\n"
                    "    Compares FILE with the gateway, prints the difference, then writes it:\n"
                    "    each setting and each device change acknowledged in turn, then SAVE.\n"
                    "    deviceId and mqttClientId are never written. For a file from another\n"
@@ -28,12 +34,28 @@ const QString restoreUsage =
                    "    --dry-run        print the difference; send nothing but the reads\n"
                    "    --keep-identity  write the file's topics and static IP as they are\n"
                    "                     (a replacement for the gateway the file came from)\n");
+const QString cloudOptions =
+    QStringLiteral("    --device-id ID   the gateway through the broker it reports to: only its\n"
+                   "                     RS-485 device list can be read and written there\n"
+                   "    --broker mqtt[s]://USER@HOST[:PORT]\n"
+                   "                     that broker; else the one a direct visit stored for ID\n"
+                   "    --password-file FILE\n"
+                   "                     the broker password (owner-only file); else the\n"
+                   "                     environment variable KV_BROKER_PASSWORD\n");
 const QString exitCodes = QStringLiteral(
     "Exit status: 0 done, 1 the gateway refused or did not answer, 2 bad usage or a bad file.\n"
     "Progress goes to the standard error.\n");
 
 const QCommandLineOption gatewayOption(QStringLiteral("gateway"), QStringLiteral("Gateway address"),
                                        QStringLiteral("HOST[:PORT]"));
+const QCommandLineOption deviceIdOption(QStringLiteral("device-id"),
+                                        QStringLiteral("Gateway through its broker"),
+                                        QStringLiteral("ID"));
+const QCommandLineOption brokerOption(QStringLiteral("broker"), QStringLiteral("Broker"),
+                                      QStringLiteral("URL"));
+const QCommandLineOption passwordFileOption(QStringLiteral("password-file"),
+                                            QStringLiteral("Broker password file"),
+                                            QStringLiteral("FILE"));
 
 int badUsage(QTextStream &err, const QString &command, const QString &problem, const QString &usage)
 {
@@ -51,14 +73,14 @@ int parse(QCommandLineParser &parser, const QStringList &args, const QStringList
           QTextStream &out, QTextStream &err, const QString &usage)
 {
     const QString command = usage.section(QLatin1Char(' '), 1, 1);
-    parser.addOption(gatewayOption);
+    parser.addOptions({gatewayOption, deviceIdOption, brokerOption, passwordFileOption});
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Show this help"));
     parser.addOption(helpOption);
     if (!parser.parse(QStringList{QStringLiteral("kestrelvane-config")} + args))
         return badUsage(err, command, parser.errorText(), usage);
     if (parser.isSet(helpOption)) {
-        out << "Usage: " << usage << exitCodes;
+        out << "Usage: " << usage << cloudOptions << exitCodes;
         return BackupSession::Done;
     }
     const QStringList given = parser.positionalArguments();
@@ -69,9 +91,56 @@ int parse(QCommandLineParser &parser, const QStringList &args, const QStringList
     if (given.size() < positionals.size())
         return badUsage(err, command,
                         QStringLiteral("missing %1").arg(positionals.at(given.size())), usage);
-    if (parser.value(gatewayOption).isEmpty())
-        return badUsage(err, command, QStringLiteral("missing --gateway HOST[:PORT]"), usage);
+    const bool direct = !parser.value(gatewayOption).isEmpty();
+    const bool cloud = !parser.value(deviceIdOption).isEmpty();
+    if (!direct && !cloud)
+        return badUsage(err, command,
+                        QStringLiteral("missing --gateway HOST[:PORT] or --device-id ID"), usage);
+    if (direct && cloud)
+        return badUsage(err, command, QStringLiteral("--gateway and --device-id name two gateways"),
+                        usage);
+    if (direct && (parser.isSet(brokerOption) || parser.isSet(passwordFileOption)))
+        return badUsage(err, command,
+                        QStringLiteral("--broker and --password-file go with --device-id"), usage);
     return -1;
+}
+
+// The broker of a gateway named by --device-id: the one given, with its
+// password from a file or the environment (never from the command line), or
+// the one a direct visit stored for that id. Empty, with `problem` set,
+// when none can be had.
+std::optional<BrokerSettings> brokerOf(const QCommandLineParser &parser, QString *problem)
+{
+    const QString id = parser.value(deviceIdOption);
+    if (!parser.isSet(brokerOption)) {
+        const BrokerSettings stored = SettingsStore::readBrokerSettings(id);
+        if (stored.isComplete())
+            return stored;
+        *problem = QStringLiteral("no broker known for %1: connect to it once in direct mode, or "
+                                  "give --broker")
+                       .arg(id);
+        return std::nullopt;
+    }
+    const BrokerAddress::ParseResult address = BrokerAddress::parse(parser.value(brokerOption));
+    if (!address.address) {
+        *problem = QStringLiteral("--broker %1").arg(address.error);
+        return std::nullopt;
+    }
+    if (parser.isSet(passwordFileOption)) {
+        const BrokerAddress::PasswordResult read =
+            BrokerAddress::readPasswordFile(parser.value(passwordFileOption));
+        if (!read.password) {
+            *problem = read.error;
+            return std::nullopt;
+        }
+        return address.address->settings(*read.password);
+    }
+    if (!qEnvironmentVariableIsSet("KV_BROKER_PASSWORD")) {
+        *problem = QStringLiteral("--broker needs its password in KV_BROKER_PASSWORD or a "
+                                  "--password-file");
+        return std::nullopt;
+    }
+    return address.address->settings(qEnvironmentVariable("KV_BROKER_PASSWORD"));
 }
 
 // The host of a HOST[:PORT] gateway address (an IPv6 address in brackets
@@ -104,12 +173,60 @@ QString gatewayHost(const QString &address, QString *problem)
     return host;
 }
 
-// The backend without a window: its own link to the gateway's command port.
+// The backend without a window: its own link to the gateway's command port,
+// or to the gateway's broker.
 struct HeadlessSession
 {
     HeadlessSession() { session.setBridge(&bridge); }
+
+    // Aims the session at the gateway the options name. Returns -1 when it
+    // is ready, else the exit status (bad usage: 2; broker not reached: 1).
+    int aim(const QCommandLineParser &parser, QTextStream &err, const QString &command,
+            const QString &usage)
+    {
+        if (!parser.isSet(deviceIdOption)) {
+            QString problem;
+            const QString host = gatewayHost(parser.value(gatewayOption), &problem);
+            if (host.isEmpty())
+                return badUsage(err, command, problem, usage);
+            session.setHost(host);
+            return -1;
+        }
+        const QString id = parser.value(deviceIdOption);
+        if (!TopicScheme::isUsableDeviceId(id))
+            return badUsage(err, command,
+                            QStringLiteral("the device id '%1' holds '+', '#' or '/'").arg(id),
+                            usage);
+        QString problem;
+        const std::optional<BrokerSettings> broker = brokerOf(parser, &problem);
+        if (!broker)
+            return badUsage(err, command, problem, usage);
+        err << "Through the broker only the gateway's RS-485 device list is read and written; "
+               "its settings need a direct link (--gateway).\n";
+        err << "Connecting to the broker " << broker->host << ':' << broker->port << Qt::endl;
+        hub = std::make_unique<BrokerHub>(*broker);
+        QEventLoop loop;
+        QString unavailable;
+        QObject::connect(hub.get(), &BrokerHub::ready, &loop, &QEventLoop::quit);
+        QObject::connect(hub.get(), &BrokerHub::unavailable, &loop, [&](const QString &why) {
+            unavailable = why;
+            loop.quit();
+        });
+        QMetaObject::invokeMethod(
+            hub.get(), [this] { hub->open(10000); }, Qt::QueuedConnection);
+        loop.exec();
+        if (hub->state() != BrokerHub::State::Ready) {
+            err << "Cannot reach the broker " << hub->describe() << ": " << unavailable << '\n';
+            return BackupSession::GatewayFailed;
+        }
+        session.setLink(hub->link(id));
+        session.setCloudDeviceId(id);
+        return -1;
+    }
+
     TcpBridge bridge;
     BackupSession session;
+    std::unique_ptr<BrokerHub> hub;
 };
 
 // Runs the session until it finishes, echoing its progress to `err`.
@@ -160,10 +277,10 @@ int runBackupCommand(const QStringList &args, QTextStream &out, QTextStream &err
     if (parser.value(outputOption).isEmpty())
         return badUsage(err, QStringLiteral("backup"), QStringLiteral("missing -o FILE"),
                         backupUsage);
-    QString problem;
-    const QString host = gatewayHost(parser.value(gatewayOption), &problem);
-    if (host.isEmpty())
-        return badUsage(err, QStringLiteral("backup"), problem, backupUsage);
+    HeadlessSession headless;
+    if (const int status = headless.aim(parser, err, QStringLiteral("backup"), backupUsage);
+        status >= 0)
+        return status;
 
     // "-" is the standard output: the backup is written as usual, into a
     // folder only this user can read, then copied out.
@@ -171,9 +288,7 @@ int runBackupCommand(const QStringList &args, QTextStream &out, QTextStream &err
     QTemporaryDir scratch;
     const QString path =
         toStdout ? scratch.filePath(QStringLiteral("backup.json")) : parser.value(outputOption);
-    HeadlessSession headless;
     BackupSession &session = headless.session;
-    session.setHost(host);
     QMetaObject::invokeMethod(
         &session, [&] { session.saveBackup(path, parser.isSet(passwordsOption)); },
         Qt::QueuedConnection);
@@ -203,18 +318,17 @@ int runRestoreCommand(const QStringList &args, QTextStream &out, QTextStream &er
     if (const int status = parse(parser, args, {QStringLiteral("FILE")}, out, err, restoreUsage);
         status >= 0)
         return status;
-    QString problem;
-    const QString host = gatewayHost(parser.value(gatewayOption), &problem);
-    if (host.isEmpty())
-        return badUsage(err, QStringLiteral("restore"), problem, restoreUsage);
-
     HeadlessSession headless;
+    if (const int status = headless.aim(parser, err, QStringLiteral("restore"), restoreUsage);
+        status >= 0)
+        return status;
     BackupSession &session = headless.session;
-    session.setHost(host);
     session.setKeepFileIdentity(parser.isSet(keepOption));
     const bool dryRun = parser.isSet(dryRunOption);
     QObject::connect(&session, &BackupSession::planReady, &session, [&] {
         const QStringList lines = session.plan().describe();
+        if (!session.cloudDeviceId().isEmpty())
+            out << session.fileSummary() << ".\n";
         out << "Difference ([x] written, [ ] left as it is):\n";
         for (const QString &line : lines)
             out << "  " << line << '\n';
