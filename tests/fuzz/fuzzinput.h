@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+// Qt's meta types name a member "check": they are read before the macro below.
+#include <QVariant>
 
 #include <cstddef>
 #include <cstdint>
