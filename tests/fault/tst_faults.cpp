@@ -272,22 +272,20 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("loaded"); // empty: any list that keeps its rules
 
+        const auto row = [](const char *tag, const QByteArray &content,
+                            const QStringList &loaded = {}) {
+            QTest::newRow(tag) << content << loaded;
+        };
         QByteArray noise(4096, '\0');
         QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(noise.data()), 1024);
-        QTest::newRow("random bytes") << noise << QStringList();
-        QTest::newRow("one huge line") << QByteArray(1024 * 1024, 'x') << QStringList();
-        QTest::newRow("invalid UTF-8 and NUL")
-            << QByteArrayLiteral("[MQTT]\nDeviceIds=\xff\xfe\0\xc0\xaf\n") << QStringList();
-        QTest::newRow("section header never closed")
-            << QByteArray("[MQTT\nDeviceIds=KV-1\n") << QStringList();
-        QTest::newRow("cut in the middle of the list")
-            << QByteArray("[MQTT]\nDeviceIds=KV-1, KV-") << QStringList{"KV-1", "KV-"};
-        QTest::newRow("empties, spaces and twins")
-            << QByteArray("[MQTT]\nDeviceIds=KV-1, , \"KV 2\", KV-1, KV2\n")
-            << QStringList{"KV-1", "KV2"};
-        QTest::newRow("the list as a group")
-            << QByteArray("[MQTT]\nDeviceIds\\x=1\n[KV-1]\nmqttPass=!!notbase64!!\n")
-            << QStringList();
+        row("random bytes", noise);
+        row("one huge line", QByteArray(1024 * 1024, 'x'));
+        row("invalid UTF-8 and NUL", QByteArrayLiteral("[MQTT]\nDeviceIds=\xff\xfe\0\xc0\xaf\n"));
+        row("section header never closed", "[MQTT\nDeviceIds=KV-1\n");
+        row("cut in the middle of the list", "[MQTT]\nDeviceIds=KV-1, KV-", {"KV-1", "KV-"});
+        row("empties, spaces and twins", "[MQTT]\nDeviceIds=KV-1, , \"KV 2\", KV-1, KV2\n",
+            {"KV-1", "KV2"});
+        row("the list as a group", "[MQTT]\nDeviceIds\\x=1\n[KV-1]\nmqttPass=!!notbase64!!\n");
     }
     void corruptSettingsFile()
     {

@@ -33,13 +33,12 @@ GatewayBackup backupOf(const GatewayModel &gateway)
     return GatewayBackup::fromGateway(settings, devices, true);
 }
 
-QStringList statusTexts(const QList<FleetResult> &results)
-{
-    QStringList texts;
-    for (const FleetResult &result : results)
-        texts << FleetResult::statusText(result.status);
-    return texts;
-}
+// Gateways 2 to 6 never answer.
+const Faults allButFirstSilent{{2, Fault::Silent},
+                               {3, Fault::Silent},
+                               {4, Fault::Silent},
+                               {5, Fault::Silent},
+                               {6, Fault::Silent}};
 
 } // namespace
 
@@ -90,49 +89,37 @@ private slots:
         QTest::addColumn<QStringList>("statuses");
         QTest::addColumn<QList<int>>("saves"); // "SAVE" acknowledged by each gateway
 
+        // Statuses separated by ',', gateway 1 first.
+        const auto row = [](const QString &tag, bool cloud, FleetTask::Action action,
+                            const Faults &faults, Cut cut, const char *statuses,
+                            const QList<int> &saves = QList<int>(fleetSize, 0)) {
+            QTest::newRow(qPrintable(tag))
+                << cloud << action << faults << cut << QString(statuses).split(',') << saves;
+        };
+        using Action = FleetTask::Action;
         const Faults faults{{2, Fault::Silent}, {3, Fault::Refusing}, {4, Fault::CutList}};
-        const QList<int> none(fleetSize, 0);
         for (const bool cloud : {true, false}) {
-            const char *how = cloud ? "broker" : "LAN";
-            QTest::addRow("%s: backup", how)
-                << cloud << FleetTask::Action::Backup << faults << Cut::None
-                << QStringList{"done", "no answer", "done", "refused", "done", "done"} << none;
-            QTest::addRow("%s: check", how)
-                << cloud << FleetTask::Action::Check << faults << Cut::None
-                << QStringList{"done", "no answer", "differs", "refused", "differs", "differs"}
-                << none;
+            const QString how = cloud ? "broker: " : "LAN: ";
+            row(how + "backup", cloud, Action::Backup, faults, Cut::None,
+                "done,no answer,done,refused,done,done");
+            row(how + "check", cloud, Action::Check, faults, Cut::None,
+                "done,no answer,differs,refused,differs,differs");
             // The refusing gateway is sent nothing after its refusal, and
             // never "SAVE".
-            QTest::addRow("%s: restore", how)
-                << cloud << FleetTask::Action::Restore << faults << Cut::None
-                << QStringList{"done", "no answer", "refused", "refused", "done", "done"}
-                << QList<int>{0, 0, 0, 0, 1, 1};
+            row(how + "restore", cloud, Action::Restore, faults, Cut::None,
+                "done,no answer,refused,refused,done,done", {0, 0, 0, 0, 1, 1});
         }
-        QTest::newRow("broker: restart")
-            << true << FleetTask::Action::Restart << faults << Cut::None
-            << QStringList{"done", "no answer", "done", "done", "done", "done"} << none;
-        QTest::newRow("LAN: restart goes through the broker only")
-            << false << FleetTask::Action::Restart << Faults() << Cut::None
-            << QStringList(fleetSize, "failed") << none;
-        // Gateways 2 to 6 never answer: when the broker goes, the run still
-        // ends at once, none of them done.
-        const Faults silentButOne{{2, Fault::Silent},
-                                  {3, Fault::Silent},
-                                  {4, Fault::Silent},
-                                  {5, Fault::Silent},
-                                  {6, Fault::Silent}};
-        QTest::newRow("broker dropped mid-run")
-            << true << FleetTask::Action::Backup << silentButOne << Cut::BrokerDropped
-            << QStringList{"done", "link lost", "link lost", "link lost", "link lost", "link lost"}
-            << none;
-        QTest::newRow("LAN: links dropped mid-run")
-            << false << FleetTask::Action::Backup << silentButOne << Cut::LinkDropped
-            << QStringList{"done", "link lost", "link lost", "link lost", "link lost", "link lost"}
-            << none;
-        QTest::newRow("stopped mid-run")
-            << true << FleetTask::Action::Backup << silentButOne << Cut::Stopped
-            << QStringList{"done", "not done", "not done", "not done", "not done", "not done"}
-            << none;
+        row("broker: restart", true, Action::Restart, faults, Cut::None,
+            "done,no answer,done,done,done,done");
+        row("LAN: restart goes through the broker only", false, Action::Restart, {}, Cut::None,
+            "failed,failed,failed,failed,failed,failed");
+        // When the broker goes, the run still ends at once, none of them done.
+        row("broker dropped mid-run", true, Action::Backup, allButFirstSilent, Cut::BrokerDropped,
+            "done,link lost,link lost,link lost,link lost,link lost");
+        row("LAN: links dropped mid-run", false, Action::Backup, allButFirstSilent,
+            Cut::LinkDropped, "done,link lost,link lost,link lost,link lost,link lost");
+        row("stopped mid-run", true, Action::Backup, allButFirstSilent, Cut::Stopped,
+            "done,not done,not done,not done,not done,not done");
     }
     void eachGatewayEndsOnItsOwn()
     {
@@ -185,7 +172,10 @@ private slots:
         run.start(gateways, task);
         QVERIFY(finished.wait(20000));
 
-        QCOMPARE(statusTexts(run.results()), statuses);
+        QStringList shown;
+        for (const FleetResult &result : run.results())
+            shown << FleetResult::statusText(result.status);
+        QCOMPARE(shown, statuses);
         QList<int> saved;
         for (int i = 0; i < fleetSize; ++i) {
             saved << m_fleet->gateway(i).model().saveCount();
@@ -210,56 +200,37 @@ private slots:
         QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QStringList>("lines"); // a pattern for some line of the output each
 
-        const Faults allButOneSilent{{2, Fault::Silent},
-                                     {3, Fault::Silent},
-                                     {4, Fault::Silent},
-                                     {5, Fault::Silent},
-                                     {6, Fault::Silent}};
-        QTest::newRow("backup, all done")
-            << QStringList{"fleet", "backup", "%inventory", "--out-dir", "%dir"} << Faults()
-            << false << 0
-            << QStringList{"^gateway,name,site,device_id,status,detail,differences$",
-                           "^mqtt://KV-0006,,,KV-0006,done,written to .*KV-0006.json,$"};
-        QTest::newRow("check finds drift, as JSON lines")
-            << QStringList{"fleet", "check", "%reference", "%inventory", "--format", "json"}
-            << Faults() << false << 3
-            << QStringList{"^\\{\"detail\":.*\"deviceId\":\"KV-0001\".*\"status\":\"done\"\\}$",
-                           "\"deviceId\":\"KV-0002\",\"differences\":\\[\"change device 0: "
-                           ".*\"status\":\"differs\""};
-        QTest::newRow("one gateway silent")
-            << QStringList{"fleet", "check", "%reference", "%inventory", "--timeout", "1"}
-            << Faults{{2, Fault::Silent}} << false << 1
-            << QStringList{"^mqtt://KV-0002,,,KV-0002,no answer,"};
-        QTest::newRow("interrupted")
-            << QStringList{"fleet", "check", "%reference", "%inventory", "--timeout", "60"}
-            << allButOneSilent << true << 1
-            << QStringList{"^mqtt://KV-0001,,,KV-0001,done,",
-                           "^mqtt://KV-0006,,,KV-0006,not done,"};
-        QTest::newRow("restart needs its word") << QStringList{"fleet", "restart", "%inventory"}
-                                                << Faults() << false << 2 << QStringList();
-        QTest::newRow("bad inventory") << QStringList{"fleet", "check", "%reference", "%reference"}
-                                       << Faults() << false << 2 << QStringList();
-        QTest::newRow("password in the broker address")
-            << QStringList{"fleet",
-                           "backup",
-                           "%inventory",
-                           "--out-dir",
-                           "%dir",
-                           "--broker",
-                           "mqtt://gateway:pw@127.0.0.1"}
-            << Faults() << false << 2 << QStringList();
+        // Arguments separated by spaces.
+        const auto row = [](const char *tag, const char *args, const Faults &faults, bool interrupt,
+                            int exitStatus, const QStringList &lines = {}) {
+            QTest::newRow(tag) << QString(args).split(' ') << faults << interrupt << exitStatus
+                               << lines;
+        };
+        row("backup, all done", "fleet backup %inventory --out-dir %dir", {}, false, 0,
+            {"^gateway,name,site,device_id,status,detail,differences$",
+             "^mqtt://KV-0006,,,KV-0006,done,written to .*KV-0006.json,$"});
+        row("check finds drift, as JSON lines", "fleet check %reference %inventory --format json",
+            {}, false, 3,
+            {"^\\{\"detail\":.*\"deviceId\":\"KV-0001\".*\"status\":\"done\"\\}$",
+             "\"deviceId\":\"KV-0002\",\"differences\":\\[\"change device 0: "
+             ".*\"status\":\"differs\""});
+        row("one gateway silent", "fleet check %reference %inventory --timeout 1",
+            {{2, Fault::Silent}}, false, 1, {"^mqtt://KV-0002,,,KV-0002,no answer,"});
+        row("interrupted", "fleet check %reference %inventory --timeout 60", allButFirstSilent,
+            true, 1, {"^mqtt://KV-0001,,,KV-0001,done,", "^mqtt://KV-0006,,,KV-0006,not done,"});
+        row("restart needs its word", "fleet restart %inventory", {}, false, 2);
+        row("bad inventory", "fleet check %reference %reference", {}, false, 2);
+        row("password in the broker address",
+            "fleet backup %inventory --out-dir %dir --broker mqtt://gateway:pw@127.0.0.1", {},
+            false, 2);
         // One gateway through the broker: its device list, and nothing but it.
-        QTest::newRow("one gateway backed up through the broker")
-            << QStringList{"backup", "--device-id", "KV-0003", "-o", "-"} << Faults() << false << 0
-            << QStringList{"\"deviceId\": \"KV-0003\"", "\"name\": \"Pump drive 3\""};
-        QTest::newRow("one gateway's restore, dry run")
-            << QStringList{"restore", "%reference", "--device-id", "KV-0002", "--dry-run"}
-            << Faults() << false << 0
-            << QStringList{"^Difference",
-                           "^  \\[x\\] change device 0: ", "^  \\[x\\] delete device 1: "};
-        QTest::newRow("one gateway named twice")
-            << QStringList{"backup", "--device-id", "KV-0003", "--gateway", "127.0.0.1", "-o", "-"}
-            << Faults() << false << 2 << QStringList();
+        row("one gateway backed up through the broker", "backup --device-id KV-0003 -o -", {},
+            false, 0, {"\"deviceId\": \"KV-0003\"", "\"name\": \"Pump drive 3\""});
+        row("one gateway's restore, dry run", "restore %reference --device-id KV-0002 --dry-run",
+            {}, false, 0,
+            {"^Difference", "^  \\[x\\] change device 0: ", "^  \\[x\\] delete device 1: "});
+        row("one gateway named twice", "backup --device-id KV-0003 --gateway 127.0.0.1 -o -", {},
+            false, 2);
     }
     void commandLineReportsEveryGateway()
     {
@@ -269,9 +240,14 @@ private slots:
         QFETCH(int, exitStatus);
         QFETCH(QStringList, lines);
 
-        for (int i = 0; i < fleetSize; ++i)
+        QFile inventory(m_home.filePath("inventory.csv"));
+        QVERIFY(inventory.open(QIODevice::WriteOnly) && inventory.write("gateway\n"));
+        for (int i = 0; i < fleetSize; ++i) {
             m_fleet->gateway(i).model().setFault(faults.value(i + 1, Fault::None));
-        args.replaceInStrings("%inventory", writeInventory());
+            inventory.write("mqtt://" + m_fleet->gateway(i).model().deviceId().toUtf8() + '\n');
+        }
+        inventory.close();
+        args.replaceInStrings("%inventory", inventory.fileName());
         args.replaceInStrings("%reference", m_home.filePath("reference.json"));
         args.replaceInStrings("%dir", m_home.filePath("cli-backups"));
         if (!args.contains("--broker"))
@@ -314,18 +290,6 @@ private slots:
     }
 
 private:
-    QString writeInventory()
-    {
-        const QString path = m_home.filePath("inventory.csv");
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return {};
-        file.write("gateway\n");
-        for (int i = 0; i < fleetSize; ++i)
-            file.write("mqtt://" + m_fleet->gateway(i).model().deviceId().toUtf8() + '\n');
-        return path;
-    }
-
     QTemporaryDir m_home;
     std::unique_ptr<MosquittoBroker> m_broker;
     std::unique_ptr<GatewayFleet> m_fleet;

@@ -16,64 +16,51 @@ private slots:
         QTest::addColumn<QStringList>("gateways"); // address|name|site|broker, or empty
         QTest::addColumn<QString>("error");        // part of the refusal, or empty
 
-        QTest::newRow("both transports, default port, optional columns")
-            << QByteArray("gateway,name,site,broker\n"
-                          "tcp://127.0.0.2,Pump 1,North,\n"
-                          "mqtt://KV-0001,,South,mqtt://ops@127.0.0.1:1883\n")
-            << QStringList{"tcp://127.0.0.2:8881|Pump 1|North|",
-                           "mqtt://KV-0001||South|mqtt://ops@127.0.0.1:1883"}
-            << QString();
-        QTest::newRow("BOM, CRLF, blank lines, header case, quoted comma and quote")
-            << QByteArray("\xEF\xBB\xBFGateway,Name\r\n\r\n"
-                          "tcp://127.0.0.3:9000,\"Hall \"\"A\"\", bay 2\"\r\n,\r\n")
-            << QStringList{"tcp://127.0.0.3:9000|Hall \"A\", bay 2||"} << QString();
-        QTest::newRow("IPv6 in brackets, quoted line break")
-            << QByteArray("gateway,name\ntcp://[::1]:8881,\"two\nlines\"\n")
-            << QStringList{"tcp://[::1]:8881|two\nlines||"} << QString();
+        const auto row = [](const char *tag, const QByteArray &csv, const QStringList &gateways,
+                            const QString &error = QString()) {
+            QTest::newRow(tag) << csv << gateways << error;
+        };
+        const auto refused = [&](const char *tag, const QByteArray &csv, const QString &error) {
+            row(tag, csv, {}, error);
+        };
+        row("both transports, default port, optional columns",
+            "gateway,name,site,broker\ntcp://127.0.0.2,Pump 1,North,\n"
+            "mqtt://KV-0001,,South,mqtt://ops@127.0.0.1:1883\n",
+            {"tcp://127.0.0.2:8881|Pump 1|North|",
+             "mqtt://KV-0001||South|mqtt://ops@127.0.0.1:1883"});
+        row("BOM, CRLF, blank lines, header case, quoted comma and quote",
+            "\xEF\xBB\xBFGateway,Name\r\n\r\ntcp://127.0.0.3:9000,\"Hall \"\"A\"\", bay "
+            "2\"\r\n,\r\n",
+            {"tcp://127.0.0.3:9000|Hall \"A\", bay 2||"});
+        row("IPv6 in brackets, quoted line break",
+            "gateway,name\ntcp://[::1]:8881,\"two\nlines\"\n", {"tcp://[::1]:8881|two\nlines||"});
 
-        QTest::newRow("empty file") << QByteArray() << QStringList() << "no header row";
-        QTest::newRow("header only")
-            << QByteArray("gateway\n") << QStringList() << "lists no gateway";
-        QTest::newRow("no gateway column")
-            << QByteArray("name\nx\n") << QStringList() << "no column \"gateway\"";
-        QTest::newRow("misspelt column")
-            << QByteArray("gateway,brokers\n") << QStringList() << "unknown column \"brokers\"";
-        QTest::newRow("column twice") << QByteArray("gateway,name,Name\n") << QStringList()
-                                      << "column \"name\" appears twice";
-        QTest::newRow("unknown scheme") << QByteArray("gateway\nhttp://x\n") << QStringList()
-                                        << "line 2, column \"gateway\": \"http://x\" is neither";
-        QTest::newRow("port zero") << QByteArray("gateway\ntcp://127.0.0.1:0\n") << QStringList()
-                                   << "port is not a number";
-        QTest::newRow("port empty")
-            << QByteArray("gateway\ntcp://127.0.0.1:\n") << QStringList() << "port is not a number";
-        QTest::newRow("port too large") << QByteArray("gateway\ntcp://127.0.0.1:65536\n")
-                                        << QStringList() << "port is not a number";
-        QTest::newRow("bad host") << QByteArray("gateway\ntcp://a b\n") << QStringList()
-                                  << "not a host name";
-        QTest::newRow("wildcard device id")
-            << QByteArray("gateway\nmqtt://KV-+\n") << QStringList() << "holds \"+\"";
-        QTest::newRow("empty device id")
-            << QByteArray("gateway\nmqtt://\n") << QStringList() << "no device id";
-        QTest::newRow("same gateway twice, written differently")
-            << QByteArray("gateway\ntcp://127.0.0.1\ntcp://127.0.0.1:8881\n") << QStringList()
-            << "line 3: tcp://127.0.0.1:8881 is listed twice";
-        QTest::newRow("more fields than columns")
-            << QByteArray("gateway\ntcp://h,x\n") << QStringList() << "2 fields, the header has 1";
-        QTest::newRow("broker for a direct gateway")
-            << QByteArray("gateway,broker\ntcp://h,mqtt://u@h\n") << QStringList()
-            << "a broker for a gateway reached over tcp://";
-        QTest::newRow("unclosed quote") << QByteArray("gateway\n\"tcp://h\n") << QStringList()
-                                        << "line 2: a quoted field is not closed";
-        QTest::newRow("stray quote")
-            << QByteArray("gateway\ntcp://h\"x\"\n") << QStringList() << "a quote inside a field";
-        QTest::newRow("not UTF-8")
-            << QByteArray("gateway\ntcp://h\xff\n") << QStringList() << "not UTF-8";
-        QTest::newRow("field too long")
-            << QByteArray("gateway,name\ntcp://h," + QByteArray(600, 'x') + "\n") << QStringList()
-            << "longer than 512";
-        QTest::newRow("file too large")
-            << QByteArray("gateway\n") + QByteArray(FleetInventory::maxFileBytes, '\n')
-            << QStringList() << "larger than 4 MiB";
+        refused("empty file", "", "no header row");
+        refused("header only", "gateway\n", "lists no gateway");
+        refused("no gateway column", "name\nx\n", "no column \"gateway\"");
+        refused("misspelt column", "gateway,brokers\n", "unknown column \"brokers\"");
+        refused("column twice", "gateway,name,Name\n", "column \"name\" appears twice");
+        refused("unknown scheme", "gateway\nhttp://x\n",
+                "line 2, column \"gateway\": \"http://x\" is neither");
+        refused("port zero", "gateway\ntcp://127.0.0.1:0\n", "port is not a number");
+        refused("port empty", "gateway\ntcp://127.0.0.1:\n", "port is not a number");
+        refused("port too large", "gateway\ntcp://127.0.0.1:65536\n", "port is not a number");
+        refused("bad host", "gateway\ntcp://a b\n", "not a host name");
+        refused("wildcard device id", "gateway\nmqtt://KV-+\n", "holds \"+\"");
+        refused("empty device id", "gateway\nmqtt://\n", "no device id");
+        refused("same gateway twice, written differently",
+                "gateway\ntcp://127.0.0.1\ntcp://127.0.0.1:8881\n",
+                "line 3: tcp://127.0.0.1:8881 is listed twice");
+        refused("more fields than columns", "gateway\ntcp://h,x\n", "2 fields, the header has 1");
+        refused("broker for a direct gateway", "gateway,broker\ntcp://h,mqtt://u@h\n",
+                "a broker for a gateway reached over tcp://");
+        refused("unclosed quote", "gateway\n\"tcp://h\n", "line 2: a quoted field is not closed");
+        refused("stray quote", "gateway\ntcp://h\"x\"\n", "a quote inside a field");
+        refused("not UTF-8", "gateway\ntcp://h\xff\n", "not UTF-8");
+        refused("field too long", "gateway,name\ntcp://h," + QByteArray(600, 'x') + "\n",
+                "longer than 512");
+        refused("file too large", "gateway\n" + QByteArray(FleetInventory::maxFileBytes, '\n'),
+                "larger than 4 MiB");
     }
     void readsInventory()
     {
@@ -99,21 +86,19 @@ private slots:
         QTest::addColumn<QString>("parsed"); // user@host:port tls, or empty
         QTest::addColumn<QString>("error");
 
-        QTest::newRow("plain, default port") << "mqtt://ops@broker.example"
-                                             << "ops@broker.example:1883" << QString();
-        QTest::newRow("TLS, default port") << "mqtts://ops@127.0.0.1"
-                                           << "ops@127.0.0.1:8883 tls" << QString();
-        QTest::newRow("port given") << "mqtt://ops@127.0.0.1:1884"
-                                    << "ops@127.0.0.1:1884" << QString();
-        QTest::newRow("password in the address")
-            << "mqtt://ops:pw@127.0.0.1" << QString() << "holds a password";
-        QTest::newRow("empty password in the address")
-            << "mqtt://ops:@127.0.0.1" << QString() << "holds a password";
-        QTest::newRow("no user") << "mqtt://127.0.0.1:1883" << QString() << "no user name";
-        QTest::newRow("other scheme") << "tcp://ops@127.0.0.1" << QString() << "not mqtt://";
-        QTest::newRow("port zero")
-            << "mqtt://ops@127.0.0.1:0" << QString() << "port is not a number";
-        QTest::newRow("path") << "mqtt://ops@127.0.0.1/x" << QString() << "a path";
+        const auto row = [](const char *tag, const char *text, const QString &parsed,
+                            const QString &error = QString()) {
+            QTest::newRow(tag) << QString(text) << parsed << error;
+        };
+        row("plain, default port", "mqtt://ops@broker.example", "ops@broker.example:1883");
+        row("TLS, default port", "mqtts://ops@127.0.0.1", "ops@127.0.0.1:8883 tls");
+        row("port given", "mqtt://ops@127.0.0.1:1884", "ops@127.0.0.1:1884");
+        row("password in the address", "mqtt://ops:pw@127.0.0.1", {}, "holds a password");
+        row("empty password in the address", "mqtt://ops:@127.0.0.1", {}, "holds a password");
+        row("no user", "mqtt://127.0.0.1:1883", {}, "no user name");
+        row("other scheme", "tcp://ops@127.0.0.1", {}, "not mqtt://");
+        row("port zero", "mqtt://ops@127.0.0.1:0", {}, "port is not a number");
+        row("path", "mqtt://ops@127.0.0.1/x", {}, "a path");
     }
     void readsBrokerAddress()
     {
