@@ -39,11 +39,15 @@ void FleetRun::stop()
     for (int i = m_next; i < m_results.size(); ++i)
         end(i, FleetResult::Status::NotDone, QStringLiteral("stopped before it started"));
     m_next = int(m_results.size());
-    // Cutting the links ends every conversation in flight at once.
-    for (DirectConnection *connection : std::as_const(m_connections))
+    // Cutting the links ends every conversation in flight at once. A reply
+    // ends inside the cut, and its row's end takes it out of these maps:
+    // they are walked as copies.
+    const QList<DirectConnection *> connections = m_connections.values();
+    for (DirectConnection *connection : connections)
         connection->close();
-    for (auto it = m_cloudLinks.cbegin(); it != m_cloudLinks.cend(); ++it)
-        static_cast<CloudGatewayLink *>(it.value())->sessionChanged(false);
+    const QList<GatewayLink *> links = m_cloudLinks.values();
+    for (GatewayLink *link : links)
+        static_cast<CloudGatewayLink *>(link)->sessionChanged(false);
     startNext();
 }
 
