@@ -7,6 +7,7 @@ class TcpBridge;
 namespace QMQTT {
 class Client;
 class Message;
+struct TlsLink;
 } // namespace QMQTT
 
 // The one broker connection of cloud mode and its wiring to the backend:
@@ -23,11 +24,14 @@ public:
     MqttSession(TcpBridge *bridge, QMQTT::Client *client, QObject *parent = nullptr);
 
     QString subscribedDeviceId() const { return m_subscribedDeviceId; }
+    // "Encrypted with TLSv1.3, server certificate CN=..., valid until ...".
+    static QString describeLink(const QMQTT::TlsLink &link);
 
 private:
     void applyBrokerSettings();
     void onConnected();
     void onDisconnected();
+    void onError();
     void moveSubscriptions(const QString &deviceId);
     void publishCommand(const QString &command, const QString &topic);
     void publishRequest(const QVariantMap &data, const QString &topic);
