@@ -342,11 +342,12 @@ bool Client::setUpTls()
     return true;
 }
 
-// OpenSSL may hold decrypted bytes the socket no longer signals.
+// OpenSSL may hold bytes, read ahead from the socket, that the socket no
+// longer signals.
 bool Client::tlsPending() const
 {
     SSL *ssl = m_tlsContext && m_mosq ? static_cast<SSL *>(mosquitto_ssl_get(m_mosq)) : nullptr;
-    return ssl && SSL_pending(ssl) > 0;
+    return ssl && SSL_has_pending(ssl);
 }
 
 // An attempt that ended before the broker answered CONNECT: name the reason
@@ -531,6 +532,10 @@ void Client::onReadable()
             break;
     }
     afterLibraryCall();
+    // Stopped at the bound with bytes only OpenSSL holds: no notifier would
+    // ever call us for them.
+    if (m_state == State::Connected && tlsPending())
+        QMetaObject::invokeMethod(this, &Client::onReadable, Qt::QueuedConnection);
 }
 
 void Client::onWritable()
@@ -554,10 +559,14 @@ void Client::driveHandshake()
     socklen_t size = sizeof socketError;
     const int fd = mosquitto_socket(m_mosq);
     // A refused connection would otherwise leave the handshake retrying on
-    // a dead socket until the attempt times out.
+    // a dead socket until the attempt times out. A reset is the broker's
+    // answer to the handshake, and the handshake knows why.
     if (fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &socketError, &size) == 0
         && socketError != 0) {
-        endSession(Outcome::Failed, errnoError(socketError));
+        if (socketError == ECONNRESET || socketError == EPIPE)
+            endAttempt();
+        else
+            endSession(Outcome::Failed, errnoError(socketError));
         return;
     }
     mosquitto_loop(m_mosq, 0, 1);
