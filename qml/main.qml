@@ -103,13 +103,13 @@ ApplicationWindow {
         }
     }
 
-    // In cloud mode a broker that cannot be reached says why at once; the
-    // same reason is not shown again at every retry.
+    // In cloud mode a broker just chosen that cannot be reached says why at
+    // once; a working link that drops is only "Not Connected" in the menu.
     Connections {
         target: tcpClient
-        function onBrokerStatusChanged() {
-            if (idSelected && tcpClient.brokerError !== "")
-                showBrokerPopup(tcpClient.brokerError)
+        function onBrokerFailed(reason) {
+            if (idSelected)
+                showBrokerPopup(reason)
         }
     }
 

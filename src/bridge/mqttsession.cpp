@@ -50,6 +50,7 @@ void MqttSession::applyBrokerSettings()
     if (unchanged) {
         m_bridge->subscribetoMqttTopics();
         if (!m_client->isConnectedToHost()) {
+            m_announceFailure = true;
             m_client->connectToHost();
             m_bridge->subscribetoMqttTopics();
         }
@@ -65,6 +66,7 @@ void MqttSession::applyBrokerSettings()
     m_client->setPassword(broker.password.toUtf8());
     m_client->setTls(broker.tls);
     m_bridge->setBrokerStatus({}, {});
+    m_announceFailure = true;
     m_client->connectToHost();
 }
 
@@ -78,6 +80,7 @@ QString MqttSession::describeLink(const QMQTT::TlsLink &link)
 
 void MqttSession::onConnected()
 {
+    m_announceFailure = false;
     m_bridge->setBrokerStatus(describeLink(m_client->tlsLink()), {});
     m_bridge->ismqttConnected(true);
     m_bridge->subscribetoMqttTopics();
@@ -99,8 +102,13 @@ void MqttSession::onDisconnected()
 void MqttSession::onError()
 {
     // A refused subscription leaves the connection up: not a link failure.
-    if (!m_client->isConnectedToHost())
-        m_bridge->setBrokerStatus({}, m_client->errorString());
+    if (m_client->isConnectedToHost())
+        return;
+    m_bridge->setBrokerStatus({}, m_client->errorString());
+    if (m_announceFailure) {
+        m_announceFailure = false;
+        emit m_bridge->brokerFailed(m_client->errorString());
+    }
 }
 
 void MqttSession::moveSubscriptions(const QString &deviceId)

@@ -42,4 +42,7 @@ private:
     QString m_lastHost;
     quint16 m_lastPort = 0;
     QString m_subscribedDeviceId;
+    // Set by every application of broker settings, cleared by the first
+    // outcome: a failure then is announced, later drops and retries are not.
+    bool m_announceFailure = false;
 };

@@ -101,6 +101,8 @@ signals:
     void connectedChanged();
     void connectedChangedmqtt();
     void brokerStatusChanged();
+    // The broker just chosen cannot be reached: the reason, once per choice.
+    void brokerFailed(QString reason);
     void responseReceived(QString data);
     void errorOccurred(QString error);
     void dataMapChanged();

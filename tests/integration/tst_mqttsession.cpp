@@ -247,6 +247,7 @@ private slots:
         QVERIFY(b.watch("Kestrelvane/#"));
         QSignalSpy seen(b.peer(), &QMQTT::Client::received);
 
+        QSignalSpy announced(f.bridge.get(), &TcpBridge::brokerFailed);
         QVERIFY(f.bridge->sendTopicDeviceId("tls"));
         QTRY_VERIFY_WITH_TIMEOUT(f.bridge->connectedmqtt() || !f.bridge->brokerError().isEmpty(),
                                  10000);
@@ -254,6 +255,7 @@ private slots:
         const QString shown = connects ? f.bridge->brokerLink() : f.bridge->brokerError();
         QVERIFY2(shown.contains(outcome), qPrintable(shown));
         QCOMPARE(f.bridge->connectedmqtt(), connects);
+        QCOMPARE(announced.count(), connects ? 0 : 1); // the popup's cue
 
         // What the pages send goes out only over the verified link.
         f.bridge->sendConfigRequest("GET rs485list", "tls");
