@@ -24,6 +24,9 @@ NavigationMenu {
     ]
     currentHead: pagehead2
     linkConnected: tcpClient.connectedmqtt
+    onStatusClicked: showBrokerPopup(tcpClient.connectedmqtt ? "Connected to the broker."
+                                     : tcpClient.brokerError !== "" ? tcpClient.brokerError
+                                     : "Not connected to the broker.")
 
     // Flags first, then the page, then the header, so the page that opens
     // already sees the mode it belongs to.

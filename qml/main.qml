@@ -103,12 +103,22 @@ ApplicationWindow {
         }
     }
 
+    // In cloud mode a broker just chosen that cannot be reached says why at
+    // once; a working link that drops is only "Not Connected" in the menu.
+    Connections {
+        target: tcpClient
+        function onBrokerFailed(reason) {
+            if (idSelected)
+                showBrokerPopup(reason)
+        }
+    }
+
     // Closes by "OK", Escape or a click outside.
     ModalPopup {
         id: brokerPopup
         objectName: "brokerPopup"
         width: 420
-        height: 200
+        height: brokerLink.visible ? 260 : 200
         initialFocus: brokerOkButton
         anchors.centerIn: Overlay.overlay
         background: Rectangle {
@@ -131,6 +141,20 @@ ApplicationWindow {
                 wrapMode: Text.WordWrap
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter
+                textFormat: Text.PlainText
+            }
+            // Whether the link is encrypted, and by what, while it is up.
+            Text {
+                id: brokerLink
+                objectName: "brokerLink"
+                Layout.fillWidth: true
+                visible: text !== ""
+                text: tcpClient.brokerLink
+                color: "#a0b8cc"
+                font.pixelSize: 13
+                font.family: qcksnd.name
+                wrapMode: Text.WordWrap
+                horizontalAlignment: Text.AlignHCenter
                 textFormat: Text.PlainText
             }
             PrimaryButton {

@@ -10,7 +10,7 @@ packages=(
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtqml-workerscript
     qml6-module-qttest qt6-qpa-plugins qml6-module-qtquick-dialogs
     qml6-module-qt-labs-folderlistmodel
-    libmosquitto-dev mosquitto mosquitto-clients
+    libmosquitto-dev libssl-dev openssl mosquitto mosquitto-clients
     xvfb xauth imagemagick fonts-quicksand libgl1-mesa-dri
     librsvg2-bin dpkg-dev file desktop-file-utils appstream
 )

@@ -19,6 +19,8 @@ Rectangle {
     default property alias bottomItems: bottomArea.data
 
     signal entryClicked(var entry)
+    // The status line asks for the details of the link behind it.
+    signal statusClicked()
 
     color: Palette.window
     implicitWidth: 220
@@ -135,6 +137,11 @@ Rectangle {
                 color: "white"
                 font.pixelSize: 13
                 font.family: qcksnd.name
+                MouseArea {
+                    anchors.fill: parent
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: menu.statusClicked()
+                }
             }
         }
 

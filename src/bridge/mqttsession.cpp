@@ -30,7 +30,8 @@ MqttSession::MqttSession(TcpBridge *bridge, QMQTT::Client *client, QObject *pare
     connect(client, &QMQTT::Client::subscribed, this, [](const QString &topic, quint8 qos) {
         qCDebug(lcBridge) << "Subscribe ack for" << topic << "qos" << int(qos);
     });
-    // Errors need no reaction: every failed attempt ends in disconnected().
+    // Every failed attempt ends in disconnected(); the reason is shown.
+    connect(client, &QMQTT::Client::error, this, &MqttSession::onError);
 }
 
 void MqttSession::applyBrokerSettings()
@@ -44,10 +45,12 @@ void MqttSession::applyBrokerSettings()
 
     const bool unchanged = host == m_lastHost && port == m_lastPort
                            && m_client->username() == broker.user
-                           && QString::fromUtf8(m_client->password()) == broker.password;
+                           && QString::fromUtf8(m_client->password()) == broker.password
+                           && m_client->tls() == broker.tls;
     if (unchanged) {
         m_bridge->subscribetoMqttTopics();
         if (!m_client->isConnectedToHost()) {
+            m_announceFailure = true;
             m_client->connectToHost();
             m_bridge->subscribetoMqttTopics();
         }
@@ -61,11 +64,24 @@ void MqttSession::applyBrokerSettings()
     m_client->setPort(quint16(port));
     m_client->setUsername(broker.user);
     m_client->setPassword(broker.password.toUtf8());
+    m_client->setTls(broker.tls);
+    m_bridge->setBrokerStatus({}, {});
+    m_announceFailure = true;
     m_client->connectToHost();
+}
+
+QString MqttSession::describeLink(const QMQTT::TlsLink &link)
+{
+    if (!link.isEncrypted())
+        return QStringLiteral("Not encrypted (plain TCP)");
+    return QStringLiteral("Encrypted with %1, server certificate %2, valid until %3")
+        .arg(link.protocol, link.subject, link.expires.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void MqttSession::onConnected()
 {
+    m_announceFailure = false;
+    m_bridge->setBrokerStatus(describeLink(m_client->tlsLink()), {});
     m_bridge->ismqttConnected(true);
     m_bridge->subscribetoMqttTopics();
 }
@@ -74,12 +90,25 @@ void MqttSession::onConnected()
 // in another disconnected(), which schedules the next one.
 void MqttSession::onDisconnected()
 {
+    m_bridge->setBrokerStatus({}, m_bridge->brokerError());
     m_bridge->ismqttConnected(false);
     QTimer::singleShot(retryDelayMs, Qt::CoarseTimer, QCoreApplication::instance(),
                        [client = QPointer<QMQTT::Client>(m_client)] {
                            if (client && !client->isConnectedToHost())
                                client->connectToHost();
                        });
+}
+
+void MqttSession::onError()
+{
+    // A refused subscription leaves the connection up: not a link failure.
+    if (m_client->isConnectedToHost())
+        return;
+    m_bridge->setBrokerStatus({}, m_client->errorString());
+    if (m_announceFailure) {
+        m_announceFailure = false;
+        emit m_bridge->brokerFailed(m_client->errorString());
+    }
 }
 
 void MqttSession::moveSubscriptions(const QString &deviceId)

@@ -7,6 +7,7 @@ class TcpBridge;
 namespace QMQTT {
 class Client;
 class Message;
+struct TlsLink;
 } // namespace QMQTT
 
 // The one broker connection of cloud mode and its wiring to the backend:
@@ -23,11 +24,14 @@ public:
     MqttSession(TcpBridge *bridge, QMQTT::Client *client, QObject *parent = nullptr);
 
     QString subscribedDeviceId() const { return m_subscribedDeviceId; }
+    // "Encrypted with TLSv1.3, server certificate CN=..., valid until ...".
+    static QString describeLink(const QMQTT::TlsLink &link);
 
 private:
     void applyBrokerSettings();
     void onConnected();
     void onDisconnected();
+    void onError();
     void moveSubscriptions(const QString &deviceId);
     void publishCommand(const QString &command, const QString &topic);
     void publishRequest(const QVariantMap &data, const QString &topic);
@@ -38,4 +42,7 @@ private:
     QString m_lastHost;
     quint16 m_lastPort = 0;
     QString m_subscribedDeviceId;
+    // Set by every application of broker settings, cleared by the first
+    // outcome: a failure then is announced, later drops and retries are not.
+    bool m_announceFailure = false;
 };

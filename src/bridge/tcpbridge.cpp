@@ -410,6 +410,15 @@ void TcpBridge::ismqttConnected(bool yesOrNo)
     emit connectedChangedmqtt();
 }
 
+void TcpBridge::setBrokerStatus(const QString &link, const QString &error)
+{
+    if (link == m_brokerLink && error == m_brokerError)
+        return;
+    m_brokerLink = link;
+    m_brokerError = error;
+    emit brokerStatusChanged();
+}
+
 void TcpBridge::sendSubRequest(QVariantMap data, QString topic)
 {
     if (!TopicScheme::isUsableDeviceId(topic)) {

@@ -47,6 +47,10 @@ class TcpBridge : public QObject
         bool deviceListMqttIncomplete READ isDeviceListMqttIncomplete NOTIFY deviceListMqttChanged)
     Q_PROPERTY(bool connectedmqtt READ connectedmqtt NOTIFY connectedChangedmqtt)
     Q_PROPERTY(QStringList deviceIds READ deviceIds NOTIFY deviceIdsChanged)
+    // How the broker link is protected while it is up, and why the last
+    // attempt failed (empty once connected): set by the MQTT session.
+    Q_PROPERTY(QString brokerLink READ brokerLink NOTIFY brokerStatusChanged)
+    Q_PROPERTY(QString brokerError READ brokerError NOTIFY brokerStatusChanged)
     // The same logs as lines, for the views: see LogStore.
     Q_PROPERTY(LogStore *logLines READ logLines CONSTANT)
     Q_PROPERTY(LogStore *terminalLogLines READ terminalLogLines CONSTANT)
@@ -91,6 +95,9 @@ public:
     // The broker settings of the selected cloud device, for the MQTT session.
     const BrokerSettings &cloudBroker() const { return m_registry.broker(); }
     QString selectedDeviceId() const { return m_registry.selectedDeviceId(); }
+    QString brokerLink() const { return m_brokerLink; }
+    QString brokerError() const { return m_brokerError; }
+    void setBrokerStatus(const QString &link, const QString &error);
 
     // The conversations for whoever waits on each command's reply (a change
     // sequence, backup, restore): over this backend's command connection,
@@ -103,6 +110,9 @@ signals:
     void logChanged();
     void connectedChanged();
     void connectedChangedmqtt();
+    void brokerStatusChanged();
+    // The broker just chosen cannot be reached: the reason, once per choice.
+    void brokerFailed(QString reason);
     void responseReceived(QString data);
     void errorOccurred(QString error);
     void dataMapChanged();
@@ -199,6 +209,8 @@ private:
     QTcpSocket *m_socket = nullptr;
     bool m_connected = false;
     bool m_connectedmqtt = false;
+    QString m_brokerLink;
+    QString m_brokerError;
     QVariantMap m_dataMap;
     QString m_currentCommand;
     bool m_readingRegistered = false;

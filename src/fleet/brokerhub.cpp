@@ -21,6 +21,7 @@ BrokerHub::BrokerHub(const BrokerSettings &broker, QObject *parent)
     m_client->setPort(broker.port.toUShort());
     m_client->setUsername(broker.user);
     m_client->setPassword(broker.password.toUtf8());
+    m_client->setTls(broker.tls);
     m_client->setCleanSession(true);
     m_client->setKeepAlive(30);
     m_guard.setSingleShot(true);

@@ -1,9 +1,8 @@
 #include "fleetcli.h"
 
-#include "brokeraddress.h"
+#include "brokeroptions.h"
 #include "fleetreport.h"
 #include "fleetrun.h"
-#include "settingsstore.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -38,12 +37,8 @@ const QString usage = QStringLiteral(
     "    settings only over the LAN.\n"
     "  --jobs N               gateways in flight at once (default 16)\n"
     "  --format csv|json      one result per gateway on the standard output (csv)\n"
-    "  --broker mqtt[s]://USER@HOST[:PORT]\n"
-    "                         the broker of mqtt:// rows without a broker column;\n"
-    "                         otherwise the one a direct visit stored for the id\n"
-    "  --password-file FILE   the broker password (owner-only file); else the\n"
-    "                         environment variable KV_BROKER_PASSWORD\n"
-    "  --timeout SECONDS      how long a gateway may take to answer (10)\n"
+    "  --timeout SECONDS      how long a gateway may take to answer (10)\n");
+const QString exitStatus = QStringLiteral(
     "  Exit status: 0 all done, 1 any gateway failed, 2 bad usage or a bad file,\n"
     "  3 check found differences. Ctrl-C stops sending and prints what went through.\n");
 
@@ -105,7 +100,7 @@ int badUsage(QTextStream &err, const QString &what)
 
 QString fleetCommandHelp()
 {
-    return usage;
+    return usage + exitStatus;
 }
 
 int runFleetCommand(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -121,17 +116,17 @@ int runFleetCommand(const QStringList &args, QTextStream &out, QTextStream &err)
                                   QStringLiteral("16"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"),
                                     QStringLiteral("csv"));
-    const QCommandLineOption broker(QStringLiteral("broker"), QString(), QStringLiteral("URL"));
-    const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(),
-                                          QStringLiteral("FILE"));
+    BrokerOptions brokers;
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(),
                                      QStringLiteral("SECONDS"), QStringLiteral("10"));
-    parser.addOptions(
-        {help, outDir, passwords, dryRun, confirm, jobs, format, broker, passwordFile, timeout});
+    parser.addOptions({help, outDir, passwords, dryRun, confirm, jobs, format, timeout});
+    brokers.addTo(parser);
     if (!parser.parse(QStringList{QStringLiteral("fleet")} + args))
         return badUsage(err, parser.errorText());
     if (parser.isSet(help)) {
-        out << "Usage:\n" << usage;
+        out << "Usage:\n"
+            << usage << "  The broker of mqtt:// rows without a broker column:\n"
+            << BrokerOptions::help() << exitStatus;
         return AllDone;
     }
 
@@ -208,59 +203,22 @@ int runFleetCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return BadUsage;
     }
 
-    // The password is read once, and only when a row needs a broker.
-    std::optional<BrokerAddress> defaultBroker;
-    if (parser.isSet(broker)) {
-        const BrokerAddress::ParseResult parsed = BrokerAddress::parse(parser.value(broker));
-        if (!parsed.address)
-            return badUsage(err, QStringLiteral("--broker %1").arg(parsed.error));
-        defaultBroker = parsed.address;
-    }
-    std::optional<QString> password;
-    QString passwordError;
-    if (parser.isSet(passwordFile)) {
-        const BrokerAddress::PasswordResult read =
-            BrokerAddress::readPasswordFile(parser.value(passwordFile));
-        if (!read.password)
-            return badUsage(err, read.error);
-        password = read.password;
-    } else if (qEnvironmentVariableIsSet("KV_BROKER_PASSWORD")) {
-        password = qEnvironmentVariable("KV_BROKER_PASSWORD");
-    }
+    QString problem;
+    if (!brokers.read(parser, &problem))
+        return badUsage(err, problem);
+    // Every broker the rows name is checked before anything is sent.
     for (const FleetInventory::Gateway &gateway : inventory.inventory->gateways) {
-        if (gateway.broker.isEmpty())
-            continue;
-        const BrokerAddress::ParseResult parsed = BrokerAddress::parse(gateway.broker);
-        if (!parsed.address)
+        if (!gateway.broker.isEmpty() && !brokers.settingsFor(gateway.broker, {}, &problem))
             return badUsage(err, QStringLiteral("inventory line %1, column \"broker\": %2")
                                      .arg(gateway.line)
-                                     .arg(parsed.error));
-        if (!password)
-            return badUsage(err, QStringLiteral("inventory line %1 names a broker: give its "
-                                                "password in KV_BROKER_PASSWORD or with "
-                                                "--password-file")
-                                     .arg(gateway.line));
+                                     .arg(problem));
     }
-    if (defaultBroker && !password)
-        return badUsage(err, QStringLiteral("--broker needs its password in KV_BROKER_PASSWORD or "
-                                            "a --password-file"));
 
     FleetRun run;
     run.setJobs(jobCount);
     run.setConnectTimeout(task.replyMs);
-    run.setBrokerLookup([&](const FleetInventory::Gateway &gateway,
-                            QString *error) -> std::optional<BrokerSettings> {
-        if (!gateway.broker.isEmpty())
-            return BrokerAddress::parse(gateway.broker).address->settings(*password);
-        if (defaultBroker)
-            return defaultBroker->settings(*password);
-        const BrokerSettings stored = SettingsStore::readBrokerSettings(gateway.deviceId);
-        if (stored.isComplete())
-            return stored;
-        *error = QStringLiteral("no broker known for %1: connect to it once in direct mode, or "
-                                "give --broker")
-                     .arg(gateway.deviceId);
-        return std::nullopt;
+    run.setBrokerLookup([&brokers](const FleetInventory::Gateway &gateway, QString *error) {
+        return brokers.settingsFor(gateway.broker, gateway.deviceId, error);
     });
 
     if (!json)

@@ -1,10 +1,9 @@
 #include "fleetcommands.h"
 
 #include "backupsession.h"
-#include "brokeraddress.h"
 #include "brokerhub.h"
+#include "brokeroptions.h"
 #include "cloudgatewaylink.h"
-#include "settingsstore.h"
 #include "tcpbridge.h"
 #include "topicscheme.h"
 
@@ -51,11 +50,6 @@ const QCommandLineOption gatewayOption(QStringLiteral("gateway"), QStringLiteral
 const QCommandLineOption deviceIdOption(QStringLiteral("device-id"),
                                         QStringLiteral("Gateway through its broker"),
                                         QStringLiteral("ID"));
-const QCommandLineOption brokerOption(QStringLiteral("broker"), QStringLiteral("Broker"),
-                                      QStringLiteral("URL"));
-const QCommandLineOption passwordFileOption(QStringLiteral("password-file"),
-                                            QStringLiteral("Broker password file"),
-                                            QStringLiteral("FILE"));
 
 int badUsage(QTextStream &err, const QString &command, const QString &problem, const QString &usage)
 {
@@ -69,18 +63,19 @@ int badUsage(QTextStream &err, const QString &command, const QString &problem, c
 // positional arguments named in `positionals` are required. Returns -1 when
 // they are what the usage says, else the exit status (help printed: 0; bad
 // usage: 2).
-int parse(QCommandLineParser &parser, const QStringList &args, const QStringList &positionals,
-          QTextStream &out, QTextStream &err, const QString &usage)
+int parse(QCommandLineParser &parser, BrokerOptions &brokers, const QStringList &args,
+          const QStringList &positionals, QTextStream &out, QTextStream &err, const QString &usage)
 {
     const QString command = usage.section(QLatin1Char(' '), 1, 1);
-    parser.addOptions({gatewayOption, deviceIdOption, brokerOption, passwordFileOption});
+    parser.addOptions({gatewayOption, deviceIdOption});
+    brokers.addTo(parser);
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Show this help"));
     parser.addOption(helpOption);
     if (!parser.parse(QStringList{QStringLiteral("kestrelvane-config")} + args))
         return badUsage(err, command, parser.errorText(), usage);
     if (parser.isSet(helpOption)) {
-        out << "Usage: " << usage << cloudOptions << exitCodes;
+        out << "Usage: " << usage << cloudOptions << BrokerOptions::help() << exitCodes;
         return BackupSession::Done;
     }
     const QStringList given = parser.positionalArguments();
@@ -99,48 +94,13 @@ int parse(QCommandLineParser &parser, const QStringList &args, const QStringList
     if (direct && cloud)
         return badUsage(err, command, QStringLiteral("--gateway and --device-id name two gateways"),
                         usage);
-    if (direct && (parser.isSet(brokerOption) || parser.isSet(passwordFileOption)))
-        return badUsage(err, command,
-                        QStringLiteral("--broker and --password-file go with --device-id"), usage);
+    if (direct && brokers.isSet(parser))
+        return badUsage(err, command, QStringLiteral("the broker's options go with --device-id"),
+                        usage);
+    QString problem;
+    if (!brokers.read(parser, &problem))
+        return badUsage(err, command, problem, usage);
     return -1;
-}
-
-// The broker of a gateway named by --device-id: the one given, with its
-// password from a file or the environment (never from the command line), or
-// the one a direct visit stored for that id. Empty, with `problem` set,
-// when none can be had.
-std::optional<BrokerSettings> brokerOf(const QCommandLineParser &parser, QString *problem)
-{
-    const QString id = parser.value(deviceIdOption);
-    if (!parser.isSet(brokerOption)) {
-        const BrokerSettings stored = SettingsStore::readBrokerSettings(id);
-        if (stored.isComplete())
-            return stored;
-        *problem = QStringLiteral("no broker known for %1: connect to it once in direct mode, or "
-                                  "give --broker")
-                       .arg(id);
-        return std::nullopt;
-    }
-    const BrokerAddress::ParseResult address = BrokerAddress::parse(parser.value(brokerOption));
-    if (!address.address) {
-        *problem = QStringLiteral("--broker %1").arg(address.error);
-        return std::nullopt;
-    }
-    if (parser.isSet(passwordFileOption)) {
-        const BrokerAddress::PasswordResult read =
-            BrokerAddress::readPasswordFile(parser.value(passwordFileOption));
-        if (!read.password) {
-            *problem = read.error;
-            return std::nullopt;
-        }
-        return address.address->settings(*read.password);
-    }
-    if (!qEnvironmentVariableIsSet("KV_BROKER_PASSWORD")) {
-        *problem = QStringLiteral("--broker needs its password in KV_BROKER_PASSWORD or a "
-                                  "--password-file");
-        return std::nullopt;
-    }
-    return address.address->settings(qEnvironmentVariable("KV_BROKER_PASSWORD"));
 }
 
 // The host of a HOST[:PORT] gateway address (an IPv6 address in brackets
@@ -181,8 +141,8 @@ struct HeadlessSession
 
     // Aims the session at the gateway the options name. Returns -1 when it
     // is ready, else the exit status (bad usage: 2; broker not reached: 1).
-    int aim(const QCommandLineParser &parser, QTextStream &err, const QString &command,
-            const QString &usage)
+    int aim(const QCommandLineParser &parser, const BrokerOptions &brokers, QTextStream &err,
+            const QString &command, const QString &usage)
     {
         if (!parser.isSet(deviceIdOption)) {
             QString problem;
@@ -198,7 +158,7 @@ struct HeadlessSession
                             QStringLiteral("the device id '%1' holds '+', '#' or '/'").arg(id),
                             usage);
         QString problem;
-        const std::optional<BrokerSettings> broker = brokerOf(parser, &problem);
+        const std::optional<BrokerSettings> broker = brokers.settingsFor({}, id, &problem);
         if (!broker)
             return badUsage(err, command, problem, usage);
         err << "Through the broker only the gateway's RS-485 device list is read and written; "
@@ -266,19 +226,21 @@ QString fleetCommandsHelp()
 int runBackupCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
+    BrokerOptions brokers;
     const QCommandLineOption outputOption(QStringLiteral("o"), QStringLiteral("Backup file"),
                                           QStringLiteral("FILE"));
     const QCommandLineOption passwordsOption(QStringLiteral("with-passwords"),
                                              QStringLiteral("Include the passwords"));
     parser.addOption(outputOption);
     parser.addOption(passwordsOption);
-    if (const int status = parse(parser, args, {}, out, err, backupUsage); status >= 0)
+    if (const int status = parse(parser, brokers, args, {}, out, err, backupUsage); status >= 0)
         return status;
     if (parser.value(outputOption).isEmpty())
         return badUsage(err, QStringLiteral("backup"), QStringLiteral("missing -o FILE"),
                         backupUsage);
     HeadlessSession headless;
-    if (const int status = headless.aim(parser, err, QStringLiteral("backup"), backupUsage);
+    if (const int status =
+            headless.aim(parser, brokers, err, QStringLiteral("backup"), backupUsage);
         status >= 0)
         return status;
 
@@ -309,17 +271,20 @@ int runBackupCommand(const QStringList &args, QTextStream &out, QTextStream &err
 int runRestoreCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
+    BrokerOptions brokers;
     const QCommandLineOption dryRunOption(QStringLiteral("dry-run"),
                                           QStringLiteral("Print the difference only"));
     const QCommandLineOption keepOption(QStringLiteral("keep-identity"),
                                         QStringLiteral("Keep the file's topics and static IP"));
     parser.addOption(dryRunOption);
     parser.addOption(keepOption);
-    if (const int status = parse(parser, args, {QStringLiteral("FILE")}, out, err, restoreUsage);
+    if (const int status =
+            parse(parser, brokers, args, {QStringLiteral("FILE")}, out, err, restoreUsage);
         status >= 0)
         return status;
     HeadlessSession headless;
-    if (const int status = headless.aim(parser, err, QStringLiteral("restore"), restoreUsage);
+    if (const int status =
+            headless.aim(parser, brokers, err, QStringLiteral("restore"), restoreUsage);
         status >= 0)
         return status;
     BackupSession &session = headless.session;

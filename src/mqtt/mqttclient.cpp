@@ -1,15 +1,20 @@
 #include "mqttclient.h"
 
+#include "tlscontext.h"
+
 #include <QCoreApplication>
 #include <QHostInfo>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
+#include <QSslSocket>
 
 #include <mosquitto.h>
+#include <openssl/ssl.h>
 
 #include <cerrno>
 #include <poll.h>
+#include <sys/socket.h>
 
 namespace QMQTT {
 
@@ -23,6 +28,9 @@ constexpr int miscIntervalMs = 1000;
 // Packets read per readable notification before the event loop gets its turn
 // again; bounds the time spent in one call under a flood.
 constexpr int maxPacketsPerRead = 256;
+// How long a plain attempt the broker closed unanswered waits to learn
+// whether the port speaks TLS instead.
+constexpr int tlsProbeMs = 3000;
 
 void initLibraryOnce()
 {
@@ -82,6 +90,28 @@ ClientError errnoError(int error)
         return SocketRemoteHostClosedError;
     default:
         return SocketNetworkError;
+    }
+}
+
+QString describeError(ClientError error, const QString &host, quint16 port)
+{
+    const QString where = QStringLiteral("%1:%2").arg(host).arg(port);
+    switch (error) {
+    case SocketConnectionRefusedError:
+        return QStringLiteral("The broker at %1 refused the connection.").arg(where);
+    case SocketHostNotFoundError:
+        return QStringLiteral("The broker host %1 was not found.").arg(host);
+    case SocketTimeoutError:
+        return QStringLiteral("The broker at %1 did not answer in time.").arg(where);
+    case SocketRemoteHostClosedError:
+        return QStringLiteral("The broker at %1 closed the connection.").arg(where);
+    case MqttBadUserNameOrPasswordError:
+    case MqttNotAuthorizedError:
+        return QStringLiteral("The broker at %1 refused the user name or password.").arg(where);
+    case MqttNoPingResponseError:
+        return QStringLiteral("The broker at %1 stopped answering.").arg(where);
+    default:
+        return QStringLiteral("The connection to the broker at %1 failed.").arg(where);
     }
 }
 
@@ -234,16 +264,27 @@ void Client::onLookedUp(const QHostInfo &info)
 
 void Client::openSocket(const QHostAddress &address)
 {
+    m_address = address;
     if (!resetMosquitto()) {
         endSession(Outcome::Failed, SocketResourceError);
         return;
     }
     m_state = State::Connecting;
+    if (m_tls.enabled && !setUpTls()) {
+        endSession(Outcome::Failed, m_tlsContext->error(), m_tlsContext->errorString());
+        return;
+    }
 
     // The address is numeric, so libmosquitto's own name lookup returns at once.
     errno = 0;
     const int rc = mosquitto_connect_async(m_mosq, address.toString().toUtf8().constData(), m_port,
                                            m_keepAlive);
+    // A handshake that fails at once ends here; libmosquitto reports a TLS
+    // failure while writing as a protocol error of the socket.
+    if (m_tlsContext && (rc == MOSQ_ERR_TLS || (rc == MOSQ_ERR_ERRNO && errno == EPROTO))) {
+        endAttempt();
+        return;
+    }
     if (rc != MOSQ_ERR_SUCCESS) {
         endSession(Outcome::Failed, rc == MOSQ_ERR_ERRNO ? errnoError(errno) : SocketNetworkError);
         return;
@@ -258,6 +299,9 @@ bool Client::resetMosquitto()
         unwatchSocket();
         mosquitto_destroy(m_mosq);
     }
+    m_tlsContext.reset();
+    m_libraryLog.clear();
+    m_link = {};
     m_mosq = mosquitto_new(m_clientId.toUtf8().constData(), m_cleanSession, this);
     if (!m_mosq)
         return false;
@@ -276,6 +320,7 @@ bool Client::resetMosquitto()
     mosquitto_unsubscribe_callback_set(m_mosq, &Client::onUnsubscribeCallback);
     mosquitto_publish_callback_set(m_mosq, &Client::onPublishCallback);
     mosquitto_message_callback_set(m_mosq, &Client::onMessageCallback);
+    mosquitto_log_callback_set(m_mosq, &Client::onLogCallback);
 
     m_connackRefused = false;
     m_connackError = UnknownError;
@@ -286,6 +331,80 @@ bool Client::resetMosquitto()
     m_pendingSubscribes.clear();
     m_pendingUnsubscribes.clear();
     return true;
+}
+
+// The library gets our own OpenSSL context: it checks the host name and
+// keeps the reason a check failed.
+bool Client::setUpTls()
+{
+    m_tlsContext = std::make_unique<TlsContext>();
+    if (!m_tlsContext->setUp(m_tls, m_hostName))
+        return false;
+    mosquitto_int_option(m_mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0);
+    mosquitto_void_option(m_mosq, MOSQ_OPT_SSL_CTX, m_tlsContext->handle());
+    return true;
+}
+
+// OpenSSL may hold bytes, read ahead from the socket, that the socket no
+// longer signals.
+bool Client::tlsPending() const
+{
+    SSL *ssl = m_tlsContext && m_mosq ? static_cast<SSL *>(mosquitto_ssl_get(m_mosq)) : nullptr;
+    return ssl && SSL_has_pending(ssl);
+}
+
+// An attempt that ended before the broker answered CONNECT: name the reason
+// as precisely as the transport lets us.
+void Client::endAttempt()
+{
+    if (m_tlsContext) {
+        const ClientError dropped = dropError();
+        if (dropped == SocketConnectionRefusedError || dropped == SocketHostNotFoundError) {
+            endSession(Outcome::Failed, dropped);
+            return;
+        }
+        QString text;
+        const QString reason =
+            m_libraryLog.isEmpty() ? TlsContext::takeLibraryError() : m_libraryLog;
+        const ClientError error = m_tlsContext->failure(m_port, reason, &text);
+        endSession(Outcome::Failed, error, text);
+        return;
+    }
+    const ClientError dropped = dropError();
+    if (dropped == SocketConnectionRefusedError || dropped == SocketResourceError)
+        endSession(Outcome::Failed, dropped);
+    else
+        probeForTls(dropped);
+}
+
+// A TLS listener closes a plain CONNECT without a word; a handshake of our
+// own, that sends nothing else and checks nothing, tells whether it is one.
+void Client::probeForTls(ClientError otherwise)
+{
+    if (!QSslSocket::supportsSsl()) {
+        endSession(Outcome::Failed, otherwise);
+        return;
+    }
+    unwatchSocket();
+    mosquitto_destroy(m_mosq);
+    m_mosq = nullptr;
+    m_probe = new QSslSocket(this);
+    m_probe->setPeerVerifyMode(QSslSocket::VerifyNone);
+    connect(m_probe, &QSslSocket::encrypted, this, [this] { finishProbe(TlsExpectedError); });
+    connect(m_probe, &QSslSocket::errorOccurred, this,
+            [this, otherwise] { finishProbe(otherwise); });
+    QTimer::singleShot(tlsProbeMs, m_probe, [this, otherwise] { finishProbe(otherwise); });
+    m_probe->connectToHostEncrypted(m_address.toString(), m_port);
+}
+
+void Client::finishProbe(ClientError error)
+{
+    endSession(Outcome::Failed, error,
+               error == TlsExpectedError
+                   ? QStringLiteral("The broker expects TLS on port %1, but this broker's entry "
+                                    "asks for plain TCP.")
+                         .arg(m_port)
+                   : QString());
 }
 
 void Client::watchSocket(int fd)
@@ -332,16 +451,25 @@ void Client::afterLibraryCall()
         return;
     const int fd = mosquitto_socket(m_mosq);
     if (m_dropped || m_connackRefused || fd < 0) {
-        endSession(Outcome::Failed, dropError());
+        if (m_state == State::Connecting && !m_connackRefused)
+            endAttempt();
+        else
+            endSession(Outcome::Failed, dropError());
         return;
     }
     watchSocket(fd);
     m_writeNotifier->setEnabled(mosquitto_want_write(m_mosq));
 }
 
-void Client::endSession(Outcome outcome, ClientError error)
+void Client::endSession(Outcome outcome, ClientError error, const QString &text)
 {
     const bool wasActive = m_state != State::Idle;
+    if (m_probe) {
+        m_probe->disconnect(this);
+        m_probe->abort();
+        m_probe->deleteLater();
+        m_probe = nullptr;
+    }
     ++m_attempt;
     m_state = State::Idle;
     abortLookup();
@@ -352,12 +480,17 @@ void Client::endSession(Outcome outcome, ClientError error)
         mosquitto_destroy(m_mosq);
         m_mosq = nullptr;
     }
+    m_tlsContext.reset();
+    m_link = {};
     m_pendingPublishes.clear();
     m_pendingSubscribes.clear();
     m_pendingUnsubscribes.clear();
 
     if (!wasActive || outcome == Outcome::Silent)
         return;
+    m_errorString = outcome == Outcome::Disconnected ? QString()
+                    : !text.isEmpty()                ? text
+                                                     : describeError(error, m_hostName, m_port);
     if (outcome == Outcome::Failed)
         enqueue(Event{Event::Kind::Error, error, {}, 0, {}});
     enqueue(Event{Event::Kind::Disconnected, UnknownError, {}, 0, {}});
@@ -388,23 +521,58 @@ void Client::onReadable()
 {
     if (!m_mosq)
         return;
+    if (m_state == State::Connecting && m_tlsContext) {
+        driveHandshake();
+        return;
+    }
     // libmosquitto reads only a packet or so per call: drain what the socket
     // holds now, up to a bound, before handing back to the event loop.
     for (int i = 0; i < maxPacketsPerRead && m_mosq; ++i) {
         mosquitto_loop_read(m_mosq, 1);
         if (m_dropped || m_connackRefused || mosquitto_socket(m_mosq) < 0)
             break;
-        if (!socketReadable(mosquitto_socket(m_mosq)))
+        if (!socketReadable(mosquitto_socket(m_mosq)) && !tlsPending())
             break;
     }
     afterLibraryCall();
+    // Stopped at the bound with bytes only OpenSSL holds: no notifier would
+    // ever call us for them.
+    if (m_state == State::Connected && tlsPending())
+        QMetaObject::invokeMethod(this, &Client::onReadable, Qt::QueuedConnection);
 }
 
 void Client::onWritable()
 {
     if (!m_mosq)
         return;
+    if (m_state == State::Connecting && m_tlsContext) {
+        driveHandshake();
+        return;
+    }
     mosquitto_loop_write(m_mosq, 1);
+    afterLibraryCall();
+}
+
+// Until the broker has answered CONNECT the TLS handshake may still be under
+// way, and only mosquitto_loop() carries it on; it does not wait here, the
+// notifiers said the socket is ready.
+void Client::driveHandshake()
+{
+    int socketError = 0;
+    socklen_t size = sizeof socketError;
+    const int fd = mosquitto_socket(m_mosq);
+    // A refused connection would otherwise leave the handshake retrying on
+    // a dead socket until the attempt times out. A reset is the broker's
+    // answer to the handshake, and the handshake knows why.
+    if (fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &socketError, &size) == 0
+        && socketError != 0) {
+        if (socketError == ECONNRESET || socketError == EPIPE)
+            endAttempt();
+        else
+            endSession(Outcome::Failed, errnoError(socketError));
+        return;
+    }
+    mosquitto_loop(m_mosq, 0, 1);
     afterLibraryCall();
 }
 
@@ -425,7 +593,7 @@ void Client::onConnectTimeout()
 // The callbacks below run inside libmosquitto calls. They only record and
 // queue; nothing here calls back into the library or emits a signal.
 
-void Client::onConnectCallback(mosquitto *, void *obj, int rc)
+void Client::onConnectCallback(mosquitto *mosq, void *obj, int rc)
 {
     auto *self = static_cast<Client *>(obj);
     if (rc != 0) {
@@ -435,6 +603,9 @@ void Client::onConnectCallback(mosquitto *, void *obj, int rc)
     }
     self->m_state = State::Connected;
     self->m_connectTimer.stop();
+    self->m_errorString.clear();
+    if (self->m_tlsContext)
+        self->m_link = TlsContext::describe(static_cast<SSL *>(mosquitto_ssl_get(mosq)));
     self->enqueue(Event{Event::Kind::Connected, UnknownError, {}, 0, {}});
 }
 
@@ -488,6 +659,19 @@ void Client::onMessageCallback(mosquitto *, void *obj, const mosquitto_message *
                     QByteArray(static_cast<const char *>(msg->payload), msg->payloadlen),
                     quint8(msg->qos), msg->retain, false);
     self->enqueue(Event{Event::Kind::Received, UnknownError, {}, 0, std::move(message)});
+}
+
+// libmosquitto reports OpenSSL's reason for a failed handshake only here.
+void Client::onLogCallback(mosquitto *, void *obj, int level, const char *text)
+{
+    if (level != MOSQ_LOG_ERR)
+        return;
+    QString line = QString::fromUtf8(text);
+    if (!line.startsWith(QLatin1String("OpenSSL Error")))
+        return;
+    // "OpenSSL Error[0]: error:0A00045C:SSL routines::tlsv13 alert certificate required"
+    const int reason = line.lastIndexOf(QLatin1String("::"));
+    static_cast<Client *>(obj)->m_libraryLog = reason >= 0 ? line.mid(reason + 2) : line;
 }
 
 void Client::enqueue(Event &&event)

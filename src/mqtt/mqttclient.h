@@ -2,6 +2,8 @@
 
 #include "mqttclienterror.h"
 #include "mqttmessage.h"
+#include "tlslink.h"
+#include "tlsoptions.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -11,15 +13,19 @@
 #include <QTimer>
 
 #include <deque>
+#include <memory>
 
 struct mosquitto;
 struct mosquitto_message;
 class QHostInfo;
 class QSocketNotifier;
+class QSslSocket;
 
 namespace QMQTT {
 
-// MQTT 3.1.1 client over plain TCP, run entirely by the thread's event loop:
+class TlsContext;
+
+// MQTT 3.1.1 client over plain TCP or TLS, run entirely by the thread's event loop:
 // the libmosquitto socket is watched with QSocketNotifier and the library
 // never gets a thread of its own.
 //
@@ -39,6 +45,10 @@ namespace QMQTT {
 // - connectToHost() does nothing while an attempt is in progress or a
 //   connection is up: there is never more than one attempt at a time.
 // There is no automatic reconnection.
+//
+// With TLS on, the server is verified (chain and host name) before any MQTT
+// byte leaves; a failed check ends the attempt with its reason. An attempt
+// never falls back to plain TCP.
 class Client : public QObject
 {
     Q_OBJECT
@@ -61,6 +71,14 @@ public:
     void setPassword(const QByteArray &password) { m_password = password; }
     QByteArray password() const { return m_password; }
     QString clientId() const { return m_clientId; }
+    void setTls(const TlsOptions &tls) { m_tls = tls; }
+    TlsOptions tls() const { return m_tls; }
+
+    // Why the last attempt failed or the last connection ended, in a
+    // sentence for the operator; empty after a clean disconnect.
+    QString errorString() const { return m_errorString; }
+    // What protects the connection while it is up.
+    TlsLink tlsLink() const { return m_link; }
 
     bool isConnectedToHost() const { return m_state == State::Connected; }
 
@@ -116,17 +134,25 @@ private:
     static void onUnsubscribeCallback(mosquitto *mosq, void *obj, int mid);
     static void onPublishCallback(mosquitto *mosq, void *obj, int mid);
     static void onMessageCallback(mosquitto *mosq, void *obj, const mosquitto_message *msg);
+    static void onLogCallback(mosquitto *mosq, void *obj, int level, const char *text);
 
     // A slot by name, not a functor: Qt 6.4 leaks a functor's slot object
     // when its lookup is aborted or its context object goes first.
     Q_SLOT void onLookedUp(const QHostInfo &info);
     void openSocket(const QHostAddress &address);
+    bool setUpTls();
+    bool tlsPending() const;
+    void endAttempt();
+    void probeForTls(ClientError otherwise);
+    void finishProbe(ClientError error);
     bool resetMosquitto();
     void watchSocket(int fd);
     void unwatchSocket();
     void abortLookup();
     void afterLibraryCall();
-    void endSession(Outcome outcome, ClientError error = UnknownError);
+    void endSession(Outcome outcome, ClientError error = UnknownError,
+                    const QString &text = QString());
+    void driveHandshake();
     ClientError dropError() const;
     void onReadable();
     void onWritable();
@@ -143,6 +169,7 @@ private:
     QString m_username;
     QByteArray m_password;
     const QString m_clientId;
+    TlsOptions m_tls;
 
     mosquitto *m_mosq = nullptr;
     State m_state = State::Idle;
@@ -155,6 +182,13 @@ private:
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_miscTimer;
     QTimer m_connectTimer;
+    QHostAddress m_address;
+    std::unique_ptr<TlsContext> m_tlsContext;
+    // Set when a plain attempt was closed unanswered: does the port want TLS?
+    QSslSocket *m_probe = nullptr;
+    QString m_errorString;
+    QString m_libraryLog;
+    TlsLink m_link;
 
     // Filled by the library callbacks of the current session.
     bool m_connackRefused = false;

@@ -55,5 +55,7 @@ BrokerAddress::PasswordResult BrokerAddress::readPasswordFile(const QString &pat
 
 BrokerSettings BrokerAddress::settings(const QString &password) const
 {
-    return {host, QString::number(port), user, password};
+    BrokerSettings settings{host, QString::number(port), user, password};
+    settings.tls.enabled = tls;
+    return settings;
 }

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "tlsoptions.h"
+
 #include <QString>
 
 // Connection settings of the broker a gateway reports to, as stored per
 // device identifier. The password is in clear text here; only the settings
-// file holds it scrambled.
+// file holds it scrambled. The TLS options are the operator's, kept beside
+// what the gateway reported and never overwritten by it.
 struct BrokerSettings
 {
     QString host;
     QString port;
     QString user;
     QString password;
+    QMQTT::TlsOptions tls = {};
 
     bool isComplete() const
     {
@@ -18,6 +22,7 @@ struct BrokerSettings
     }
     friend bool operator==(const BrokerSettings &a, const BrokerSettings &b)
     {
-        return a.host == b.host && a.port == b.port && a.user == b.user && a.password == b.password;
+        return a.host == b.host && a.port == b.port && a.user == b.user && a.password == b.password
+               && a.tls == b.tls;
     }
 };

@@ -13,6 +13,10 @@ namespace {
 constexpr auto folderName = "Kestrelvane_configTool";
 constexpr auto fileName = "/meridax.ini";
 constexpr auto deviceIdsKey = "MQTT/DeviceIds";
+constexpr auto tlsKey = "mqttTls";
+constexpr auto caFileKey = "mqttCaFile";
+constexpr auto certFileKey = "mqttCertFile";
+constexpr auto keyFileKey = "mqttKeyFile";
 
 QString settingsFolder()
 {
@@ -84,6 +88,12 @@ BrokerSettings readBrokerSettings(const QString &deviceId)
     broker.user = settings.value(QStringLiteral("mqttUser")).toString();
     broker.password =
         SecretScrambler::unscrambleSecret(settings.value(QStringLiteral("mqttPass")).toString());
+    const QVariant tls = settings.value(QLatin1String(tlsKey));
+    broker.tls.enabled =
+        tls.isValid() ? tls.toBool() : broker.port.trimmed() == QString::number(QMQTT::mqttTlsPort);
+    broker.tls.caFile = settings.value(QLatin1String(caFileKey)).toString();
+    broker.tls.certFile = settings.value(QLatin1String(certFileKey)).toString();
+    broker.tls.keyFile = settings.value(QLatin1String(keyFileKey)).toString();
     settings.endGroup();
     return broker;
 }
@@ -97,6 +107,18 @@ void writeBrokerSettings(const QString &deviceId, const BrokerSettings &broker)
         settings.setValue(QStringLiteral("mqttUser"), broker.user);
         settings.setValue(QStringLiteral("mqttPass"),
                           SecretScrambler::scrambleSecret(broker.password));
+        settings.endGroup();
+    });
+}
+
+void writeBrokerTls(const QString &deviceId, const QMQTT::TlsOptions &tls)
+{
+    writeSettings([&](QSettings &settings) {
+        settings.beginGroup(deviceId);
+        settings.setValue(QLatin1String(tlsKey), tls.enabled);
+        settings.setValue(QLatin1String(caFileKey), tls.caFile);
+        settings.setValue(QLatin1String(certFileKey), tls.certFile);
+        settings.setValue(QLatin1String(keyFileKey), tls.keyFile);
         settings.endGroup();
     });
 }

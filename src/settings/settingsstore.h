@@ -19,7 +19,15 @@ QString settingsFilePath();
 QStringList readDeviceIds();
 void writeDeviceIds(const QStringList &deviceIds);
 
+// TLS is on when the entry says "mqttTls=true", or when it does not say
+// and the port is the MQTT-over-TLS port; an entry written before TLS
+// existed reads as it always did.
 BrokerSettings readBrokerSettings(const QString &deviceId);
+// Writes what the gateway reports (host, port, user, password) and leaves
+// the entry's TLS keys alone.
 void writeBrokerSettings(const QString &deviceId, const BrokerSettings &settings);
+// Writes the TLS keys of an entry: "mqttTls", "mqttCaFile", "mqttCertFile",
+// "mqttKeyFile".
+void writeBrokerTls(const QString &deviceId, const QMQTT::TlsOptions &tls);
 
 } // namespace SettingsStore

@@ -1,5 +1,6 @@
 #include "bridgefixture.h"
 #include "brokerfixture.h"
+#include "certificateauthority.h"
 
 #include <QtTest>
 
@@ -8,7 +9,26 @@ class TestMqttSession : public QObject
 {
     Q_OBJECT
 
+    // Certificates made once per run: an authority and another one, a
+    // server certificate for "localhost", an expired one and a client's.
+    QTemporaryDir m_certs;
+    QString cert(const QString &name, const char *suffix = ".crt") const
+    {
+        return name.isEmpty() ? QString() : m_certs.filePath(name + suffix);
+    }
+
 private slots:
+    void initTestCase()
+    {
+        CertificateAuthority ca(m_certs.path(), "ca"), other(m_certs.path(), "other");
+        QVERIFY2(ca.create() && other.create() && ca.issue("server", "localhost", {"localhost"})
+                     && ca.issue("expired", "localhost", {"localhost"}, true)
+                     && ca.issue("client", "kv-tool", {}),
+                 qPrintable(ca.errorString() + other.errorString()));
+        QFile::copy(cert("client", ".key"), cert("shared", ".key"));
+        QFile::setPermissions(cert("shared", ".key"), QFile::ReadOwner | QFile::ReadOther);
+    }
+
     void init() { QVERIFY(f.start() && b.start(f.bridge.get())); }
     void cleanup()
     {
@@ -164,6 +184,90 @@ private slots:
         QVERIFY(b.broker->restart());
         QTRY_VERIFY_WITH_TIMEOUT(f.bridge->connectedmqtt(), 8000);
         QCOMPARE(b.session->subscribedDeviceId(), QString("A"));
+    }
+
+    void securesTheBrokerLink_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("listener");
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<QString>("ca");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("outcome"); // in the link text, or in the error
+        const QString link = "Encrypted with TLSv1.3, server certificate CN=localhost, valid";
+        QTest::newRow("right CA") << "localhost" << 0 << true << "ca"
+                                  << "" << link;
+        QTest::newRow("wrong CA") << "localhost" << 0 << true << "other"
+                                  << ""
+                                  << "not signed by a trusted authority (unknown issuer)";
+        QTest::newRow("wrong host name") << "127.0.0.1" << 0 << true << "ca"
+                                         << ""
+                                         << "not for 127.0.0.1 (name mismatch)";
+        QTest::newRow("expired certificate") << "localhost" << 1 << true << "ca"
+                                             << ""
+                                             << "certificate has expired";
+        QTest::newRow("plain port with TLS asked") << "localhost" << -1 << true << "ca"
+                                                   << ""
+                                                   << "(no TLS on that port)";
+        QTest::newRow("TLS port with plain asked") << "localhost" << 0 << false << ""
+                                                   << ""
+                                                   << "expects TLS on port";
+        QTest::newRow("mutual TLS with client certificate") << "localhost" << 2 << true << "ca"
+                                                            << "client" << link;
+        QTest::newRow("mutual TLS without client certificate") << "localhost" << 2 << true << "ca"
+                                                               << ""
+                                                               << "asks for a client certificate";
+        QTest::newRow("client key readable by others") << "localhost" << 2 << true << "ca"
+                                                       << "shared"
+                                                       << "can be read by other users";
+    }
+    // TLS as the broker entry asks: the server checked against the chosen
+    // authority and host name, a client certificate where the broker wants
+    // one, and every failure named, with nothing published through it.
+    void securesTheBrokerLink()
+    {
+        QFETCH(QString, host);
+        QFETCH(int, listener);
+        QFETCH(bool, tls);
+        QFETCH(QString, ca);
+        QFETCH(QString, key);
+        QFETCH(QString, outcome);
+        b.stop();
+        QList<quint16> tlsPorts;
+        QVERIFY(b.start(f.bridge.get(), {}, [&](MosquittoBroker &broker) {
+            tlsPorts << broker.addTlsListener(cert("server"), cert("server", ".key"))
+                     << broker.addTlsListener(cert("expired"), cert("expired", ".key"))
+                     << broker.addTlsListener(cert("server"), cert("server", ".key"), cert("ca"));
+        }));
+        const quint16 port = listener < 0 ? b.broker->port() : tlsPorts.at(listener);
+        SettingsStore::writeBrokerSettings("tls",
+                                           {host, QString::number(port), b.user, b.password});
+        SettingsStore::writeBrokerTls(
+            "tls", {tls, cert(ca), cert(key.isEmpty() ? "" : "client"), cert(key, ".key")});
+        QVERIFY(b.watch("Kestrelvane/#"));
+        QSignalSpy seen(b.peer(), &QMQTT::Client::received);
+
+        QSignalSpy announced(f.bridge.get(), &TcpBridge::brokerFailed);
+        QVERIFY(f.bridge->sendTopicDeviceId("tls"));
+        QTRY_VERIFY_WITH_TIMEOUT(f.bridge->connectedmqtt() || !f.bridge->brokerError().isEmpty(),
+                                 10000);
+        const bool connects = outcome.startsWith("Encrypted");
+        const QString shown = connects ? f.bridge->brokerLink() : f.bridge->brokerError();
+        QVERIFY2(shown.contains(outcome), qPrintable(shown));
+        QCOMPARE(f.bridge->connectedmqtt(), connects);
+        QCOMPARE(announced.count(), connects ? 0 : 1); // the popup's cue
+
+        // What the pages send goes out only over the verified link.
+        f.bridge->sendConfigRequest("GET rs485list", "tls");
+        b.publish("Kestrelvane/end/errors", "end");
+        const auto topics = [&] {
+            QStringList list;
+            for (const QList<QVariant> &message : seen)
+                list << message.first().value<QMQTT::Message>().topic();
+            return list;
+        };
+        QTRY_VERIFY(topics().contains("Kestrelvane/end/errors"));
+        QCOMPARE(topics().count("Kestrelvane/tls/config"), connects ? 1 : 0);
     }
 
     void routesEveryTopic()

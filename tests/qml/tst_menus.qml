@@ -135,4 +135,21 @@ PageCase {
         tcpClient.disconnectFromDevice()
         tryCompare(status, "text", "Not Connected")
     }
+
+    // In cloud mode the status line opens the broker popup: whether the link
+    // is up, and how it is protected.
+    function test_statusTellsHowTheBrokerIsReached() {
+        verify(cloud.join(deviceId), "gateway or tool not on the broker")
+        enterMode(true)
+        var status = findChild(menu(true), "linkStatus")
+        tryCompare(status, "text", "Connected")
+        findChild(menu(true), "entryList").positionViewAtEnd()
+        waitForRendering(window.contentItem, 250)
+        mouseClick(status)
+        var popup = waitOpened("brokerPopup")
+        compare([findChild(popup.contentItem, "brokerMessage").text, findChild(popup.contentItem, "brokerLink").text],
+                ["Connected to the broker.", "Not encrypted (plain TCP)"])
+        keyClick(Qt.Key_Escape)
+        tryCompare(popup, "visible", false)
+    }
 }

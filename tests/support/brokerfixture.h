@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // A real broker that knows the gateway's user, the backend's cloud side on
@@ -21,14 +22,17 @@ public:
     static inline const QString user = QStringLiteral("gateway");
     static inline const QString password = QStringLiteral("s3cret+pass");
 
-    // For init(), after the bridge exists.
-    bool start(TcpBridge *bridge, const QByteArrayList &configLines = {})
+    // For init(), after the bridge exists; prepare adds listeners.
+    bool start(TcpBridge *bridge, const QByteArrayList &configLines = {},
+               const std::function<void(MosquittoBroker &)> &prepare = {})
     {
         broker = std::make_unique<MosquittoBroker>();
         broker->addUser(user, password);
         broker->addUser("other", "other-pass");
         for (const QByteArray &line : configLines)
             broker->addConfigLine(line);
+        if (prepare)
+            prepare(*broker);
         if (!broker->start()) {
             qWarning("%s", qPrintable(broker->errorString()));
             return false;

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(QMQTT::TlsOptions)
+
 // Each test works in a configuration folder of its own, never the user's.
 class TestSettingsStore : public QObject
 {
@@ -65,6 +67,40 @@ private slots:
         if (!stored.isNull())
             QCOMPARE(raw, stored);
         QVERIFY(password.isEmpty() || !raw.contains(password));
+    }
+
+    void keepsTlsBesideTheBrokerEntry_data()
+    {
+        QTest::addColumn<QByteArray>("lines"); // of the entry, beside the four keys
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QMQTT::TlsOptions>("tls");
+        QTest::newRow("file written before TLS") << QByteArray() << "1883" << QMQTT::TlsOptions{};
+        QTest::newRow("TLS port without a word")
+            << QByteArray() << "8883" << QMQTT::TlsOptions{true, "", "", ""};
+        QTest::newRow("plain asked on the TLS port")
+            << QByteArray("mqttTls=false\n") << "8883" << QMQTT::TlsOptions{};
+        QTest::newRow("TLS with a CA, certificate and key")
+            << QByteArray("mqttTls=true\nmqttCaFile=/ca.crt\nmqttCertFile=/c.crt\n"
+                          "mqttKeyFile=/c.key\n")
+            << "1883" << QMQTT::TlsOptions{true, "/ca.crt", "/c.crt", "/c.key"};
+    }
+    // An entry reads its TLS keys, or their absence, as written by hand,
+    // and the gateway's next report leaves them as they are.
+    void keepsTlsBesideTheBrokerEntry()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, port);
+        QFETCH(QMQTT::TlsOptions, tls);
+        QFile file(SettingsStore::settingsFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[KV-7]\nmqttServer=broker.example\nmqttPort=" + port.toUtf8()
+                   + "\nmqttUser=user\nmqttPass=" + SecretScrambler::scrambleSecret("pw").toLatin1()
+                   + "\n" + lines);
+        file.close();
+        const BrokerSettings expected{"broker.example", port, "user", "pw", tls};
+        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), expected);
+        SettingsStore::writeBrokerSettings("KV-7", {"broker.example", port, "user", "pw"});
+        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), expected);
     }
 
     void normalisesAddedDeviceIds_data()

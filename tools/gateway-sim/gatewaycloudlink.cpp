@@ -36,6 +36,11 @@ void GatewayCloudLink::start()
     m_client->connectToHost();
 }
 
+void GatewayCloudLink::setTls(const QMQTT::TlsOptions &tls)
+{
+    m_client->setTls(tls);
+}
+
 void GatewayCloudLink::stop()
 {
     m_running = false;

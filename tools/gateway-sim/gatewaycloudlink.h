@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tlsoptions.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -27,6 +29,9 @@ public:
     void stop();
     static constexpr int retryIntervalMs = 2000;
     bool isConnected() const;
+
+    // How the broker is reached, set before start().
+    void setTls(const QMQTT::TlsOptions &tls);
 
     // Register writes are answered {"write":"FAIL"} while this is set.
     void setFailWrites(bool fail) { m_failWrites = fail; }

@@ -114,6 +114,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption brokerPass(QStringLiteral("broker-pass"),
                                         QStringLiteral("Broker password."),
                                         QStringLiteral("password"), QStringLiteral("s3cret+pass"));
+    const QCommandLineOption brokerCaFile(
+        QStringLiteral("broker-cafile"),
+        QStringLiteral("CA file the broker's certificate is checked with, when the gateway "
+                       "joins it over TLS (on port 8883)."),
+        QStringLiteral("file"));
     const QCommandLineOption monitorRate(
         QStringLiteral("monitor-rate"),
         QStringLiteral("Monitor lines per second; 0 sends as fast as the link takes them."),
@@ -158,11 +163,11 @@ int main(int argc, char *argv[])
                                      QStringLiteral("With --fleet, these gateways announce one "
                                                     "device more than they list."),
                                      QStringLiteral("numbers"));
-    parser.addOptions({address,        commandPort, monitorPort,   atPort,       deviceId,
-                       brokerHost,     brokerPort,  brokerUser,    brokerPass,   monitorRate,
-                       monitorLines,   refuseSave,  refuseSetting, silentGetAll, noCloud,
-                       reportInterval, fleet,       fleetListen,   silent,       refusing,
-                       cutList});
+    parser.addOptions({address,     commandPort,    monitorPort, atPort,        deviceId,
+                       brokerHost,  brokerPort,     brokerUser,  brokerPass,    brokerCaFile,
+                       monitorRate, monitorLines,   refuseSave,  refuseSetting, silentGetAll,
+                       noCloud,     reportInterval, fleet,       fleetListen,   silent,
+                       refusing,    cutList});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -207,6 +212,10 @@ int main(int argc, char *argv[])
             err << "gateway-sim: only a loopback broker is joined\n";
             return 2;
         }
+        cloud.setTls({parser.value(brokerPort).toUShort() == QMQTT::mqttTlsPort,
+                      parser.value(brokerCaFile),
+                      {},
+                      {}});
         cloud.start();
         int tick = 0;
         QObject::connect(&reports, &QTimer::timeout, &cloud, [&cloud, &tick] {

@@ -23,6 +23,20 @@ bool MosquittoBroker::fail(const QString &why)
     return false;
 }
 
+quint16 MosquittoBroker::addTlsListener(const QString &certFile, const QString &keyFile,
+                                        const QString &clientCaFile)
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 port = probe.serverPort();
+    m_extraConfig += "listener " + QByteArray::number(port) + " 127.0.0.1\ncertfile "
+                     + certFile.toUtf8() + "\nkeyfile " + keyFile.toUtf8() + "\n";
+    if (!clientCaFile.isEmpty())
+        m_extraConfig += "cafile " + clientCaFile.toUtf8() + "\nrequire_certificate true\n";
+    return port;
+}
+
 bool MosquittoBroker::start()
 {
     QTcpServer probe;

@@ -9,7 +9,8 @@
 
 // A real mosquitto broker for one test, benchmark or screenshot run: loopback
 // only, a free port, anonymous access off and a password file generated from
-// addUser(). The broker is stopped when the object goes.
+// addUser(); plain TCP on port(), TLS on the listeners added for it. The broker is stopped when the
+// object goes.
 class MosquittoBroker
 {
 public:
@@ -24,6 +25,11 @@ public:
         m_users.emplace_back(user, password);
     }
     void addConfigLine(const QByteArray &line) { m_extraConfig += line + '\n'; }
+    // A further loopback listener speaking TLS only, with this certificate;
+    // with a CA file it also asks clients for a certificate signed by it.
+    // Returns its port, 0 if none is free.
+    quint16 addTlsListener(const QString &certFile, const QString &keyFile,
+                           const QString &clientCaFile = QString());
 
     // Starts the broker and waits until it accepts connections; on failure,
     // errorString() says why (mosquitto missing among the reasons).

@@ -10,6 +10,7 @@
 // one at a time, and saves it open: the file dialogs load QML modules of
 // their own, so the package test runs this to see what the interface loads.
 #include "application.h"
+#include "certificateauthority.h"
 #include "gatewaycloudlink.h"
 #include "gatewaysimulator.h"
 #include "mosquittobroker.h"
@@ -278,6 +279,19 @@ int main(int argc, char *argv[])
     // Cloud mode: the same gateway joins a local broker, the tool selects it.
     MosquittoBroker broker;
     broker.addUser(cloudUser, cloudPassword);
+    // And a TLS listener, for the broker popup over an encrypted link.
+    QTemporaryDir certificates;
+    CertificateAuthority authority(certificates.path(), QStringLiteral("demo-ca"));
+    CertificateAuthority otherAuthority(certificates.path(), QStringLiteral("other-ca"));
+    if (!authority.create() || !otherAuthority.create()
+        || !authority.issue(QStringLiteral("broker"), QStringLiteral("localhost"),
+                            {QStringLiteral("localhost")})) {
+        QTextStream(stderr) << "screenshots: " << authority.errorString()
+                            << otherAuthority.errorString() << Qt::endl;
+        return 1;
+    }
+    const quint16 tlsPort = broker.addTlsListener(authority.path(QStringLiteral("broker"), ".crt"),
+                                                  authority.path(QStringLiteral("broker"), ".key"));
     if (!broker.start()) {
         QTextStream(stderr) << "screenshots: " << broker.errorString() << Qt::endl;
         return 1;
@@ -322,6 +336,28 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(listPage, "askDelete", Q_ARG(QVariant, 1));
     settle(500);
     ok = save(window, folder, QStringLiteral("19-cloud-delete-confirm")) && ok;
+
+    // The same gateway's broker reached over TLS: the broker popup, opened
+    // from the menu's status line, tells how the link is protected; with
+    // another authority's CA file it tells why the link was refused.
+    const auto selectOverTls = [&](const QString &caFile) {
+        SettingsStore::writeBrokerSettings(
+            model.deviceId(),
+            {QStringLiteral("localhost"), QString::number(tlsPort), cloudUser, cloudPassword});
+        SettingsStore::writeBrokerTls(model.deviceId(), {true, caFile, {}, {}});
+        bridge.sendTopicDeviceId(model.deviceId());
+        settle(2000);
+    };
+    loader->setProperty("source", QUrl(QStringLiteral("qrc:/StartOrStop.qml")));
+    window->setProperty("pagehead2", QStringLiteral("Device - Start/Stop"));
+    selectOverTls(authority.certFile());
+    QMetaObject::invokeMethod(child(window, "sideMenuMqtt"), "statusClicked");
+    settle(500);
+    ok = save(window, folder, QStringLiteral("21-cloud-broker-tls")) && ok;
+    QMetaObject::invokeMethod(child(window, "brokerPopup"), "close");
+    selectOverTls(otherAuthority.certFile());
+    ok = save(window, folder, QStringLiteral("22-cloud-broker-unknown-issuer")) && ok;
+    QMetaObject::invokeMethod(child(window, "brokerPopup"), "close");
 
     // The device choice in cloud mode, with a saved device to pick.
     window->setProperty("idSelected", false);
