@@ -35,12 +35,7 @@ const QString restoreUsage =
                    "                     (a replacement for the gateway the file came from)\n");
 const QString cloudOptions =
     QStringLiteral("    --device-id ID   the gateway through the broker it reports to: only its\n"
-                   "                     RS-485 device list can be read and written there\n"
-                   "    --broker mqtt[s]://USER@HOST[:PORT]\n"
-                   "                     that broker; else the one a direct visit stored for ID\n"
-                   "    --password-file FILE\n"
-                   "                     the broker password (owner-only file); else the\n"
-                   "                     environment variable KV_BROKER_PASSWORD\n");
+                   "                     RS-485 device list can be read and written there\n");
 const QString exitCodes = QStringLiteral(
     "Exit status: 0 done, 1 the gateway refused or did not answer, 2 bad usage or a bad file.\n"
     "Progress goes to the standard error.\n");

@@ -66,7 +66,8 @@ private slots:
             << QString() << QStringList{"-style", "Fusion", "-h"} << 0 << usage << QByteArray();
         QTest::newRow("backup --help")
             << QString() << QStringList{"backup", "--help"} << 0
-            << "Usage: kestrelvane-config backup --gateway HOST[:PORT] -o FILE" << QByteArray();
+            << "Usage: kestrelvane-config backup (--gateway HOST[:PORT] | --device-id ID) -o FILE"
+            << QByteArray();
         QTest::newRow("restore -h") << QString() << QStringList{"restore", "-h"} << 0
                                     << "Usage: kestrelvane-config restore FILE" << QByteArray();
         // Bad usage: the word named on stderr, nothing on stdout, status 2,

@@ -1,4 +1,5 @@
 #include "brokerfixture.h"
+#include "certificateauthority.h"
 #include "fleetrun.h"
 #include "gatewayfleet.h"
 
@@ -54,11 +55,20 @@ class TestFleet : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_ca.create() && m_ca.issue("server", "localhost", {"localhost"}),
+                 qPrintable(m_ca.errorString()));
+    }
+
     void init()
     {
         qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8());
         m_broker = std::make_unique<MosquittoBroker>();
         m_broker->addUser(BrokerFixture::user, BrokerFixture::password);
+        // The tool may come over TLS while the gateways stay on plain TCP.
+        m_tlsPort =
+            m_broker->addTlsListener(m_ca.path("server", ".crt"), m_ca.path("server", ".key"));
         QVERIFY2(m_broker->start(), qPrintable(m_broker->errorString()));
         m_fleet = std::make_unique<GatewayFleet>(fleetSize, "KV");
         for (int i = 0; i < fleetSize; ++i)
@@ -229,6 +239,10 @@ private slots:
         row("one gateway's restore, dry run", "restore %reference --device-id KV-0002 --dry-run",
             {}, false, 0,
             {"^Difference", "^  \\[x\\] change device 0: ", "^  \\[x\\] delete device 1: "});
+        row("check over TLS",
+            "fleet check %reference %inventory --cafile %ca --broker "
+            "mqtts://gateway@localhost:%tlsport",
+            {}, false, 3, {"^mqtt://KV-0001,,,KV-0001,done,matches the reference,$"});
         row("one gateway named twice", "backup --device-id KV-0003 --gateway 127.0.0.1 -o -", {},
             false, 2);
     }
@@ -250,6 +264,8 @@ private slots:
         args.replaceInStrings("%inventory", inventory.fileName());
         args.replaceInStrings("%reference", m_home.filePath("reference.json"));
         args.replaceInStrings("%dir", m_home.filePath("cli-backups"));
+        args.replaceInStrings("%tlsport", QString::number(m_tlsPort));
+        args.replaceInStrings("%ca", m_ca.certFile());
         if (!args.contains("--broker"))
             args << "--broker"
                  << QStringLiteral("mqtt://%1@%2:%3")
@@ -291,6 +307,8 @@ private slots:
 
 private:
     QTemporaryDir m_home;
+    CertificateAuthority m_ca{m_home.path(), "ca"};
+    quint16 m_tlsPort = 0;
     std::unique_ptr<MosquittoBroker> m_broker;
     std::unique_ptr<GatewayFleet> m_fleet;
     GatewayBackup m_reference;
