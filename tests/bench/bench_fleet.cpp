@@ -70,12 +70,14 @@ Measure runTool(const QStringList &arguments, const QString &password)
     return measure;
 }
 
-Measure medianOf(const std::function<Measure()> &round)
+// A check ends with 3, the gateways' device lists differing from the
+// reference: that is its expected outcome here.
+Measure medianOf(const QStringList &arguments)
 {
     QList<Measure> measures;
     for (int i = 0; i < rounds; ++i) {
-        measures << round();
-        if (measures.last().exitStatus != 0)
+        measures << runTool(arguments, BrokerFixture::password);
+        if (measures.last().exitStatus != 0 && measures.last().exitStatus != 3)
             fail(QStringLiteral("the fleet run ended with status %1")
                      .arg(measures.last().exitStatus));
     }
@@ -92,8 +94,11 @@ QString inventory(const QTemporaryDir &dir, const QStringList &gateways)
     return path;
 }
 
-void printRow(const QString &what, int size, const Measure &fleet, const Measure &oneAtATime)
+// The run with the default number of gateways in flight, then one at a time.
+void printRow(const QString &what, int size, const QStringList &arguments)
 {
+    const Measure fleet = medianOf(arguments);
+    const Measure oneAtATime = medianOf(arguments + QStringList{"--jobs", "1"});
     out << qSetFieldWidth(0) << what.leftJustified(8) << QString::number(size).rightJustified(6)
         << fixed(fleet.seconds, 2, 9) << fixed(oneAtATime.seconds, 2, 9)
         << fixed(fleet.messages, 0, 10) << fixed(fleet.cpuSeconds, 2, 9)
@@ -140,27 +145,11 @@ int main(int argc, char *argv[])
             gateways << QStringLiteral("mqtt://KV-%1").arg(number, 4, 10, QLatin1Char('0'));
         const QString list = inventory(dir, gateways);
         const QString outDir = dir.filePath(QStringLiteral("backups-%1").arg(size));
-        const QStringList common = {"--broker", brokerUrl};
-        const auto backup = [&](const QStringList &extra) {
-            return medianOf([&] {
-                return runTool(QStringList{"fleet", "backup", list, "--out-dir", outDir} + common
-                                   + extra,
-                               BrokerFixture::password);
-            });
-        };
-        printRow("backup", size, backup({}), backup({"--jobs", "1"}));
-        const QString reference = outDir + QStringLiteral("/KV-0001.json");
-        const auto check = [&](const QStringList &extra) {
-            return medianOf([&] {
-                Measure measure =
-                    runTool(QStringList{"fleet", "check", reference, list} + common + extra,
-                            BrokerFixture::password);
-                // Drift is the expected outcome: the device lists differ.
-                measure.exitStatus = measure.exitStatus == 3 ? 0 : measure.exitStatus;
-                return measure;
-            });
-        };
-        printRow("check", size, check({}), check({"--jobs", "1"}));
+        const QStringList broker = {"--broker", brokerUrl};
+        printRow("backup", size,
+                 QStringList{"fleet", "backup", list, "--out-dir", outDir} + broker);
+        printRow("check", size,
+                 QStringList{"fleet", "check", outDir + "/KV-0001.json", list} + broker);
     }
 
     ChildProcess lan(QStringLiteral(GATEWAY_SIM_PATH),
@@ -173,14 +162,7 @@ int main(int argc, char *argv[])
     QStringList gateways;
     for (int i = 0; i < directSize; ++i)
         gateways << QStringLiteral("tcp://127.0.0.%1").arg(2 + i);
-    const QString list = inventory(dir, gateways);
-    const auto backup = [&](const QStringList &extra) {
-        return medianOf([&] {
-            return runTool(QStringList{"fleet", "backup", list, "--out-dir", dir.filePath("lan")}
-                               + extra,
-                           QString());
-        });
-    };
-    printRow("LAN", directSize, backup({}), backup({"--jobs", "1"}));
+    printRow("LAN", directSize,
+             {"fleet", "backup", inventory(dir, gateways), "--out-dir", dir.filePath("lan")});
     return 0;
 }

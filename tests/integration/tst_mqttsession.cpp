@@ -195,31 +195,25 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("outcome"); // in the link text, or in the error
         const QString link = "Encrypted with TLSv1.3, server certificate CN=localhost, valid";
-        QTest::newRow("right CA") << "localhost" << 0 << true << "ca"
-                                  << "" << link;
-        QTest::newRow("wrong CA") << "localhost" << 0 << true << "other"
-                                  << ""
-                                  << "not signed by a trusted authority (unknown issuer)";
-        QTest::newRow("wrong host name") << "127.0.0.1" << 0 << true << "ca"
-                                         << ""
-                                         << "not for 127.0.0.1 (name mismatch)";
-        QTest::newRow("expired certificate") << "localhost" << 1 << true << "ca"
-                                             << ""
-                                             << "certificate has expired";
-        QTest::newRow("plain port with TLS asked") << "localhost" << -1 << true << "ca"
-                                                   << ""
-                                                   << "(no TLS on that port)";
-        QTest::newRow("TLS port with plain asked") << "localhost" << 0 << false << ""
-                                                   << ""
-                                                   << "expects TLS on port";
-        QTest::newRow("mutual TLS with client certificate") << "localhost" << 2 << true << "ca"
-                                                            << "client" << link;
-        QTest::newRow("mutual TLS without client certificate") << "localhost" << 2 << true << "ca"
-                                                               << ""
-                                                               << "asks for a client certificate";
-        QTest::newRow("client key readable by others") << "localhost" << 2 << true << "ca"
-                                                       << "shared"
-                                                       << "can be read by other users";
+        // Listener 0: TLS, 1: TLS with an expired certificate, 2: TLS asking
+        // for a client certificate, -1: plain.
+        const auto row = [](const char *tag, const char *host, int listener, bool tls,
+                            const char *ca, const char *key, const QString &outcome) {
+            QTest::newRow(tag) << QString(host) << listener << tls << QString(ca) << QString(key)
+                               << outcome;
+        };
+        row("right CA", "localhost", 0, true, "ca", "", link);
+        row("wrong CA", "localhost", 0, true, "other", "",
+            "not signed by a trusted authority (unknown issuer)");
+        row("wrong host name", "127.0.0.1", 0, true, "ca", "", "not for 127.0.0.1 (name mismatch)");
+        row("expired certificate", "localhost", 1, true, "ca", "", "certificate has expired");
+        row("plain port with TLS asked", "localhost", -1, true, "ca", "", "(no TLS on that port)");
+        row("TLS port with plain asked", "localhost", 0, false, "", "", "expects TLS on port");
+        row("mutual TLS with client certificate", "localhost", 2, true, "ca", "client", link);
+        row("mutual TLS without client certificate", "localhost", 2, true, "ca", "",
+            "asks for a client certificate");
+        row("client key readable by others", "localhost", 2, true, "ca", "shared",
+            "can be read by other users");
     }
     // TLS as the broker entry asks: the server checked against the chosen
     // authority and host name, a client certificate where the broker wants
