@@ -77,6 +77,17 @@ Rectangle {
             anchors.fill: parent
             anchors.margins: 6
             clip: true
+            // The page's card draws what it holds at 90 % opacity, and the
+            // software renderer draws translucent text a pixel at a time,
+            // handing each glyph to worker threads: at a dozen updates a
+            // second that cost far more than reading the stream. Drawn
+            // opaque into a layer, the lines take the direct glyph blit, and
+            // the layer is blended once with the card's opacity.
+            layer.enabled: GraphicsInfo.api === GraphicsInfo.Software
+            // Following the newest line replaces every row on screen with
+            // each batch; rows laid out ahead beyond the edges would only be
+            // thrown away.
+            cacheBuffer: 0
             model: root.lines
             reuseItems: true
             boundsBehavior: Flickable.StopAtBounds
