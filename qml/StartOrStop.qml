@@ -95,6 +95,13 @@ Rectangle {
             font.pixelSize: 18
             font.family: qcksnd.name
         }
+        // Why the broker is out of reach, before an action is tried in vain.
+        MessageLine {
+            objectName: "errText"
+            width: page.width * 0.8
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: tcpClient.brokerError
+        }
     }
 
     Row {

@@ -62,6 +62,7 @@ Rectangle {
             primaryButton.objectName: "addDeviceButton"
             secondaryButton.text: "Clear"
             secondaryButton.objectName: "clearButton"
+            notice: page.deviceId.length > 0 ? tcpClient.brokerError : ""
             onPrimaryClicked: page.addDevice()
             onSecondaryClicked: form.clear()
         }

@@ -13,18 +13,21 @@ ScrollForm {
     property bool restrictSeconds: false
     property alias primaryButton: buttons.primaryButton
     property alias secondaryButton: buttons.secondaryButton
-    property alias message: errText.text
+    property string message
+    // Shown while the form has no message of its own (the broker's failure
+    // on a cloud page, say).
+    property string notice
     signal primaryClicked()
     signal secondaryClicked()
 
     function showError(text) {
         errText.success = false
-        errText.text = text
+        message = text
     }
 
     function showSuccess(text) {
         errText.success = true
-        errText.text = text
+        message = text
     }
 
     // The form opened from the keyboard starts at its first choice.
@@ -68,6 +71,8 @@ ScrollForm {
         id: errText
         objectName: "errText"
         Layout.fillWidth: true
+        text: editor.message || editor.notice
+        color: success && editor.message.length > 0 ? "white" : "red"
     }
     LabeledComboBox {
         id: portCombo

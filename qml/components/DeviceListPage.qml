@@ -18,6 +18,8 @@ Rectangle {
     property bool incomplete: false
     // The page's last read of the list went unanswered past the guard.
     property bool unanswered: false
+    // Why the broker of a cloud page is out of reach.
+    readonly property string brokerError: deviceId.length > 0 ? tcpClient.brokerError : ""
     property alias subtitle: subtitleText.text
     property alias deviceId: operation.deviceId
 
@@ -156,13 +158,15 @@ Rectangle {
         RowLayout {
             objectName: "incompleteNotice"
             Layout.fillWidth: true
-            visible: (page.incomplete || page.unanswered) && !editbox.visible
+            visible: (page.incomplete || page.unanswered || page.brokerError.length > 0)
+                     && !editbox.visible
             spacing: 12
             Text {
                 objectName: "listNotice"
                 Layout.fillWidth: true
-                text: page.unanswered ? "No answer from the gateway"
-                                      : "The device list is incomplete: the gateway's reply was cut off."
+                text: page.brokerError.length > 0 ? page.brokerError
+                    : page.unanswered ? "No answer from the gateway"
+                    : "The device list is incomplete: the gateway's reply was cut off."
                 color: "#ff7777"
                 font.pixelSize: 15
                 font.family: qcksnd.name

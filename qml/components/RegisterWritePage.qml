@@ -118,11 +118,12 @@ Rectangle {
             objectName: "registerForm"
             anchors.fill: parent
 
+            // The page's own message first, else why the broker is out of reach.
             MessageLine {
                 objectName: "errText"
                 Layout.fillWidth: true
-                text: page.errText
-                success: page.errIsSuccess
+                text: page.errText || tcpClient.brokerError
+                success: page.errIsSuccess && page.errText.length > 0
                 font.pixelSize: 18
             }
             LabeledComboBox {

@@ -117,4 +117,32 @@ PageCase {
         verify(!page.timeoutTimer.running)
         verify(hiddenAfter(Date.now()) >= 1700)
     }
+
+    // While the broker is out of reach, each cloud page's message line says
+    // why, as the broker popup does, and no longer once the link is back.
+    function test_brokerFailureIsNamedOnTheCloudPages_data() {
+        return [ { tag: "start and stop", url: "qrc:/StartOrStop.qml", line: "errText" },
+                 { tag: "add device", url: "qrc:/AddNewMeterMqtt.qml", line: "errText" },
+                 { tag: "device list", url: "qrc:/AvailableMeterMqtt.qml", line: "listNotice" },
+                 { tag: "single register", url: "qrc:/SingleRegister.qml", line: "errText" } ]
+    }
+
+    function test_brokerFailureIsNamedOnTheCloudPages(data) {
+        load(data.url)
+        cloud.stopBroker()
+        var down = true
+        try { // the next row needs the broker back, whatever became of this one
+            tryVerify(function() { return tcpClient.brokerError.length > 0 }, 8000, "no broker failure")
+            var failure = tcpClient.brokerError
+            tryVerify(function() { return named(data.line).visible && named(data.line).text === failure },
+                      3000, "the page does not say why")
+            verify(cloud.restartBroker())
+            down = false
+            tryCompare(tcpClient, "connectedmqtt", true, 8000)
+            tryVerify(function() { return named(data.line).text !== failure }, 3000)
+        } finally {
+            if (down)
+                cloud.restartBroker()
+        }
+    }
 }
