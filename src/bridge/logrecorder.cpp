@@ -2,6 +2,7 @@
 
 #include "logfilewriter.h"
 #include "logstore.h"
+#include "privatefile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -47,7 +48,7 @@ void LogRecorder::setStore(LogStore *store)
 void LogRecorder::start(const QUrl &file)
 {
     stop();
-    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
+    const QString path = PrivateFile::localPath(file.toString());
     setError({});
     m_filePath = QDir::toNativeSeparators(path);
     m_linesRecorded = 0;

@@ -38,12 +38,11 @@ void MqttSession::applyBrokerSettings()
 {
     const BrokerSettings &broker = m_bridge->cloudBroker();
     const QString host = broker.host.trimmed();
-    bool portOk = false;
-    const uint port = broker.port.trimmed().toUInt(&portOk, 10);
-    if (!portOk || port == 0 || port > 65535 || host.isEmpty())
+    const std::optional<quint16> port = broker.portNumber();
+    if (!port || host.isEmpty())
         return;
 
-    const bool unchanged = host == m_lastHost && port == m_lastPort
+    const bool unchanged = host == m_lastHost && *port == m_lastPort
                            && m_client->username() == broker.user
                            && QString::fromUtf8(m_client->password()) == broker.password
                            && m_client->tls() == broker.tls;
@@ -58,13 +57,9 @@ void MqttSession::applyBrokerSettings()
     }
 
     m_lastHost = host;
-    m_lastPort = quint16(port);
+    m_lastPort = *port;
     m_client->disconnectFromHost();
-    m_client->setHostName(host);
-    m_client->setPort(quint16(port));
-    m_client->setUsername(broker.user);
-    m_client->setPassword(broker.password.toUtf8());
-    m_client->setTls(broker.tls);
+    broker.applyTo(*m_client);
     m_bridge->setBrokerStatus({}, {});
     m_announceFailure = true;
     m_client->connectToHost();

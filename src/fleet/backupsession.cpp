@@ -1,9 +1,9 @@
 #include "backupsession.h"
 
 #include "gatewayrules.h"
+#include "privatefile.h"
 #include "tcpbridge.h"
 
-#include <QUrl>
 
 BackupSession::BackupSession(QObject *parent)
     : QObject(parent)
@@ -96,18 +96,12 @@ QString BackupSession::fileSummary() const
     return summary;
 }
 
-QString BackupSession::localPath(const QString &pathOrUrl)
-{
-    const QUrl url(pathOrUrl);
-    return url.isLocalFile() ? url.toLocalFile() : pathOrUrl;
-}
-
 void BackupSession::saveBackup(const QString &pathOrUrl, bool withPasswords)
 {
     if (m_busy || (!m_bridge && !m_link))
         return;
     m_action = Action::Backup;
-    m_backupPath = localPath(pathOrUrl);
+    m_backupPath = PrivateFile::localPath(pathOrUrl);
     m_withPasswords = withPasswords;
     setBusy(true);
     withLink([this] { readGateway(); });
@@ -122,7 +116,8 @@ void BackupSession::openBackup(const QString &pathOrUrl)
         emit planChanged();
     }
     // The file is checked before anything reaches the gateway.
-    const GatewayBackup::ReadResult read = GatewayBackup::readFile(localPath(pathOrUrl));
+    const GatewayBackup::ReadResult read =
+        GatewayBackup::readFile(PrivateFile::localPath(pathOrUrl));
     if (!read.backup) {
         emit finished(BadInput, QStringLiteral("Bad backup file: %1").arg(read.error));
         return;

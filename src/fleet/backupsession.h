@@ -100,7 +100,6 @@ private:
     void setBusy(bool busy);
     void setStep(int index, int count, const QString &text);
     void end(Status status, const QString &message);
-    static QString localPath(const QString &pathOrUrl);
 
     QPointer<TcpBridge> m_bridge;
     QPointer<GatewayLink> m_link;

@@ -17,11 +17,10 @@ BrokerHub::BrokerHub(const BrokerSettings &broker, QObject *parent)
     , m_broker(broker)
     , m_client(new QMQTT::Client(QHostAddress(QHostAddress::LocalHost), 1883, this))
 {
-    m_client->setHostName(broker.host);
-    m_client->setPort(broker.port.toUShort());
-    m_client->setUsername(broker.user);
-    m_client->setPassword(broker.password.toUtf8());
-    m_client->setTls(broker.tls);
+    if (!broker.applyTo(*m_client)) {
+        m_state = State::Unavailable;
+        m_error = QStringLiteral("the broker's address or port is not usable");
+    }
     m_client->setCleanSession(true);
     m_client->setKeepAlive(30);
     m_guard.setSingleShot(true);

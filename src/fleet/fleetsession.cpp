@@ -1,21 +1,12 @@
 #include "fleetsession.h"
 
 #include "fleetreport.h"
+#include "privatefile.h"
 #include "settingsstore.h"
 
 #include <QDir>
-#include <QSaveFile>
-#include <QUrl>
 
-namespace {
-
-QString localPath(const QString &pathOrUrl)
-{
-    const QUrl url(pathOrUrl);
-    return url.isLocalFile() ? url.toLocalFile() : pathOrUrl;
-}
-
-} // namespace
+using PrivateFile::localPath;
 
 FleetSession::FleetSession(QObject *parent)
     : QAbstractListModel(parent)
@@ -286,11 +277,9 @@ bool FleetSession::exportReport(const QString &pathOrUrl)
             results << row.result;
     }
     const QString path = localPath(pathOrUrl);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || file.write(FleetReport::csv(results)) < 0 || !file.commit()) {
-        emit message(false, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    if (const QString error = PrivateFile::write(path, FleetReport::csv(results));
+        !error.isEmpty()) {
+        emit message(false, QStringLiteral("Cannot write %1: %2").arg(path, error));
         return false;
     }
     emit message(true, QStringLiteral("Report written to %1").arg(path));

@@ -1,13 +1,13 @@
 #include "gatewaybackup.h"
 
 #include "gatewayrules.h"
+#include "privatefile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
@@ -142,17 +142,10 @@ QByteArray GatewayBackup::toJson() const
 
 bool GatewayBackup::write(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    // The temporary file takes these permissions before a byte is written
-    // and keeps them through the rename.
-    if (!file.open(QIODevice::WriteOnly)
-        || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || file.write(toJson()) < 0 || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    const QString problem = PrivateFile::write(path, toJson());
+    if (!problem.isEmpty() && error)
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, problem);
+    return problem.isEmpty();
 }
 
 GatewayBackup::ReadResult GatewayBackup::fromJson(const QByteArray &json)

@@ -4,6 +4,12 @@
 
 #include <QString>
 
+#include <optional>
+
+namespace QMQTT {
+class Client;
+} // namespace QMQTT
+
 // Connection settings of the broker a gateway reports to, as stored per
 // device identifier. The password is in clear text here; only the settings
 // file holds it scrambled. The TLS options are the operator's, kept beside
@@ -15,6 +21,12 @@ struct BrokerSettings
     QString user;
     QString password;
     QMQTT::TlsOptions tls = {};
+
+    // The port as a number from 1 to 65535, or none.
+    std::optional<quint16> portNumber() const;
+    // Points the client at this broker; false, leaving the client as it
+    // was, when there is no host or no usable port.
+    bool applyTo(QMQTT::Client &client) const;
 
     bool isComplete() const
     {

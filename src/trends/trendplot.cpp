@@ -1,11 +1,11 @@
 #include "trendplot.h"
 
+#include "privatefile.h"
 #include "trendcsv.h"
 #include "trendstore.h"
 
 #include <QDateTime>
 #include <QQuickWindow>
-#include <QSaveFile>
 #include <QSGImageNode>
 #include <QUrl>
 
@@ -338,14 +338,9 @@ QString TrendPlot::exportCsv(const QUrl &file) const
 {
     if (!m_store)
         return tr("Nothing to export.");
-    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
+    const QString path = PrivateFile::localPath(file.toString());
     const qint64 end = endTime();
-    QSaveFile out(path);
-    // Owner-only like the backups and recordings: the export says what the
-    // plant's meters read, and when.
-    if (!out.open(QIODevice::WriteOnly)
-        || !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || out.write(TrendCsv::write(*m_store, m_series, end - spanMs(), end)) < 0 || !out.commit())
-        return tr("Could not write %1: %2").arg(path, out.errorString());
-    return {};
+    const QString error =
+        PrivateFile::write(path, TrendCsv::write(*m_store, m_series, end - spanMs(), end));
+    return error.isEmpty() ? QString() : tr("Could not write %1: %2").arg(path, error);
 }
