@@ -1,9 +1,7 @@
 #include "backupsession.h"
 
-#include "gatewayrules.h"
 #include "privatefile.h"
 #include "tcpbridge.h"
-
 
 BackupSession::BackupSession(QObject *parent)
     : QObject(parent)
@@ -217,11 +215,7 @@ void BackupSession::readGateway()
 void BackupSession::onGatewayRead(const GatewayBackup &current)
 {
     if (m_action == Action::Backup) {
-        GatewayBackup backup = current;
-        if (!m_withPasswords) {
-            for (const QString &key : GatewayRules::passwordKeys())
-                backup.settings.remove(key);
-        }
+        const GatewayBackup backup = m_withPasswords ? current : current.withoutPasswords();
         QString error;
         if (!backup.write(m_backupPath, &error)) {
             end(BadInput, error);

@@ -3,7 +3,6 @@
 #include "backuprun.h"
 #include "commandreply.h"
 #include "gatewaylink.h"
-#include "gatewayrules.h"
 #include "restoreplan.h"
 #include "restorerun.h"
 
@@ -121,10 +120,8 @@ void FleetJob::writeBackup(GatewayBackup backup)
 {
     if (isCloud())
         backup.deviceId = m_result.gateway.deviceId;
-    if (!m_task.withPasswords) {
-        for (const QString &key : GatewayRules::passwordKeys())
-            backup.settings.remove(key);
-    }
+    if (!m_task.withPasswords)
+        backup = backup.withoutPasswords();
     // The device id names the file: it must not lead out of the folder.
     if (backup.deviceId.isEmpty() || backup.deviceId.contains(QLatin1Char('/'))
         || backup.deviceId.startsWith(QLatin1Char('.'))) {

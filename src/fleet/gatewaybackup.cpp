@@ -123,6 +123,14 @@ GatewayBackup GatewayBackup::fromGateway(const QVariantMap &dataMap, const QVari
     return backup;
 }
 
+GatewayBackup GatewayBackup::withoutPasswords() const
+{
+    GatewayBackup backup = *this;
+    for (const QString &key : GatewayRules::passwordKeys())
+        backup.settings.remove(key);
+    return backup;
+}
+
 QByteArray GatewayBackup::toJson() const
 {
     QJsonObject settingsObject;

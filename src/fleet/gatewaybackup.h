@@ -28,6 +28,9 @@ struct GatewayBackup
     static GatewayBackup fromGateway(const QVariantMap &dataMap, const QVariantList &devices,
                                      bool withPasswords);
 
+    // The same backup without the passwords, as one not asked to keep them.
+    GatewayBackup withoutPasswords() const;
+
     QByteArray toJson() const;
     // Atomically (a crash leaves the old file or the new one, never half of
     // it) and readable by the owner only, since it may hold passwords.
