@@ -36,11 +36,9 @@ PageCard {
             Layout.fillWidth: true
         }
 
-        LogView {
-            id: view
-            lines: tools.shownLines
-            showTime: tools.showTime
-            objectName: "logView"
+        // The view's place; it is drawn over the card (see below).
+        Item {
+            id: viewSlot
             Layout.fillWidth: true
             Layout.fillHeight: true
         }
@@ -55,5 +53,23 @@ PageCard {
             text: "Clear All"
             onClicked: root.clearRequested()
         }
+    }
+
+    // Redrawn with every batch of lines: drawn opaque over the card, in the
+    // colours the card would give it.
+    opaqueContent: LogView {
+        id: view
+        objectName: "logView"
+        x: viewSlot.x
+        y: viewSlot.y
+        width: viewSlot.width
+        height: viewSlot.height
+        lines: tools.shownLines
+        showTime: tools.showTime
+        color: Palette.throughCard(Palette.fieldFill)
+        areaColor: Palette.throughCard(Palette.card)
+        textColor: Palette.throughCard("#ffffff")
+        placeholderColor: Palette.throughCard(Palette.placeholder)
+        selectionColor: Palette.throughCard(Palette.accent)
     }
 }

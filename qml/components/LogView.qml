@@ -8,7 +8,8 @@ import "Palette.js" as Palette
 // lines a dozen times a second however fast they come. The view follows the
 // newest line unless the operator has scrolled up; scrolling back to the end
 // follows again. What the gateway or the broker sent is shown as plain text,
-// never as markup; each line can be selected with the mouse and copied.
+// never as markup. While the view stands still (paused, or scrolled up) each
+// line can be selected with the mouse and copied.
 Rectangle {
     id: root
 
@@ -16,12 +17,18 @@ Rectangle {
     property string placeholderText: ""
     property color areaColor: Palette.card
     property color textColor: "white"
+    property color placeholderColor: Palette.placeholder
+    property color selectionColor: Palette.accent
     property int fontSize: 24
     // Shows each line's arrival time before it.
     property bool showTime: false
     readonly property alias listView: list
     // False while the operator looks at older lines.
     readonly property alias following: list.following
+    // Rows are selectable text only while they stand still: a selectable
+    // row costs a good deal more to lay out and draw than plain text, and a
+    // followed log replaces every row on screen a dozen times a second.
+    readonly property bool selectable: !list.following || (lines !== null && lines.paused === true)
 
     color: Palette.fieldFill
     radius: 6
@@ -40,7 +47,7 @@ Rectangle {
             text: root.placeholderText
             textFormat: Text.PlainText
             wrapMode: Text.Wrap
-            color: Palette.placeholder
+            color: root.placeholderColor
             font.family: list.fontFamily
             font.pixelSize: root.fontSize
         }
@@ -77,13 +84,6 @@ Rectangle {
             anchors.fill: parent
             anchors.margins: 6
             clip: true
-            // The page's card draws what it holds at 90 % opacity, and the
-            // software renderer draws translucent text a pixel at a time,
-            // handing each glyph to worker threads: at a dozen updates a
-            // second that cost far more than reading the stream. Drawn
-            // opaque into a layer, the lines take the direct glyph blit, and
-            // the layer is blended once with the card's opacity.
-            layer.enabled: GraphicsInfo.api === GraphicsInfo.Software
             // Following the newest line replaces every row on screen with
             // each batch; rows laid out ahead beyond the edges would only be
             // thrown away.
@@ -110,21 +110,46 @@ Rectangle {
                 onPressedChanged: pressed ? list.following = false : list.operatorLetGo()
             }
 
-            delegate: TextEdit {
+            delegate: Item {
+                id: row
+                readonly property alias text: label.text
+                readonly property alias textFormat: label.textFormat
+                readonly property alias selectable: editor.active
+
                 width: ListView.view.width
-                // A delegate waiting in the reuse pool (a log emptied) has
-                // no line behind it, yet re-evaluates when the toggle changes.
-                text: model.text === undefined ? ""
-                      : root.showTime ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
-                      : model.text
-                readOnly: true
-                selectByMouse: true
-                textFormat: TextEdit.PlainText
-                wrapMode: TextEdit.Wrap
-                color: root.textColor
-                selectionColor: Palette.accent
-                font.family: list.fontFamily
-                font.pixelSize: root.fontSize
+                height: label.height
+
+                Text {
+                    id: label
+                    width: parent.width
+                    visible: !editor.active
+                    // A row waiting in the reuse pool (a log emptied) has no
+                    // line behind it, yet re-evaluates when the toggle changes.
+                    text: model.text === undefined ? ""
+                          : root.showTime ? Qt.formatTime(model.time, "hh:mm:ss.zzz") + "  " + model.text
+                          : model.text
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    color: root.textColor
+                    font.family: list.fontFamily
+                    font.pixelSize: root.fontSize
+                }
+                Loader {
+                    id: editor
+                    objectName: "selectableRow"
+                    width: parent.width
+                    active: root.selectable
+                    sourceComponent: TextEdit {
+                        text: label.text
+                        readOnly: true
+                        selectByMouse: true
+                        textFormat: TextEdit.PlainText
+                        wrapMode: TextEdit.Wrap
+                        color: root.textColor
+                        selectionColor: root.selectionColor
+                        font: label.font
+                    }
+                }
             }
         }
     }

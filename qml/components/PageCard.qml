@@ -8,6 +8,12 @@ Item {
     id: root
     property alias title: titleText.text
     default property alias content: cardBody.data
+    // Items drawn over the card's content area at full opacity, placed in
+    // the same coordinates as the content. The card draws what it holds at
+    // 90 % opacity, and the software renderer draws translucent text a
+    // pixel at a time: a view redrawn a dozen times a second goes here, in
+    // colours passed through Palette.throughCard so that it looks the same.
+    property alias opaqueContent: opaqueBody.data
     property alias card: cardRect
 
     Text {
@@ -33,5 +39,12 @@ Item {
             anchors.fill: parent
             anchors.margins: 20
         }
+    }
+    Item {
+        id: opaqueBody
+        x: cardRect.x + cardBody.x
+        y: cardRect.y + cardBody.y
+        width: cardBody.width
+        height: cardBody.height
     }
 }

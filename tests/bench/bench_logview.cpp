@@ -88,7 +88,7 @@ public:
             waitFor(2000); // both streams flowing, the page settled
             measure(QStringLiteral("Logs page, RS-485 monitor at %1 lines/s:").arg(rate),
                     reader.processId(), seconds, m_bridge.terminalLogLines(),
-                    rate <= 300 ? QStringLiteral(" (target at most 10)") : QString());
+                    rate <= 300 ? QStringLiteral(" (target at most 6)") : QString());
         }
         showPage(QString());
         waitUntil([&] { return !m_bridge.isConnected(); }, 5000);

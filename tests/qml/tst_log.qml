@@ -155,7 +155,14 @@ PageCase {
             return row && /^\d\d:\d\d:\d\d\.\d\d\d  alpha 1$/.test(row.text)
         }, 2000, "no time stamp before the line")
         click("logTimeToggle")
+        // A followed log shows plain rows; paused, a row can be selected.
+        var list = named("logView").listView
+        verify(!list.itemAtIndex(0).selectable)
         click("logPause")
+        tryVerify(function() { return list.itemAtIndex(0).selectable })
+        var editor = findChild(list.itemAtIndex(0), "selectableRow").item
+        mouseDrag(editor, 1, editor.height / 2, editor.width - 2, 0)
+        compare(editor.selectedText, "alpha 1")
         gateway.sendRaw(1, "gamma 3\ndelta 4\n")
         tryCompare(named("logPausedCount"), "text", "2")
         verify(named("logPausedBadge").visible)
