@@ -39,26 +39,48 @@ private slots:
         QCOMPARE(QFile::permissions(path) & ~userBits, ownerOnly);
     }
 
-    void survivesAStoreAndLoad_data()
+    // An entry reads its password, and its TLS keys or their absence, as
+    // written by hand; the gateway's next report rewrites the four keys
+    // alike and leaves the TLS keys as they are.
+    void keepsTheBrokerEntry_data()
     {
         QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("stored"); // null: only never in the clear
-        QTest::newRow("ascii, each byte ^ 0xA7") << "abc"
-                                                 << "xsXE";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("non-ASCII") << QStringLiteral("pässwörd✓") << QString();
-        QTest::newRow("INI specials") << "a=b;c,\"d\"\\e [f]" << QString();
+        QTest::addColumn<QString>("stored");   // null: only never in the clear
+        QTest::addColumn<QByteArray>("lines"); // of the entry, beside the four keys
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QMQTT::TlsOptions>("tls");
+        const auto row = [](const char *tag, const QString &password, const QString &stored,
+                            const QByteArray &lines, const char *port,
+                            const QMQTT::TlsOptions &tls = {}) {
+            QTest::newRow(tag) << password << stored << lines << QString(port) << tls;
+        };
+        row("ascii, each byte ^ 0xA7; file written before TLS", "abc", "xsXE", {}, "1883");
+        row("empty; TLS port without a word", "", "", {}, "8883", {true, "", "", ""});
+        row("non-ASCII; plain asked on the TLS port", QStringLiteral("pässwörd✓"), {},
+            "mqttTls=false\n", "8883");
+        row("INI specials; TLS with a CA, certificate and key", "a=b;c,\"d\"\\e [f]", {},
+            "mqttTls=true\nmqttCaFile=/ca.crt\nmqttCertFile=/c.crt\nmqttKeyFile=/c.key\n", "1883",
+            {true, "/ca.crt", "/c.crt", "/c.key"});
         // What a gateway's invalid UTF-8 became on the way in.
-        QTest::newRow("replacement characters") << QStringLiteral("p\uFFFD(w\uFFFD") << QString();
+        row("replacement characters", QStringLiteral("p\uFFFD(w\uFFFD"), {}, {}, "1883");
     }
-    void survivesAStoreAndLoad()
+    void keepsTheBrokerEntry()
     {
         QFETCH(QString, password);
         QFETCH(QString, stored);
-        const BrokerSettings broker{"broker.example", "1883", "user", password};
-        SettingsStore::writeBrokerSettings("KV-7", broker);
-        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), broker);
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, port);
+        QFETCH(QMQTT::TlsOptions, tls);
+        QFile file(SettingsStore::settingsFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[KV-7]\nmqttServer=broker.example\nmqttPort=" + port.toUtf8()
+                   + "\nmqttUser=user\nmqttPass="
+                   + SecretScrambler::scrambleSecret(password).toLatin1() + "\n" + lines);
+        file.close();
+        const BrokerSettings expected{"broker.example", port, "user", password, tls};
+        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), expected);
+        SettingsStore::writeBrokerSettings("KV-7", {"broker.example", port, "user", password});
+        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), expected);
 
         const QString raw = QSettings(SettingsStore::settingsFilePath(), QSettings::IniFormat)
                                 .value("KV-7/mqttPass")
@@ -67,40 +89,6 @@ private slots:
         if (!stored.isNull())
             QCOMPARE(raw, stored);
         QVERIFY(password.isEmpty() || !raw.contains(password));
-    }
-
-    void keepsTlsBesideTheBrokerEntry_data()
-    {
-        QTest::addColumn<QByteArray>("lines"); // of the entry, beside the four keys
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QMQTT::TlsOptions>("tls");
-        QTest::newRow("file written before TLS") << QByteArray() << "1883" << QMQTT::TlsOptions{};
-        QTest::newRow("TLS port without a word")
-            << QByteArray() << "8883" << QMQTT::TlsOptions{true, "", "", ""};
-        QTest::newRow("plain asked on the TLS port")
-            << QByteArray("mqttTls=false\n") << "8883" << QMQTT::TlsOptions{};
-        QTest::newRow("TLS with a CA, certificate and key")
-            << QByteArray("mqttTls=true\nmqttCaFile=/ca.crt\nmqttCertFile=/c.crt\n"
-                          "mqttKeyFile=/c.key\n")
-            << "1883" << QMQTT::TlsOptions{true, "/ca.crt", "/c.crt", "/c.key"};
-    }
-    // An entry reads its TLS keys, or their absence, as written by hand,
-    // and the gateway's next report leaves them as they are.
-    void keepsTlsBesideTheBrokerEntry()
-    {
-        QFETCH(QByteArray, lines);
-        QFETCH(QString, port);
-        QFETCH(QMQTT::TlsOptions, tls);
-        QFile file(SettingsStore::settingsFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[KV-7]\nmqttServer=broker.example\nmqttPort=" + port.toUtf8()
-                   + "\nmqttUser=user\nmqttPass=" + SecretScrambler::scrambleSecret("pw").toLatin1()
-                   + "\n" + lines);
-        file.close();
-        const BrokerSettings expected{"broker.example", port, "user", "pw", tls};
-        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), expected);
-        SettingsStore::writeBrokerSettings("KV-7", {"broker.example", port, "user", "pw"});
-        QCOMPARE(SettingsStore::readBrokerSettings("KV-7"), expected);
     }
 
     void normalisesAddedDeviceIds_data()
