@@ -5,9 +5,11 @@
 
 namespace {
 
-// Everything a response payload means, in one text a row can state.
-QString meaning(const CloudReply &reply)
+// Everything a payload means, as a response and as a register write's
+// result, in one text a row can state.
+QString meaning(const QString &payload)
 {
+    const CloudReply reply = CloudReply::read(payload);
     QStringList parts;
     if (reply.isDeviceList) {
         QStringList names;
@@ -26,6 +28,8 @@ QString meaning(const CloudReply &reply)
             parts << word;
     }
     parts += reply.startStopStatuses;
+    if (const QString outcome = registerWriteOutcome(payload); !outcome.isNull())
+        parts << "write " + outcome;
     return parts.join(", ");
 }
 
@@ -66,36 +70,19 @@ private slots:
         row("refusal", "ERROR: flash write failed", "");
         row("start and restart, in order", "OK:restart OK:RS485/start", "started, restarting");
         row("stop", "OK:RS485/stop", "stopped");
+        row("write OK", "{\"write\":\"OK\"}", "write written");
+        row("write FAIL with other members", "{\"reg\":4,\"write\":\"FAIL\"}", "write failed");
+        row("write, lower case", "{\"write\":\"ok\"}", "");
+        row("write, not a string", "{\"write\":1}", "");
+        row("write, array", "[\"write\",\"OK\"]", "");
+        row("write, broken JSON", "{\"write\":\"OK\"", "");
+        row("write, plain text", "V1=230.1", "");
     }
     void readsResponses()
     {
         QFETCH(QString, text);
         QFETCH(QString, meaning);
-        QCOMPARE(::meaning(CloudReply::read(text)), meaning);
-    }
-
-    void readsRegisterWriteOutcome_data()
-    {
-        QTest::addColumn<QString>("payload");
-        QTest::addColumn<QString>("outcome");
-        const auto row = [](const char *tag, const char *payload, const QString &outcome) {
-            QTest::newRow(tag) << QString(payload) << outcome;
-        };
-        row("OK", R"({"write":"OK"})", "written");
-        row("FAIL with other members", R"({"reg":4,"write":"FAIL"})", "failed");
-        row("lower case", R"({"write":"ok"})", QString());
-        row("not a string", R"({"write":1})", QString());
-        row("array", R"(["write","OK"])", QString());
-        row("broken JSON", R"({"write":"OK")", QString());
-        row("plain text", "V1=230.1", QString());
-    }
-    void readsRegisterWriteOutcome()
-    {
-        QFETCH(QString, payload);
-        QFETCH(QString, outcome);
-        const QString read = registerWriteOutcome(payload);
-        QCOMPARE(read, outcome);
-        QCOMPARE(read.isNull(), outcome.isNull());
+        QCOMPARE(::meaning(text), meaning);
     }
 
     void readsAndRoutesTopics_data()
