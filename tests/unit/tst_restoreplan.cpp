@@ -42,49 +42,12 @@ class TestRestorePlan : public QObject
     Q_OBJECT
 
 private slots:
-    void handlesIdentityAsATechnicianExpects_data()
+    // The settings first, then the device list turned into the file's by
+    // position.
+    void plansTheDifference_data()
     {
         QTest::addColumn<QString>("targetId");
         QTest::addColumn<bool>("keepFileIdentity");
-        QTest::addColumn<QStringList>("expected");
-
-        // Only whole topic levels holding the identifier are rewritten; "KV-1x"
-        // is another word. The password absent from the file stays as it is.
-        QTest::newRow("another gateway")
-            << "KV-2" << false
-            << QStringList{"SET port1Topic Kestrelvane/KV-2/pub/port1",
-                           "SET errorTopic plant/KV-1x/errors", "SET apnSim1 factory"};
-        QTest::newRow("another gateway, its identity kept (replacement unit)")
-            << "KV-2" << true
-            << QStringList{"SET port1Topic Kestrelvane/KV-1/pub/port1",
-                           "SET errorTopic plant/KV-1x/errors", "SET staticIP 192.168.1.20",
-                           "SET apnSim1 factory"};
-        QTest::newRow("the same gateway")
-            << "KV-1" << false
-            << QStringList{"SET port1Topic Kestrelvane/KV-1/pub/port1", "SET staticIP 192.168.1.20",
-                           "SET apnSim1 factory"};
-    }
-    void handlesIdentityAsATechnicianExpects()
-    {
-        QFETCH(QString, targetId);
-        QFETCH(bool, keepFileIdentity);
-        QFETCH(QStringList, expected);
-
-        GatewayBackup file = gateway("KV-1");
-        file.settings["staticIP"] = "192.168.1.20";
-        file.settings["apnSim1"] = "factory";
-        file.settings.remove("mqttPass");
-        GatewayBackup target = gateway(targetId);
-        target.settings["port1Topic"] = "unset";
-
-        const RestorePlan plan = RestorePlan::build(file, target, keepFileIdentity);
-        QCOMPARE(commands(plan), expected);
-        // Unticked is not dropped: the operator sees the line and may tick it.
-        QVERIFY(plan.describe().join('\n').contains("staticIP"));
-    }
-
-    void turnsTheDeviceListIntoTheFilesByPosition_data()
-    {
         QTest::addColumn<QVariantList>("fileDevices");
         QTest::addColumn<QVariantList>("gatewayDevices");
         QTest::addColumn<QStringList>("expected");
@@ -92,28 +55,48 @@ private slots:
         const QVariantMap a = device("Meter A", "port1", "10s");
         const QVariantMap b = device("Meter B", "port2", "5s");
         const QVariantMap c = device("Meter, C", "port2", "7.5s", "0203");
-        QTest::newRow("equal, poll and hex case aside")
-            << QVariantList{a} << QVariantList{device("Meter A", "port1", "10.0s", "0103000a0004")}
-            << QStringList{};
-        QTest::newRow("longer file: changes, then additions")
-            << QVariantList{a, c, b} << QVariantList{a, b}
-            << QStringList{"rs485mod 1,2,1,7.5,0203,Meter, C",
-                           "rs485add 2,1,5,0103000A0004,Meter B"};
-        QTest::newRow("shorter file: deletions from the end")
-            << QVariantList{b} << QVariantList{a, b, c}
-            << QStringList{"rs485mod 0,2,1,5,0103000A0004,Meter B", "rs485del 2", "rs485del 1"};
+        const QString topic = "SET port1Topic Kestrelvane/KV-1/pub/port1";
+        const QString ip = "SET staticIP 192.168.1.20", apn = "SET apnSim1 factory";
+        const auto row = [](const char *tag, const char *id, bool keep, const QVariantList &file,
+                            const QVariantList &gateway, const QStringList &expected) {
+            QTest::newRow(tag) << QString(id) << keep << file << gateway << expected;
+        };
+        // Only whole topic levels holding the identifier are rewritten; "KV-1x"
+        // is another word. The password absent from the file stays as it is.
+        row("another gateway", "KV-2", false, {}, {},
+            {"SET port1Topic Kestrelvane/KV-2/pub/port1", "SET errorTopic plant/KV-1x/errors",
+             apn});
+        row("another gateway, its identity kept (replacement unit)", "KV-2", true, {}, {},
+            {topic, "SET errorTopic plant/KV-1x/errors", ip, apn});
+        row("devices equal, poll and hex case aside", "KV-1", false, {a},
+            {device("Meter A", "port1", "10.0s", "0103000a0004")}, {topic, ip, apn});
+        row("longer file: changes, then additions", "KV-1", false, {a, c, b}, {a, b},
+            {topic, ip, apn, "rs485mod 1,2,1,7.5,0203,Meter, C",
+             "rs485add 2,1,5,0103000A0004,Meter B"});
+        row("shorter file: deletions from the end", "KV-1", false, {b}, {a, b, c},
+            {topic, ip, apn, "rs485mod 0,2,1,5,0103000A0004,Meter B", "rs485del 2", "rs485del 1"});
     }
-    void turnsTheDeviceListIntoTheFilesByPosition()
+    void plansTheDifference()
     {
+        QFETCH(QString, targetId);
+        QFETCH(bool, keepFileIdentity);
         QFETCH(QVariantList, fileDevices);
         QFETCH(QVariantList, gatewayDevices);
         QFETCH(QStringList, expected);
 
         GatewayBackup file = gateway("KV-1");
+        file.settings["staticIP"] = "192.168.1.20";
+        file.settings["apnSim1"] = "factory";
+        file.settings.remove("mqttPass");
         file.devices = fileDevices;
-        GatewayBackup target = gateway("KV-1");
+        GatewayBackup target = gateway(targetId);
+        target.settings["port1Topic"] = "unset";
         target.devices = gatewayDevices;
-        QCOMPARE(commands(RestorePlan::build(file, target, false)), expected);
+
+        const RestorePlan plan = RestorePlan::build(file, target, keepFileIdentity);
+        QCOMPARE(commands(plan), expected);
+        // Unticked is not dropped: the operator sees the line and may tick it.
+        QVERIFY(plan.describe().join('\n').contains("staticIP"));
     }
 
     void writesOwnerOnlyAndReadsBack()
