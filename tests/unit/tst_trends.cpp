@@ -68,80 +68,69 @@ private slots:
         QCOMPARE(store.series("0")->size(), TrendStore::samplesPerSeries);
     }
 
-    void samplesFromMonitorLines_data()
+    // The samples of a monitor line, after the lines before it, and of a
+    // payload on a port topic.
+    void samples_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<Named>("samples"); // of the last line
+        QTest::addColumn<QStringList>("lines"); // on the monitor port
+        QTest::addColumn<QString>("payload");   // on port 1's topic; null: the lines are read
+        QTest::addColumn<Named>("samples");     // of the last line, or of the payload
 
-        QTest::newRow("pairs named by device and first register")
-            << QStringList{"[RS485] DATA port2 id=2 'Main meter'", "[0x000A] 16256 0 0 0 17096 0 7"}
-            << Named{{"Main meter 0x000A", 1.0},
-                     {"Main meter 0x000C", 0.0},
-                     {"Main meter 0x000E", 100.0},
-                     {"Main meter 0x0010", 7.0}}; // the one left over, as 16 bits
-        QTest::newRow("ELMEASURE word order")
-            << QStringList{"[RS485] OK port1 'ELMEASURE LG'", "[0x00fe] 0 16256"}
-            << Named{{"ELMEASURE LG 0x00FE", 1.0}};
-        QTest::newRow("address that is not hexadecimal")
-            << QStringList{"[RS485] OK 'M'", "[0xZZ] 16256 0 16256 0"}
-            << Named{{"M 0xZZ", 1.0}, {"M 0xZZ+2", 1.0}};
-        QTest::newRow("more pairs at an address seen before")
-            << QStringList{"[RS485] OK 'M'", "[0x0000] 16256 0", "[0x0000] 0 0 16256 0"}
-            << Named{{"M 0x0000", 0.0}, {"M 0x0002", 1.0}};
-        QTest::newRow("header line gives none")
-            << QStringList{"[0x0000] 16256 0", "[RS485] OK 'M'"} << Named{};
-        QTest::newRow("free text gives none") << QStringList{"poll timeout"} << Named{};
-        QTest::newRow("single register") << QStringList{"[0x0000] 5"} << Named{{"0x0000", 5.0}};
+        const auto lines = [](const char *tag, const QStringList &lines, const Named &samples) {
+            QTest::newRow(tag) << lines << QString() << samples;
+        };
+        const auto payload = [](const char *tag, const char *payload, const Named &samples) {
+            QTest::newRow(tag) << QStringList() << QString(payload) << samples;
+        };
+        const QString t = "port1 ", m = "Main meter 0x000";
+        lines("pairs named by device and first register",
+              {"[RS485] DATA port2 id=2 'Main meter'", "[0x000A] 16256 0 0 0 17096 0 7"},
+              {{m + "A", 1.0}, {m + "C", 0.0}, {m + "E", 100.0}, {"Main meter 0x0010", 7.0}});
+        // The one left over above is taken as 16 bits.
+        lines("ELMEASURE word order", {"[RS485] OK port1 'ELMEASURE LG'", "[0x00fe] 0 16256"},
+              {{"ELMEASURE LG 0x00FE", 1.0}});
+        lines("address that is not hexadecimal", {"[RS485] OK 'M'", "[0xZZ] 16256 0 16256 0"},
+              {{"M 0xZZ", 1.0}, {"M 0xZZ+2", 1.0}});
+        lines("more pairs at an address seen before",
+              {"[RS485] OK 'M'", "[0x0000] 16256 0", "[0x0000] 0 0 16256 0"},
+              {{"M 0x0000", 0.0}, {"M 0x0002", 1.0}});
+        lines("header line gives none", {"[0x0000] 16256 0", "[RS485] OK 'M'"}, {});
+        lines("free text gives none", {"poll timeout"}, {});
+        lines("single register", {"[0x0000] 5"}, {{"0x0000", 5.0}});
+        payload("device of the list, numbers only, members in order",
+                "{\"V\":230.5,\"slave\":2,\"name\":\"m\",\"on\":true,\"s\":\"12\"}",
+                {{"Main meter V", 230.5}});
+        payload("register block: one 16-bit value per register",
+                "{\"slave\":2,\"reg\":10,\"values\":[231,229]}", {{m + "A", 231}, {m + "B", 229}});
+        payload("slave not in the list", "{\"slave\":7,\"V\":1}", {{"port1 slave 7 V", 1}});
+        payload("nested objects and arrays", "{\"m\":{\"I\":[1,2],\"P\":-3e3}}",
+                {{t + "m.I[0]", 1}, {t + "m.I[1]", 2}, {t + "m.P", -3000}});
+        payload("deeper than the cap is skipped",
+                "{\"a\":{\"b\":{\"c\":{\"d\":{\"x\":1}}}},\"e\":2}", {{t + "e", 2}});
+        payload("not JSON", "V=230.5", {});
+        payload("not an object", "[1,2]", {});
+        payload("write result", "{\"write\":\"OK\"}", {});
     }
-    void samplesFromMonitorLines()
+    void samples()
     {
         QFETCH(QStringList, lines);
-        QFETCH(Named, samples);
-        MonitorDecoder decoder;
-        MonitorSampler sampler;
-        for (const QString &line : lines) {
-            decoder.decode(line);
-            sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues(),
-                              decoder.leftover());
-        }
-        QCOMPARE(named(sampler.samplesOf(decoder.deviceName(), decoder.address(),
-                                         decoder.pairValues(), decoder.leftover())),
-                 samples);
-    }
-
-    void samplesFromPayloads_data()
-    {
-        QTest::addColumn<QString>("payload");
-        QTest::addColumn<Named>("samples");
-
-        const QString t = "port1 ";
-        QTest::newRow("device of the list, numbers only, members in order")
-            << R"({"V":230.5,"slave":2,"name":"m","on":true,"s":"12"})"
-            << Named{{"Main meter V", 230.5}};
-        QTest::newRow("register block: one 16-bit value per register")
-            << R"({"slave":2,"reg":10,"values":[231,229]})"
-            << Named{{"Main meter 0x000A", 231}, {"Main meter 0x000B", 229}};
-        QTest::newRow("slave not in the list")
-            << R"({"slave":7,"V":1})" << Named{{"port1 slave 7 V", 1}};
-        QTest::newRow("nested objects and arrays")
-            << R"({"m":{"I":[1,2],"P":-3e3}})"
-            << Named{{t + "m.I[0]", 1}, {t + "m.I[1]", 2}, {t + "m.P", -3000}};
-        QTest::newRow("deeper than the cap is skipped")
-            << R"({"a":{"b":{"c":{"d":{"x":1}}}},"e":2})" << Named{{t + "e", 2}};
-        QTest::newRow("not JSON") << "V=230.5" << Named{};
-        QTest::newRow("not an object") << "[1,2]" << Named{};
-        QTest::newRow("write result") << R"({"write":"OK"})" << Named{};
-    }
-    void samplesFromPayloads()
-    {
         QFETCH(QString, payload);
         QFETCH(Named, samples);
         // The same slave on the other port is another device.
         const QVariantList devices{
             QVariantMap{{"name", "Other port"}, {"port", "port2"}, {"cmdHex", "0203"}},
             QVariantMap{{"name", "Main meter"}, {"port", "port1"}, {"cmdHex", "0203000A0002"}}};
-        QCOMPARE(named(TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload, devices)),
-                 samples);
+        MonitorDecoder decoder;
+        MonitorSampler sampler;
+        TrendSamples taken;
+        for (const QString &line : lines) {
+            decoder.decode(line);
+            taken = sampler.samplesOf(decoder.deviceName(), decoder.address(), decoder.pairValues(),
+                                      decoder.leftover());
+        }
+        if (!payload.isNull())
+            taken = TrendSampler::fromPayload("Kestrelvane/KV-1/pub/port1", payload, devices);
+        QCOMPARE(named(taken), samples);
     }
 
     // Frame by frame the canvas scrolls and redraws only what changed, and
