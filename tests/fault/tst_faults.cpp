@@ -209,13 +209,22 @@ private slots:
         QList<int> listSizes;
         connect(f.bridge.get(), &TcpBridge::deviceListMqttChanged, &gateway,
                 [&] { listSizes.append(int(f.bridge->deviceListMqtt().size())); });
+        QSignalSpy disconnected(b.client.get(), &QMQTT::Client::disconnected);
         if (!killFirst)
             f.bridge->sendConfigRequest(command, id);
         b.broker->kill();
-        QTRY_VERIFY(!f.bridge->connectedmqtt());
+        QVERIFY(disconnected.wait(5000));
+        QVERIFY(!f.bridge->connectedmqtt());
         if (killFirst)
             f.bridge->sendConfigRequest(command, id);
-        QTest::qWait(500);
+        // One attempt 3 s after the drop (a coarse timer: up to 5 % early),
+        // no storm: it fails and ends in the next disconnected().
+        QElapsedTimer sinceDrop;
+        sinceDrop.start();
+        QVERIFY(disconnected.wait(5000));
+        QVERIFY2(sinceDrop.elapsed() >= 2700 && sinceDrop.elapsed() < 4000,
+                 qPrintable(QString::number(sinceDrop.elapsed())));
+        QCOMPARE(disconnected.count(), 2);
         QVERIFY(saved.count() <= model.saveCount());
         const int savesBefore = model.saveCount();
 
