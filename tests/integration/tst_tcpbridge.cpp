@@ -165,7 +165,6 @@ private slots:
         QVERIFY(!f.bridge->sendTopicDeviceId("never-seen"));
         QCOMPARE(configMissing.count(), 1);
         QCOMPARE(f.bridge->cloudBroker(), BrokerSettings());
-        QCOMPARE(f.bridge->selectedDeviceId(), QString("never-seen"));
         QCOMPARE(TcpBridge().deviceIds(), QStringList{id}); // as at the next start
     }
 
