@@ -132,7 +132,8 @@ PageCase {
 
     // Each change waits for "SAVE" before its dialog. The direct add goes on
     // to the list over the same link; closing the cloud add's dialog keeps
-    // the form for another, and "Clear" empties it.
+    // the form for another, and "Clear" empties it. Only the exact word arms
+    // a deletion; "Cancel" empties it.
     function test_changeIsSavedBeforeItIsReported_data() {
         return [
             { tag: "add, direct", url: directAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "01 03 00 0A",
@@ -148,14 +149,18 @@ PageCase {
             { tag: "modify, cloud", url: cloudList, edit: 0, fill: { portCombo: 1, crcCode: 1,
               hexcommandField: "02 03 00 00 00 67", secondsIdField: "7.50", nameIdField: "Meter, A b" },
               sent: "rs485mod 0,2,0,7.5,020300000067,Meter, A b", name: "Meter, A b", done: "modified",
-              cell: [0, 3, "7.5s"] }
+              cell: [0, 3, "7.5s"] },
+            { tag: "delete, direct, lower case", url: directList, del: 2, typed: "delete", sent: "rs485del 2",
+              name: "<b>x</b>", done: "deleted", left: "Total : 2" },
+            { tag: "delete, cloud, trailing space", url: cloudList, del: 1, typed: "DELETE ", sent: "rs485del 1",
+              name: "Main meter", done: "deleted", left: "Total : 1" }
         ]
     }
 
     function test_changeIsSavedBeforeItIsReported(data) {
-        var dialog = data.edit === undefined ? "addedSuccesspopup" : "modifiedSuccesspopup"
-        var busy = function() { return !!(page.addingDevice || page.modifyingDevice) }
-        if (data.edit === undefined)
+        var dialog = data.done === "added" ? "addedSuccesspopup" : data.del ? "deletesuccessPopup" : "modifiedSuccesspopup"
+        var busy = function() { return !!(page.addingDevice || page.modifyingDevice || page.deletingDevice) }
+        if (data.done === "added")
             openPage(data.url, 8880)
         else
             openList(data.url === cloudList)
@@ -167,22 +172,39 @@ PageCase {
         }
         if (data.edit !== undefined)
             click("editButton_" + data.edit)
-        fill(data.fill)
-        gateway.setReplyDelay(300)
-        if (data.url === directList) {
+        fill(data.fill || {})
+        if (data.del) {
+            click("deleteButton_" + data.del)
+            var confirm = waitOpened("deletePopup")
+            keyClick(Qt.Key_Escape) // only its buttons close it
+            compare(named("deletePrompt").text, "To delete \"" + data.name + "\", type DELETE below.")
+            named("deleteTextField").text = data.typed
+            click("deleteConfirmButton")
+            wait(300)
+            verify(confirm.visible)
+            click("deleteCancelButton")
+            tryCompare(confirm, "visible", false)
+            compare([named("deleteTextField").text, changes()], ["", []])
+        }
+        gateway.setReplyDelay(data.del ? 0 : 300)
+        if (data.del) {
+            deleteRow(data.del)
+        } else if (data.url === directList) {
             click("nameIdField")
             keyClick(Qt.Key_Return)
         } else {
             click(data.edit === undefined ? "addDeviceButton" : "saveChangesButton")
         }
-        tryVerify(function() { return busy() && named("busyOverlay").visible })
+        verify(busy() && named("busyOverlay").visible)
         var popup = expectDialog(dialog, "\"" + data.name + "\" has been " + data.done + " successfully.")
         compare([busy(), named("busyOverlay").visible, changes()], [false, false, [data.sent, "SAVE"]])
-        if (data.edit === undefined)
+        if (data.done === "added")
             expectLine("Device Added successfully", "#ffffff")
         gateway.clearReceived()
-        click(dialog + (data.close ? "Secondary" : "Primary"))
+        click(dialog + (data.close || data.del ? "Secondary" : "Primary"))
         tryCompare(popup, "visible", false)
+        if (data.del)
+            return tryCompare(named("totalChip"), "text", data.left, 5000)
         if (data.close) {
             compare([named("errText").text, window.pageLoader.source.toString()], ["", data.url])
             click("addDeviceButton")
@@ -225,34 +247,6 @@ PageCase {
         fill({ portCombo: 1, crcCode: 0 })
         click("saveChangesButton")
         expectChanges(["rs485mod 0,2,1,10,0103,Far meter", "SAVE"])
-    }
-
-    // Only the exact word arms the deletion; "Cancel" empties it.
-    function test_deletionIsSavedBeforeItIsReported_data() {
-        return [ { tag: "direct, lower case", cloud: false, row: 2, name: "<b>x</b>", typed: "delete", left: "Total : 2" },
-                 { tag: "cloud, trailing space", cloud: true, row: 1, name: "Main meter", typed: "DELETE ",
-                   left: "Total : 1" } ]
-    }
-
-    function test_deletionIsSavedBeforeItIsReported(data) {
-        openList(data.cloud)
-        click("deleteButton_" + data.row)
-        var popup = waitOpened("deletePopup")
-        keyClick(Qt.Key_Escape) // only its buttons close it
-        compare(named("deletePrompt").text, "To delete \"" + data.name + "\", type DELETE below.")
-        named("deleteTextField").text = data.typed
-        click("deleteConfirmButton")
-        wait(300)
-        verify(popup.visible)
-        click("deleteCancelButton")
-        tryCompare(popup, "visible", false)
-        compare([named("deleteTextField").text, changes()], ["", []])
-        deleteRow(data.row)
-        verify(page.deletingDevice && named("busyOverlay").visible)
-        expectDialog("deletesuccessPopup", "\"" + data.name + "\" has been deleted successfully.")
-        compare([changes(), page.deletingDevice], [["rs485del " + data.row, "SAVE"], false])
-        click("deletesuccessPopupSecondary")
-        tryCompare(named("totalChip"), "text", data.left, 5000)
     }
 
     // Each change's failure ends the wait with its reason, never as success;
