@@ -11,7 +11,8 @@ PageCase {
     readonly property string allSettings: "qrc:/AllSettings.qml"
     readonly property string baudrate: "qrc:/SetBaudrate.qml"
 
-    function saver() { return holder(page, "watchdogInterval") }
+    // The page's saver, which holds its status popup.
+    function saver() { return statusPopup().parent }
 
     function test_connectsOnOpeningAndReadsOneSecondLater_data() {
         return [ { tag: "reusing the command link", before: 8881 }, { tag: "taking over the monitor link", before: 8880 },
@@ -88,57 +89,87 @@ PageCase {
     // Saves paced by a timer (`gap`) or by the gateway's acknowledgements.
     // Edits during a save do not change what is sent, and (`again`) a second
     // "Save" meanwhile sends nothing more. Drop-downs take the `reading`'s
-    // entry of the same whole text; fields show its text as it is.
+    // entry of the same whole text; fields show its text as it is. A refusal
+    // (`refused`) or silence (`silentOn`) stops a save where it happens:
+    // nothing after it is sent, no "SAVE" follows an unsaved step, and the
+    // popup names the refused key in the gateway's words. The watchdog covers
+    // the acknowledged chain (the broker row at its real 15 s) and each "SAVE".
     function test_saves_data() {
         var hupFill = { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" }
         var hupSent = ["SET mqttServer h", "SET mqttPort 1", "SET mqttUser u", "SET mqttPass p", "SAVE"]
+        var wifi = { wifiSsidField: "n1", wifiPasswordField: "p1" }, silent = "Save failed: no response from device"
+        var refused = function(what, key) {
+            return "Failed to save " + what + " settings: the gateway refused " + key + " (\"ERROR: " + key + " rejected\")"
+        }
+        var saving = function(what) { return "Saving " + what + " Settings..." }
         return [
             { tag: "network", url: network, button: "networkSave", gap: 2000, again: true, edit: { gatewayField: "10.9.9.9" },
               fill: { ipField: "10.1.2.3", subnetField: "255.0.255.0", gatewayField: "10.1.2.1" },
               sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.255.0", "SET gateway 10.1.2.1", "SAVE"],
-              saving: "Saving Network Settings...", outcome: "Network settings saved successfully" },
+              saving: saving("Network"), outcome: "Network settings saved successfully" },
             { tag: "topics", url: cloudPage, section: "topicsSection", button: "topicsSave", gap: 3000,
               fill: { inTopicField: "kv/t1", outTopicField: "kv/t2", errorTopicField: "kv/t3",
                       configTopicField: "kv/t4", responseTopiField: "kv/t5", offlineTopicField: "kv/t6" },
-              saving: "Saving Cloud Topic Settings...", outcome: "Topic settings saved successfully",
+              saving: saving("Cloud Topic"), outcome: "Topic settings saved successfully",
               sent: ["SET port1Topic kv/t1", "SET port2Topic kv/t2", "SET errorTopic kv/t3",
                      "SET configTopic kv/t4", "SET responseTopic kv/t5", "SET offlineTopic kv/t6", "SAVE"] },
             { tag: "SIM", url: allSettings, section: "simSection", button: "simSave", gap: 2000, reading: { simSlot: "2  (SIM2)" },
               fill: { sim1apnField: "apn one", sim2apnField: "apn2" }, outcome: "SIM settings saved successfully",
-              saving: "Saving SIM Settings...", sent: ["SET simSlot 2  (SIM2)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"] },
+              saving: saving("SIM"), sent: ["SET simSlot 2  (SIM2)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"] },
             { tag: "Bluetooth refused", url: allSettings, section: "bleSection", button: "bleSave", gap: 2000, refuse: true,
               reading: { bleName: "<b>KV</b> &amp;" }, fill: { blePinField: "12" }, outcome: "Failed to save Bluetooth settings",
-              saving: "Saving Bluetooth Settings...", sent: ["SET bleName <b>KV</b> &amp;", "SET blePin 12", "SAVE"] },
+              saving: saving("Bluetooth"), sent: ["SET bleName <b>KV</b> &amp;", "SET blePin 12", "SAVE"] },
             { tag: "baud rate cleared to the default", url: baudrate, button: "baudSave", gap: 2000, clear: "baudClear",
               sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"],
-              saving: "Saving Baudrate Settings...", outcome: "Baudrate settings saved successfully" },
+              saving: saving("Baudrate"), outcome: "Baudrate settings saved successfully" },
             { tag: "baud rates as read", url: baudrate, button: "baudSave", gap: 2000,
               reading: { rs485_1_baud: "9600", rs485_2_baud: "300" }, sent: ["SET rs485_1_baud 9600", "SET rs485_2_baud 300", "SAVE"],
-              saving: "Saving Baudrate Settings...", outcome: "Baudrate settings saved successfully" },
+              saving: saving("Baudrate"), outcome: "Baudrate settings saved successfully" },
             // The port is read when it is sent, i.e. after the server's acknowledgement.
             { tag: "broker", url: cloudPage, button: "cloudSave", again: true, edit: { portField: "8883" },
               fill: { mqttServerField: "broker host", portField: "1883", useridField: "plant user", passwordField: "p@ss word" },
               sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user", "SET mqttPass p@ss word", "SAVE"],
-              saving: "Saving Cloud Settings...", outcome: "Cloud settings saved successfully" },
+              saving: saving("Cloud"), outcome: "Cloud settings saved successfully" },
             { tag: "broker, Topics shown at the outcome", url: cloudPage, button: "cloudSave", switchTo: "topicsSection",
-              fill: hupFill, sent: hupSent, saving: "Saving Cloud Settings...", outcome: "Topic settings saved successfully" },
+              fill: hupFill, sent: hupSent, saving: saving("Cloud"), outcome: "Topic settings saved successfully" },
             { tag: "broker refused", url: cloudPage, button: "cloudSave", refuse: true, fill: hupFill, sent: hupSent,
-              saving: "Saving Cloud Settings...", outcome: "Failed to save Cloud settings" },
+              saving: saving("Cloud"), outcome: "Failed to save Cloud settings" },
             { tag: "Wi-Fi, SIM shown at the outcome", url: allSettings, button: "wifiSave", switchTo: "simSection",
-              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" }, saving: "Saving Wi-Fi Settings...",
-              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"], outcome: "SIM settings saved successfully" }
+              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" }, saving: saving("Wi-Fi"),
+              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"], outcome: "SIM settings saved successfully" },
+            { tag: "Wi-Fi SSID refused naming the key", url: allSettings, button: "wifiSave", fill: wifi, refused: "wifiSSID",
+              saving: saving("Wi-Fi"), sent: ["SET wifiSSID n1"], outcome: refused("Wi-Fi", "wifiSSID") },
+            { tag: "broker port refused", url: cloudPage, button: "cloudSave", fill: hupFill, refused: "mqttPort",
+              saving: saving("Cloud"), sent: ["SET mqttServer h", "SET mqttPort 1"], outcome: refused("Cloud", "mqttPort") },
+            { tag: "LAN mask refused, timer-paced", url: network, button: "networkSave", refused: "subnet", gap: 2000,
+              fill: { ipField: "10.1.2.3", subnetField: "255.0.0.0", gatewayField: "10.1.2.1" }, saving: saving("Network"),
+              sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.0.0"], outcome: refused("Network", "subnet") },
+            { tag: "broker silent, 15 s", url: cloudPage, button: "cloudSave", silentOn: "SET mqttUser u1", limit: 15000,
+              fill: { mqttServerField: "10.0.0.9", portField: "1883", useridField: "u1", passwordField: "p1" }, saving: saving("Cloud"),
+              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"], outcome: silent },
+            { tag: "Wi-Fi silent", url: allSettings, button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500, limit: 1500,
+              fill: wifi, saving: saving("Wi-Fi"), sent: ["SET wifiSSID n1", "SET wifiPass p1"], outcome: silent },
+            { tag: "baud rate save silent", url: baudrate, button: "baudSave", clear: "baudClear", silentOn: "SAVE",
+              watchdog: 1500, limit: 5500, gap: 2000, saving: saving("Baudrate"), outcome: silent,
+              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"] }
         ]
     }
 
     function test_saves(data) {
+        var failed = data.outcome.indexOf("successfully") < 0
         openRead(data.url, data.reading)
+        saver().watchdogInterval = data.watchdog || 15000
         gateway.setRefuseSave(!!data.refuse)
         gateway.setReplyDelay(data.gap ? 0 : 400)
+        if (data.refused)
+            gateway.setRefusedSetting(data.refused)
+        if (data.silentOn)
+            gateway.setScriptedReply(data.silentOn, "")
         if (data.section)
             click(data.section)
         if (data.clear)
             click(data.clear)
-        fill(data.fill)
+        fill(data.fill || {})
         press(data.button)
         expectStatus(data.saving, "#3498db")
         // Acknowledged saves wait on the first key at once.
@@ -160,70 +191,24 @@ PageCase {
                 verify(i === 0 || at - last >= 300, data.sent[i] + " did not wait for its acknowledgement")
             last = at
         }
-        expectStatus(data.outcome, data.refuse ? "red" : "green")
+        expectStatus(data.outcome, failed ? "red" : "green")
+        at = Date.now() - t0
+        if (data.limit)
+            verify(at >= data.limit - 100 && at < data.limit + 1500, "watchdog after " + at + " ms")
         compare([changes(), saver().busy, saver().pendingKey], [data.sent, false, ""])
-        // "OK" after a success reads the gateway again a second later.
+        // "OK" after a success reads the gateway again a second later; a
+        // failed save sends nothing more.
         gateway.clearReceived()
         if (!data.switchTo)
             press("statusOkButton")
-        if (data.refuse) {
-            wait(1300)
+        if (failed) {
+            wait(Math.max(1300, (data.gap || 0) + 300))
             compare(commands(), [])
         } else if (!data.switchTo) {
             verify(arrival("GETALL", 2000) >= 900)
         }
         if (data.edit && data.gap)
             tryCompare(named("gatewayField"), "text", "10.1.2.1")
-    }
-
-    // A refusal or silence stops a save where it happens: nothing after it
-    // is sent, no "SAVE" follows an unsaved step, and the popup says which
-    // key the gateway refused, in its own words. The watchdog covers the
-    // acknowledged chain (the broker row at its real 15 s) and each "SAVE".
-    function test_refusalOrSilenceIsReported_data() {
-        var wifi = { wifiSsidField: "n1", wifiPasswordField: "p1" }
-        var hup = { mqttServerField: "h", portField: "1", useridField: "u", passwordField: "p" }
-        var lan = { ipField: "10.1.2.3", subnetField: "255.0.0.0", gatewayField: "10.1.2.1" }
-        var refused = function(what, key) {
-            return "Failed to save " + what + " settings: the gateway refused " + key + " (\"ERROR: " + key + " rejected\")"
-        }
-        var silent = "Save failed: no response from device"
-        return [
-            { tag: "Wi-Fi SSID refused naming the key", url: allSettings, button: "wifiSave", fill: wifi,
-              refuse: "wifiSSID", sent: ["SET wifiSSID n1"], status: refused("Wi-Fi", "wifiSSID") },
-            { tag: "broker port refused", url: cloudPage, button: "cloudSave", fill: hup, refuse: "mqttPort",
-              sent: ["SET mqttServer h", "SET mqttPort 1"], status: refused("Cloud", "mqttPort") },
-            { tag: "LAN mask refused, timer-paced", url: network, button: "networkSave", fill: lan, refuse: "subnet", gap: 2000,
-              sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.0.0"], status: refused("Network", "subnet") },
-            { tag: "broker silent, 15 s", url: cloudPage, button: "cloudSave", silentOn: "SET mqttUser u1", limit: 15000,
-              fill: { mqttServerField: "10.0.0.9", portField: "1883", useridField: "u1", passwordField: "p1" },
-              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"], status: silent },
-            { tag: "Wi-Fi silent", url: allSettings, button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500,
-              limit: 1500, fill: wifi, sent: ["SET wifiSSID n1", "SET wifiPass p1"], status: silent },
-            { tag: "baud rate save silent", url: baudrate, button: "baudSave", clear: "baudClear", silentOn: "SAVE",
-              watchdog: 1500, limit: 5500, gap: 2000, status: silent,
-              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"] }
-        ]
-    }
-
-    function test_refusalOrSilenceIsReported(data) {
-        openRead(data.url)
-        saver().watchdogInterval = data.watchdog || 15000
-        if (data.clear)
-            click(data.clear)
-        fill(data.fill || {})
-        if (data.refuse)
-            gateway.setRefusedSetting(data.refuse)
-        else
-            gateway.setScriptedReply(data.silentOn, "")
-        press(data.button)
-        expectStatus(data.status, "red")
-        var at = Date.now() - t0
-        if (data.limit)
-            verify(at >= data.limit - 100 && at < data.limit + 1500, "watchdog after " + at + " ms")
-        compare([saver().busy, saver().pendingKey], [false, ""])
-        wait((data.gap || 0) + 300)
-        compare(changes(), data.sent)
     }
 
     // A first read that stays unanswered says so, shows no example values
