@@ -10,6 +10,10 @@ PageCase {
     readonly property string cloudPage: "qrc:/MqttConfigPage.qml"
     readonly property string allSettings: "qrc:/AllSettings.qml"
     readonly property string baudrate: "qrc:/SetBaudrate.qml"
+    // Each save button's page, and the settings its saving message names.
+    readonly property var forms: ({ networkSave: [network, "Network"], cloudSave: [cloudPage, "Cloud"], wifiSave: [allSettings, "Wi-Fi"],
+                                    topicsSave: [cloudPage, "Cloud Topic"], simSave: [allSettings, "SIM"],
+                                    bleSave: [allSettings, "Bluetooth"], baudSave: [baudrate, "Baudrate"] })
 
     // The page's saver, which holds its status popup.
     function saver() { return statusPopup().parent }
@@ -40,36 +44,34 @@ PageCase {
     function test_refusesAndSendsNothing_data() {
         var all = "Enter all values", ip = "Please enter valid IP addresses"
         var net = function(tag, address, mask, gateway, field, message) {
-            return { tag: tag, url: network, button: "networkSave", redField: field, message: message,
-                     note: message === ip ? field + "Message" : "", fill: { ipField: address, subnetField: mask,
-                     gatewayField: gateway } }
+            return { tag: tag, button: "networkSave", redField: field, message: message, note: message === ip ? field + "Message" : "",
+                     fill: { ipField: address, subnetField: mask, gatewayField: gateway } }
         }
-        var form = function(tag, url, button, field, section, line) {
+        var form = function(tag, button, field, section, line) {
             var fill = {}
             fill[field] = ""
-            return { tag: tag, url: url, button: button, fill: fill, section: section, line: line, message: all }
+            return { tag: tag, button: button, fill: fill, section: section, line: line, message: all }
         }
         return [
             net("empty static IP", "", "255.0.0.0", "10.0.0.1", "ipField", "Please enter all values"),
             net("mask field above 255", "10.0.0.2", "255.255.255.256", "10.0.0.1", "subnetField", ip),
             net("gateway of three fields", "10.0.0.2", "255.0.0.0", "10.0.1", "gatewayField", ip),
             net("trailing space", "10.0.0.2 ", "255.0.0.0", "10.0.0.1", "ipField", ip),
-            form("broker port", cloudPage, "cloudSave", "portField"),
-            form("broker password", cloudPage, "cloudSave", "passwordField"),
-            form("offline topic", cloudPage, "topicsSave", "offlineTopicField", "topicsSection", "errTextTopics"),
-            form("Wi-Fi SSID", allSettings, "wifiSave", "wifiSsidField"),
-            form("Bluetooth pin", allSettings, "bleSave", "blePinField", "bleSection", "errTextBle"),
-            form("SIM 2 APN", allSettings, "simSave", "sim2apnField", "simSection", "errTextSim"),
-            { tag: "SIM slot the gateway named by its digit", url: allSettings, section: "simSection",
-              button: "simSave", line: "errTextSim", reading: { simSlot: "2" }, fill: {}, message: "Select a SIM slot" },
+            form("broker port", "cloudSave", "portField"), form("broker password", "cloudSave", "passwordField"),
+            form("offline topic", "topicsSave", "offlineTopicField", "topicsSection", "errTextTopics"),
+            form("Wi-Fi SSID", "wifiSave", "wifiSsidField"),
+            form("Bluetooth pin", "bleSave", "blePinField", "bleSection", "errTextBle"),
+            form("SIM 2 APN", "simSave", "sim2apnField", "simSection", "errTextSim"),
+            { tag: "SIM slot the gateway named by its digit", section: "simSection", button: "simSave", line: "errTextSim",
+              reading: { simSlot: "2" }, fill: {}, message: "Select a SIM slot" },
             // The network page read 9600 first: that must not be written back.
-            { tag: "unknown baud rate", url: baudrate, button: "baudSave", line: "errTextSim",
-              reading: { rs485_1_baud: "14400", rs485_2_baud: "300" }, fill: {}, message: "Select all values" }
+            { tag: "unknown baud rate", button: "baudSave", line: "errTextSim", fill: {}, message: "Select all values",
+              reading: { rs485_1_baud: "14400", rs485_2_baud: "300" } }
         ]
     }
 
     function test_refusesAndSendsNothing(data) {
-        openRead(data.url, data.reading)
+        openRead(forms[data.button][0], data.reading)
         if (data.section)
             click(data.section)
         fill(data.fill)
@@ -101,63 +103,57 @@ PageCase {
         var refused = function(what, key) {
             return "Failed to save " + what + " settings: the gateway refused " + key + " (\"ERROR: " + key + " rejected\")"
         }
-        var saving = function(what) { return "Saving " + what + " Settings..." }
         return [
-            { tag: "network", url: network, button: "networkSave", gap: 2000, again: true, edit: { gatewayField: "10.9.9.9" },
+            { tag: "network", button: "networkSave", gap: 2000, again: true, edit: { gatewayField: "10.9.9.9" },
               fill: { ipField: "10.1.2.3", subnetField: "255.0.255.0", gatewayField: "10.1.2.1" },
               sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.255.0", "SET gateway 10.1.2.1", "SAVE"],
-              saving: saving("Network"), outcome: "Network settings saved successfully" },
-            { tag: "topics", url: cloudPage, section: "topicsSection", button: "topicsSave", gap: 3000,
+              outcome: "Network settings saved successfully" },
+            { tag: "topics", section: "topicsSection", button: "topicsSave", gap: 3000, outcome: "Topic settings saved successfully",
               fill: { inTopicField: "kv/t1", outTopicField: "kv/t2", errorTopicField: "kv/t3",
                       configTopicField: "kv/t4", responseTopiField: "kv/t5", offlineTopicField: "kv/t6" },
-              saving: saving("Cloud Topic"), outcome: "Topic settings saved successfully",
               sent: ["SET port1Topic kv/t1", "SET port2Topic kv/t2", "SET errorTopic kv/t3",
                      "SET configTopic kv/t4", "SET responseTopic kv/t5", "SET offlineTopic kv/t6", "SAVE"] },
-            { tag: "SIM", url: allSettings, section: "simSection", button: "simSave", gap: 2000, reading: { simSlot: "2  (SIM2)" },
+            { tag: "SIM", section: "simSection", button: "simSave", gap: 2000, reading: { simSlot: "2  (SIM2)" },
               fill: { sim1apnField: "apn one", sim2apnField: "apn2" }, outcome: "SIM settings saved successfully",
-              saving: saving("SIM"), sent: ["SET simSlot 2  (SIM2)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"] },
-            { tag: "Bluetooth refused", url: allSettings, section: "bleSection", button: "bleSave", gap: 2000, refuse: true,
+              sent: ["SET simSlot 2  (SIM2)", "SET apnSim1 apn one", "SET apnSim2 apn2", "SAVE"] },
+            { tag: "Bluetooth refused", section: "bleSection", button: "bleSave", gap: 2000, refuse: true,
               reading: { bleName: "<b>KV</b> &amp;" }, fill: { blePinField: "12" }, outcome: "Failed to save Bluetooth settings",
-              saving: saving("Bluetooth"), sent: ["SET bleName <b>KV</b> &amp;", "SET blePin 12", "SAVE"] },
-            { tag: "baud rate cleared to the default", url: baudrate, button: "baudSave", gap: 2000, clear: "baudClear",
-              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"],
-              saving: saving("Baudrate"), outcome: "Baudrate settings saved successfully" },
-            { tag: "baud rates as read", url: baudrate, button: "baudSave", gap: 2000,
-              reading: { rs485_1_baud: "9600", rs485_2_baud: "300" }, sent: ["SET rs485_1_baud 9600", "SET rs485_2_baud 300", "SAVE"],
-              saving: saving("Baudrate"), outcome: "Baudrate settings saved successfully" },
+              sent: ["SET bleName <b>KV</b> &amp;", "SET blePin 12", "SAVE"] },
+            { tag: "baud rate cleared to the default", button: "baudSave", gap: 2000, clear: "baudClear",
+              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"], outcome: "Baudrate settings saved successfully" },
+            { tag: "baud rates as read", button: "baudSave", gap: 2000, reading: { rs485_1_baud: "9600", rs485_2_baud: "300" },
+              sent: ["SET rs485_1_baud 9600", "SET rs485_2_baud 300", "SAVE"], outcome: "Baudrate settings saved successfully" },
             // The port is read when it is sent, i.e. after the server's acknowledgement.
-            { tag: "broker", url: cloudPage, button: "cloudSave", again: true, edit: { portField: "8883" },
+            { tag: "broker", button: "cloudSave", again: true, edit: { portField: "8883" }, outcome: "Cloud settings saved successfully",
               fill: { mqttServerField: "broker host", portField: "1883", useridField: "plant user", passwordField: "p@ss word" },
-              sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user", "SET mqttPass p@ss word", "SAVE"],
-              saving: saving("Cloud"), outcome: "Cloud settings saved successfully" },
-            { tag: "broker, Topics shown at the outcome", url: cloudPage, button: "cloudSave", switchTo: "topicsSection",
-              fill: hupFill, sent: hupSent, saving: saving("Cloud"), outcome: "Topic settings saved successfully" },
-            { tag: "broker refused", url: cloudPage, button: "cloudSave", refuse: true, fill: hupFill, sent: hupSent,
-              saving: saving("Cloud"), outcome: "Failed to save Cloud settings" },
-            { tag: "Wi-Fi, SIM shown at the outcome", url: allSettings, button: "wifiSave", switchTo: "simSection",
-              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" }, saving: saving("Wi-Fi"),
-              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"], outcome: "SIM settings saved successfully" },
-            { tag: "Wi-Fi SSID refused naming the key", url: allSettings, button: "wifiSave", fill: wifi, refused: "wifiSSID",
-              saving: saving("Wi-Fi"), sent: ["SET wifiSSID n1"], outcome: refused("Wi-Fi", "wifiSSID") },
-            { tag: "broker port refused", url: cloudPage, button: "cloudSave", fill: hupFill, refused: "mqttPort",
-              saving: saving("Cloud"), sent: ["SET mqttServer h", "SET mqttPort 1"], outcome: refused("Cloud", "mqttPort") },
-            { tag: "LAN mask refused, timer-paced", url: network, button: "networkSave", refused: "subnet", gap: 2000,
-              fill: { ipField: "10.1.2.3", subnetField: "255.0.0.0", gatewayField: "10.1.2.1" }, saving: saving("Network"),
+              sent: ["SET mqttServer broker host", "SET mqttPort 8883", "SET mqttUser plant user", "SET mqttPass p@ss word", "SAVE"] },
+            { tag: "broker, Topics shown at the outcome", button: "cloudSave", switchTo: "topicsSection", fill: hupFill, sent: hupSent,
+              outcome: "Topic settings saved successfully" },
+            { tag: "broker refused", button: "cloudSave", refuse: true, fill: hupFill, sent: hupSent,
+              outcome: "Failed to save Cloud settings" },
+            { tag: "Wi-Fi, SIM shown at the outcome", button: "wifiSave", switchTo: "simSection",
+              fill: { wifiSsidField: "plant net", wifiPasswordField: "pass with spaces" }, outcome: "SIM settings saved successfully",
+              sent: ["SET wifiSSID plant net", "SET wifiPass pass with spaces", "SAVE"] },
+            { tag: "Wi-Fi SSID refused naming the key", button: "wifiSave", fill: wifi, refused: "wifiSSID", sent: ["SET wifiSSID n1"],
+              outcome: refused("Wi-Fi", "wifiSSID") },
+            { tag: "broker port refused", button: "cloudSave", fill: hupFill, refused: "mqttPort",
+              sent: ["SET mqttServer h", "SET mqttPort 1"], outcome: refused("Cloud", "mqttPort") },
+            { tag: "LAN mask refused, timer-paced", button: "networkSave", refused: "subnet", gap: 2000,
+              fill: { ipField: "10.1.2.3", subnetField: "255.0.0.0", gatewayField: "10.1.2.1" },
               sent: ["SET staticIP 10.1.2.3", "SET subnet 255.0.0.0"], outcome: refused("Network", "subnet") },
-            { tag: "broker silent, 15 s", url: cloudPage, button: "cloudSave", silentOn: "SET mqttUser u1", limit: 15000,
-              fill: { mqttServerField: "10.0.0.9", portField: "1883", useridField: "u1", passwordField: "p1" }, saving: saving("Cloud"),
-              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"], outcome: silent },
-            { tag: "Wi-Fi silent", url: allSettings, button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500, limit: 1500,
-              fill: wifi, saving: saving("Wi-Fi"), sent: ["SET wifiSSID n1", "SET wifiPass p1"], outcome: silent },
-            { tag: "baud rate save silent", url: baudrate, button: "baudSave", clear: "baudClear", silentOn: "SAVE",
-              watchdog: 1500, limit: 5500, gap: 2000, saving: saving("Baudrate"), outcome: silent,
-              sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"] }
+            { tag: "broker silent, 15 s", button: "cloudSave", silentOn: "SET mqttUser u1", limit: 15000, outcome: silent,
+              fill: { mqttServerField: "10.0.0.9", portField: "1883", useridField: "u1", passwordField: "p1" },
+              sent: ["SET mqttServer 10.0.0.9", "SET mqttPort 1883", "SET mqttUser u1"] },
+            { tag: "Wi-Fi silent", button: "wifiSave", silentOn: "SET wifiPass p1", watchdog: 1500, limit: 1500, fill: wifi,
+              sent: ["SET wifiSSID n1", "SET wifiPass p1"], outcome: silent },
+            { tag: "baud rate save silent", button: "baudSave", clear: "baudClear", silentOn: "SAVE", watchdog: 1500, limit: 5500,
+              gap: 2000, outcome: silent, sent: ["SET rs485_1_baud 19200", "SET rs485_2_baud 19200", "SAVE"] }
         ]
     }
 
     function test_saves(data) {
-        var failed = data.outcome.indexOf("successfully") < 0
-        openRead(data.url, data.reading)
+        var failed = data.outcome.indexOf("successfully") < 0, saving = "Saving " + forms[data.button][1] + " Settings..."
+        openRead(forms[data.button][0], data.reading)
         saver().watchdogInterval = data.watchdog || 15000
         gateway.setRefuseSave(!!data.refuse)
         gateway.setReplyDelay(data.gap ? 0 : 400)
@@ -171,7 +167,7 @@ PageCase {
             click(data.clear)
         fill(data.fill || {})
         press(data.button)
-        expectStatus(data.saving, "#3498db")
+        expectStatus(saving, "#3498db")
         // Acknowledged saves wait on the first key at once.
         compare([saver().busy, saver().pendingKey], [true, data.gap ? "" : data.sent[0].split(" ")[1]])
         fill(data.edit || {})
@@ -181,7 +177,7 @@ PageCase {
             click(data.switchTo || data.button)
         }
         if (data.again)
-            expectStatus(data.saving, "#3498db")
+            expectStatus(saving, "#3498db")
         // Each command `gap` ms after the one before, or after its acknowledgement.
         for (var i = 0, last = 0; i < data.sent.length; ++i) {
             var at = arrival(data.sent[i], data.gap ? data.gap * i + 1500 : (i ? 3000 : 500))
