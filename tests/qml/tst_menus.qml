@@ -40,11 +40,9 @@ PageCase {
     }
 
     // The menu names the gateway as its mode does. Every entry loads its page
-    // under its header and is then the one highlighted; the page shown is not
-    // made again, the other mode's header is left alone, and About opens over
-    // the page shown.
-    // The page files each mode's entries stand for, as the window's
-    // description names them, not as the menus list them.
+    // (as the window's description names it, not as the menu lists it) under
+    // its header and is then the one highlighted; the page shown is not made
+    // again, the other mode's header is left alone, and About opens over it.
     function test_entriesLoadTheirPages_data() {
         var both = { "Backup": "Backup", "Fleet": "Fleet" }
         var direct = { "Network": "NetworkPage", "Cloud": "MqttConfigPage", "Add Device": "AddMeter", "Device List": "AvailableMeters",
