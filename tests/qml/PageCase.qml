@@ -121,16 +121,6 @@ TestCase {
         return item
     }
 
-    // The first object under `root` that has the property (helpers carry no name).
-    function holder(root, property) {
-        for (var item of Array.from(root.data || []).concat(Array.from(root.children || []))) {
-            var found = item && (item[property] !== undefined ? item : holder(item, property))
-            if (found)
-                return found
-        }
-        return null
-    }
-
     function flickableOf(item) {
         for (var p = item.parent; p; p = p.parent) {
             if (p.contentY !== undefined && p.flicking !== undefined)

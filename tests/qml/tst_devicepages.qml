@@ -78,8 +78,16 @@ PageCase {
         click("deleteConfirmButton")
     }
 
+    // The list is asked for a second after opening, over the monitor link an
+    // earlier page left (`before`) or through the broker. A list the gateway
+    // cut off, and one it never answered, are said to be so; "Read again"
+    // asks once more. Leaving drops the page's own link.
     function test_listIsAskedForASecondAfterOpening_data() {
-        return [ { tag: "direct", cloud: false }, { tag: "cloud", cloud: true } ]
+        var cut = "Device list\nrs485DevCnt=2\n" + "dev[0]  A  port1  CRC=1  poll=10s  cmd=01\n"
+        return [ { tag: "direct", before: 8880 }, { tag: "cloud", cloud: true },
+                 { tag: "link dropped mid-list", reply: cut, drop: true, notice: "incomplete" },
+                 { tag: "count says more", reply: cut + ">\n", notice: "incomplete" },
+                 { tag: "no answer", reply: "", notice: "No answer from the gateway" } ]
     }
 
     function test_listIsAskedForASecondAfterOpening(data) {
@@ -88,56 +96,42 @@ PageCase {
             compare(seenOn(topic("config"), 1), ["GET rs485list"])
             verify(!tcpClient.connected)
         } else {
-            // Over the monitor link an earlier page left.
-            openDirect(directList, 8880)
-            arrival("GET rs485list")
+            openDirect(directList, data.before, function() {
+                if (data.notice)
+                    gateway.setScriptedReply("GET rs485list", data.reply)
+            })
+            page.operation.guardInterval = 1500
+            arrival("GET rs485list") // the list shown before is an earlier row's
             compare(gateway.received(0), "GET rs485list\r\n")
             compare([gateway.connectionCount(0), gateway.connectionCount(1)], [1, 0])
         }
         var after = Date.now() - t0
         verify(after >= 900 && after < 2500, "list asked for after " + after + " ms")
-        tryCompare(named("totalChip"), "text", "Total : 2")
+        if (data.reply !== "")
+            tryCompare(named("totalChip"), "text", data.notice ? "Total : 1" : "Total : 2", 3000)
+        if (data.notice) {
+            if (data.drop)
+                gateway.dropConnections(0)
+            tryVerify(function() { return named("incompleteNotice").visible
+                                          && named("listNotice").text.indexOf(data.notice) >= 0 }, 3000)
+            gateway.clearReceived()
+            click("readAgainButton")
+            return arrival("GET rs485list")
+        }
         compare([1, 2, 3, 4].map(function(c) { return cellText(1, c) }), ["port2", "0", "5s", "0103000A0004A5CB"])
-        // Leaving drops the page's own link.
         window.pageLoader.source = ""
         tryCompare(tcpClient, "connected", false)
     }
 
-    // A list the gateway cut off, and one it never answered, are said to be
-    // so; "Read again" asks once more.
-    function test_incompleteListIsShownAsSuch_data() {
-        return [ { tag: "link dropped mid-list", ended: false, notice: "incomplete" },
-                 { tag: "count says more", ended: true, notice: "incomplete" },
-                 { tag: "no answer", silent: true, notice: "No answer from the gateway" } ]
-    }
-
-    function test_incompleteListIsShownAsSuch(data) {
-        openDirect(directList, 0, function() {
-            gateway.setScriptedReply("GET rs485list", data.silent ? ""
-                : "Device list\nrs485DevCnt=2\n" + "dev[0]  A  port1  CRC=1  poll=10s  cmd=01\n"
-                  + (data.ended ? ">\n" : ""))
-        })
-        page.operation.guardInterval = 1500
-        arrival("GET rs485list") // the list shown before is an earlier row's
-        if (!data.silent)
-            tryCompare(named("totalChip"), "text", "Total : 1", 3000)
-        if (!data.ended && !data.silent)
-            gateway.dropConnections(0)
-        tryVerify(function() { return named("incompleteNotice").visible
-                                      && named("listNotice").text.indexOf(data.notice) >= 0 }, 3000)
-        gateway.clearReceived()
-        click("readAgainButton")
-        arrival("GET rs485list")
-    }
-
     // Each change waits for "SAVE" before its dialog. The direct add goes on
     // to the list over the same link; closing the cloud add's dialog keeps
-    // the form for another, and "Clear" empties it.
+    // the form for another, and "Clear" empties it. Only the exact word arms
+    // a deletion; "Cancel" empties it.
     function test_changeIsSavedBeforeItIsReported_data() {
         return [
             { tag: "add, direct", url: directAdd, fill: { portCombo: 1, crcCode: 1, hexcommandField: "01 03 00 0A",
               secondsIdField: "5", nameIdField: "<b>m</b>" }, sent: "rs485add 2,0,5,0103000A,<b>m</b>",
-              name: "<b>m</b>", done: "added", next: directList, cell: [2, 0, "<b>m</b>"] },
+              name: "<b>m</b>", done: "added", next: directList, cell: [2, 0, "<b>m</b>"], key: Qt.Key_Return },
             { tag: "add, cloud, closed and added again", url: cloudAdd, close: true, fill: { portCombo: 1, crcCode: 1,
               hexcommandField: "02 03 00 00 00 67", secondsIdField: "5.5", nameIdField: "Meter A" },
               sent: "rs485add 2,0,5.5,020300000067,Meter A", name: "Meter A", done: "added" },
@@ -148,14 +142,18 @@ PageCase {
             { tag: "modify, cloud", url: cloudList, edit: 0, fill: { portCombo: 1, crcCode: 1,
               hexcommandField: "02 03 00 00 00 67", secondsIdField: "7.50", nameIdField: "Meter, A b" },
               sent: "rs485mod 0,2,0,7.5,020300000067,Meter, A b", name: "Meter, A b", done: "modified",
-              cell: [0, 3, "7.5s"] }
+              cell: [0, 3, "7.5s"] },
+            { tag: "delete, direct, lower case", url: directList, del: 2, typed: "delete", sent: "rs485del 2",
+              name: "<b>x</b>", done: "deleted", left: "Total : 2" },
+            { tag: "delete, cloud, trailing space", url: cloudList, del: 1, typed: "DELETE ", sent: "rs485del 1",
+              name: "Main meter", done: "deleted", left: "Total : 1" }
         ]
     }
 
     function test_changeIsSavedBeforeItIsReported(data) {
-        var dialog = data.edit === undefined ? "addedSuccesspopup" : "modifiedSuccesspopup"
-        var busy = function() { return !!(page.addingDevice || page.modifyingDevice) }
-        if (data.edit === undefined)
+        var dialog = data.done === "added" ? "addedSuccesspopup" : data.del ? "deletesuccessPopup" : "modifiedSuccesspopup"
+        var busy = function() { return !!(page.addingDevice || page.modifyingDevice || page.deletingDevice) }
+        if (data.done === "added")
             openPage(data.url, 8880)
         else
             openList(data.url === cloudList)
@@ -167,22 +165,45 @@ PageCase {
         }
         if (data.edit !== undefined)
             click("editButton_" + data.edit)
-        fill(data.fill)
-        gateway.setReplyDelay(300)
-        if (data.url === directList) {
+        fill(data.fill || {})
+        if (data.del) {
+            click("deleteButton_" + data.del)
+            var confirm = waitOpened("deletePopup")
+            keyClick(Qt.Key_Escape) // only its buttons close it
+            compare(named("deletePrompt").text, "To delete \"" + data.name + "\", type DELETE below.")
+            named("deleteTextField").text = data.typed
+            click("deleteConfirmButton")
+            wait(300)
+            verify(confirm.visible)
+            click("deleteCancelButton")
+            tryCompare(confirm, "visible", false)
+            compare([named("deleteTextField").text, changes()], ["", []])
+        }
+        gateway.setReplyDelay(data.del ? 0 : 300)
+        if (data.del) {
+            deleteRow(data.del)
+        } else if (data.url === directList) {
             click("nameIdField")
             keyClick(Qt.Key_Return)
         } else {
             click(data.edit === undefined ? "addDeviceButton" : "saveChangesButton")
         }
-        tryVerify(function() { return busy() && named("busyOverlay").visible })
+        verify(busy() && named("busyOverlay").visible)
         var popup = expectDialog(dialog, "\"" + data.name + "\" has been " + data.done + " successfully.")
         compare([busy(), named("busyOverlay").visible, changes()], [false, false, [data.sent, "SAVE"]])
-        if (data.edit === undefined)
+        if (data.done === "added")
             expectLine("Device Added successfully", "#ffffff")
         gateway.clearReceived()
-        click(dialog + (data.close ? "Secondary" : "Primary"))
-        tryCompare(popup, "visible", false)
+        if (data.key) { // Escape leaves the dialog open; the key presses its own button, not the one behind it
+            keyClick(Qt.Key_Escape)
+            verify(popup.opened)
+            keyClick(data.key)
+        } else {
+            click(dialog + (data.close || data.del ? "Secondary" : "Primary"))
+        }
+        tryVerify(function() { return !popup.visible }) // or gone with its page
+        if (data.del)
+            return tryCompare(named("totalChip"), "text", data.left, 5000)
         if (data.close) {
             compare([named("errText").text, window.pageLoader.source.toString()], ["", data.url])
             click("addDeviceButton")
@@ -198,7 +219,7 @@ PageCase {
         verify(named("avilTable").visible)
         arrival("GET rs485list")
         waitForCell(data.cell[0], data.cell[1], data.cell[2])
-        compare(gateway.connectionCount(0), data.url === directAdd || data.url === directList ? 1 : 0)
+        compare([gateway.connectionCount(0), changes()], [data.url === directAdd || data.url === directList ? 1 : 0, []])
     }
 
     // The total follows each list the backend takes. A record the form cannot
@@ -225,34 +246,6 @@ PageCase {
         fill({ portCombo: 1, crcCode: 0 })
         click("saveChangesButton")
         expectChanges(["rs485mod 0,2,1,10,0103,Far meter", "SAVE"])
-    }
-
-    // Only the exact word arms the deletion; "Cancel" empties it.
-    function test_deletionIsSavedBeforeItIsReported_data() {
-        return [ { tag: "direct, lower case", cloud: false, row: 2, name: "<b>x</b>", typed: "delete", left: "Total : 2" },
-                 { tag: "cloud, trailing space", cloud: true, row: 1, name: "Main meter", typed: "DELETE ",
-                   left: "Total : 1" } ]
-    }
-
-    function test_deletionIsSavedBeforeItIsReported(data) {
-        openList(data.cloud)
-        click("deleteButton_" + data.row)
-        var popup = waitOpened("deletePopup")
-        keyClick(Qt.Key_Escape) // only its buttons close it
-        compare(named("deletePrompt").text, "To delete \"" + data.name + "\", type DELETE below.")
-        named("deleteTextField").text = data.typed
-        click("deleteConfirmButton")
-        wait(300)
-        verify(popup.visible)
-        click("deleteCancelButton")
-        tryCompare(popup, "visible", false)
-        compare([named("deleteTextField").text, changes()], ["", []])
-        deleteRow(data.row)
-        verify(page.deletingDevice && named("busyOverlay").visible)
-        expectDialog("deletesuccessPopup", "\"" + data.name + "\" has been deleted successfully.")
-        compare([changes(), page.deletingDevice], [["rs485del " + data.row, "SAVE"], false])
-        click("deletesuccessPopupSecondary")
-        tryCompare(named("totalChip"), "text", data.left, 5000)
     }
 
     // Each change's failure ends the wait with its reason, never as success;

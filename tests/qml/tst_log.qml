@@ -92,10 +92,7 @@ PageCase {
     }
 
     function test_noLinkWithoutAChosenAddress() {
-        address = gateway.start()
-        openWindow()
-        window.currentdeviceIP = address
-        load("qrc:/Log.qml")
+        openDirect(direct.url, 0, function() { window.ipSelected = false })
         wait(300)
         compare([tcpClient.connected, gateway.connectionCount(1)], [false, 0])
     }

@@ -40,22 +40,16 @@ PageCase {
     }
 
     // The menu names the gateway as its mode does. Every entry loads its page
-    // under its header and is then the one highlighted; the page shown is not
-    // made again, the other mode's header is left alone, and About opens over
-    // the page shown.
-    // The page files and headers each mode's entries stand for, as the
-    // window's description names them, not as the menus list them.
+    // (as the window's description names it, not as the menu lists it) under
+    // its header and is then the one highlighted; the page shown is not made
+    // again, the other mode's header is left alone, and About opens over it.
     function test_entriesLoadTheirPages_data() {
-        var both = { "Backup": ["Backup", "System - Backup"], "Fleet": ["Fleet", "System - Fleet"] }
-        var direct = { "Network": ["NetworkPage", "Gateway - Network"], "Cloud": ["MqttConfigPage", "Gateway - Cloud"],
-            "Add Device": ["AddMeter", "Devices - Add Device"], "Device List": ["AvailableMeters", "Devices - Device List"],
-            "Baudrate": ["SetBaudrate", "Devices - Device Baudrate"], "Logs": ["Log", "System - Logs"],
-            "Settings": ["AllSettings", "Wi-Fi/Bluetooth/SIM Settings"], "Trends": ["Trends", "System - Trends"] }
-        var cloud = { "Start/Stop": ["StartOrStop", "Device - Start/Stop"], "Add Device": ["AddNewMeterMqtt", "Devices - Add Device"],
-            "Device List": ["AvailableMeterMqtt", "Devices - Device List"], "Logs": ["LogMqtt", "System - Logs"],
-            "Single Register": ["SingleRegister", "Registers - Single Register"], "Network Logs": ["NetworkMqtt", "Network - Logs"],
-            "Multiple Register": ["MultipleRegister", "Registers - Multiple Register"],
-            "Trends": ["TrendsMqtt", "System - Trends"] }
+        var both = { "Backup": "Backup", "Fleet": "Fleet" }
+        var direct = { "Network": "NetworkPage", "Cloud": "MqttConfigPage", "Add Device": "AddMeter", "Device List": "AvailableMeters",
+                       "Baudrate": "SetBaudrate", "Logs": "Log", "Settings": "AllSettings", "Trends": "Trends" }
+        var cloud = { "Start/Stop": "StartOrStop", "Add Device": "AddNewMeterMqtt", "Device List": "AvailableMeterMqtt",
+                      "Logs": "LogMqtt", "Single Register": "SingleRegister", "Network Logs": "NetworkMqtt",
+                      "Multiple Register": "MultipleRegister", "Trends": "TrendsMqtt" }
         return [ { tag: "direct", cloud: false, pages: Object.assign(direct, both) },
                  { tag: "cloud", cloud: true, pages: Object.assign(cloud, both) } ]
     }
@@ -85,7 +79,7 @@ PageCase {
             }
             tryCompare(window.pageLoader, "status", Loader.Ready)
             compare([window.pageLoader.source.toString(), window[head], window[other]],
-                    ["qrc:/" + expected[0] + ".qml", expected[1], "Choose Device"])
+                    ["qrc:/" + expected + ".qml", e.head, "Choose Device"])
             verify(item.active, e.label)
             var shown = window.pageLoader.item
             mouseClick(item)

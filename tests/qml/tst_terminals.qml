@@ -28,27 +28,9 @@ PageCase {
                   "console got " + JSON.stringify(gateway.received(2)) + ", expected " + JSON.stringify(expected))
     }
 
-    function test_buttonsThatNeedTheLinkAreGreyAndIgnoreClicksWithoutIt_data() {
-        return [ { tag: "Disconnect", name: "disconnectButton", cloudView: false },
-                 { tag: "Connect", name: "connectButton", cloudView: true } ]
-    }
-
-    function test_buttonsThatNeedTheLinkAreGreyAndIgnoreClicksWithoutIt(data) {
-        openTerminal(0)
-        page.showCommandView = data.cloudView
-        tcpClient.disconnectFromDevice()
-        tryCompare(tcpClient, "connected", false)
-        var button = named(data.name)
-        compare([String(button.background.color), named("sendToCloudButton").visible], [String(Qt.color("grey")), false])
-        clickSpy.target = button
-        clickSpy.clear()
-        waitForRendering(window.contentItem, 250)
-        mouseClick(button)
-        compare(clickSpy.count, 0)
-    }
-
     // The line stays for another send, the answer shows as text; then the
-    // log empties, and the link goes and comes back to the same gateway.
+    // log empties, and the link goes (the buttons that need it grey and
+    // ignoring clicks) and comes back to the same gateway.
     // Closing the page drops its own link, but not one that replaced it.
     function test_atConsoleSession() {
         openTerminal(8880)
@@ -63,6 +45,18 @@ PageCase {
         expectShown(named("terminalLog"), "", "")
         click("disconnectButton")
         tryVerify(function() { return gateway.connectionCount(2) === 0 }, 3000)
+        tryCompare(tcpClient, "connected", false)
+        for (var name of ["disconnectButton", "connectButton"]) { // the second in the cloud view
+            page.showCommandView = name === "connectButton"
+            var button = named(name)
+            compare([String(button.background.color), named("sendToCloudButton").visible], [String(Qt.color("grey")), false])
+            clickSpy.target = button
+            clickSpy.clear()
+            waitForRendering(window.contentItem, 250)
+            mouseClick(button)
+            compare(clickSpy.count, 0)
+        }
+        page.showCommandView = false
         click("reconnectButton")
         tryVerify(function() { return gateway.connectionCount(2) === 1 }, 5000)
         compare(tcpClient.currentPort, 23)
@@ -78,7 +72,8 @@ PageCase {
     }
 
     // The texts themselves are the AtCommands unit suite's; here each button
-    // must send its own command, rows of a kind differing by the topic.
+    // must send its own command, rows of a kind differing by the topic. A
+    // message to the topic goes as its body and Ctrl+Z, an empty one not at all.
     function test_cloudViewButtonsSendTheModemCommands_data() {
         return [
             { tag: "Open", name: "openButton", sent: "AT+QMTOPEN=0," },
@@ -89,32 +84,27 @@ PageCase {
             { tag: "Publish", name: "publishButton", sent: "AT+QMTPUB=0,1,1,0,", topic: "mqttTopicIn" },
             { tag: "Unsubscribe In Topic", name: "unsubscribeCommandButton", sent: "AT+QMTUNS=0,1,", topic: "mqttTopicIn" },
             { tag: "Disconnect Cloud", name: "disconnectCloudButton", sent: "AT+QMTDISC=0\r\n" },
-            { tag: "Close MQTT", name: "closeMqttButton", sent: "AT+QMTCLOSE=0\r\n" }
+            { tag: "Close MQTT", name: "closeMqttButton", sent: "AT+QMTCLOSE=0\r\n" },
+            { tag: "a message to the topic", name: "sendToTopicButton", before: 23, text: "{\"t\":1}", bytes: "{\"t\":1}\u001a" },
+            { tag: "an empty message writes nothing", name: "sendToTopicButton", before: 23, text: "", bytes: "" }
         ]
     }
 
     function test_cloudViewButtonsSendTheModemCommands(data) {
-        openTerminal(0, true)
+        openTerminal(data.before || 0, !data.before)
         click("sendToCloudButton")
+        if (data.text !== undefined)
+            named("inTopic").text = data.text
         click(data.name)
-        tryVerify(function() { return gateway.received(2).indexOf(data.sent) === 0 }, 3000,
-                  "console got " + JSON.stringify(gateway.received(2)))
+        if (data.bytes !== undefined) {
+            wait(200)
+            expectBytes(data.bytes)
+        } else {
+            tryVerify(function() { return gateway.received(2).indexOf(data.sent) === 0 }, 3000,
+                      "console got " + JSON.stringify(gateway.received(2)))
+        }
         if (data.topic)
             verify(gateway.received(2).indexOf("\"" + tcpClient.dataMap[data.topic] + "\"") > 0)
-    }
-
-    function test_sendToTopicWritesTheBodyAndCtrlZ_data() {
-        return [ { tag: "a message", text: "{\"t\":1}", bytes: "{\"t\":1}\u001a" },
-                 { tag: "an empty message writes nothing", text: "", bytes: "" } ]
-    }
-
-    function test_sendToTopicWritesTheBodyAndCtrlZ(data) {
-        openTerminal(23)
-        click("sendToCloudButton")
-        named("inTopic").text = data.text
-        click("sendToTopicButton")
-        wait(200)
-        expectBytes(data.bytes)
         click("backButton")
         verify(named("tcpViewTitle").visible)
     }
@@ -133,9 +123,7 @@ PageCase {
     }
 
     function test_tcpConsoleConnectsToTheTypedAddressAndPort(data) {
-        address = gateway.start()
-        openWindow()
-        load("qrc:/TcpClient.qml")
+        openDirect("qrc:/TcpClient.qml")
         named("ipField").text = address
         named("portField").text = data.port
         click("connectButton")
