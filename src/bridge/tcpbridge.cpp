@@ -25,7 +25,7 @@ TcpBridge::TcpBridge(QObject *parent)
     : QObject(parent)
     , m_socket(new QTcpSocket(this))
     , m_directLink(
-          new DirectGatewayLink([this](const QString &command) { sendCommand(command); }, this))
+          new DirectGatewayLink([this](const QString &command) { writeCommand(command); }, this))
 {
     connect(m_socket, &QTcpSocket::connected, this, &TcpBridge::onConnected);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpBridge::onDisconnected);
@@ -78,6 +78,12 @@ void TcpBridge::sendCommand(QString cmd)
         emit errorOccurred(QStringLiteral("Not connected"));
         return;
     }
+    if (!m_directLink->deferWhileBusy(cmd, pageCommandGuardMs))
+        writeCommand(cmd);
+}
+
+void TcpBridge::writeCommand(const QString &cmd)
+{
     // The pages learn of the emptied list or map only when the reply's first
     // read has been handled.
     if (cmd == listCommand) {
@@ -343,9 +349,17 @@ void TcpBridge::sendConfigRequest(QString cmnd, QString deviceIDofqtt)
                                       << deviceIDofqtt << "(it holds \"+\", \"#\" or \"/\")";
         return;
     }
-    emit configCommandandtopic(cmnd, TopicScheme::configTopic(deviceIDofqtt));
-    if (CloudGatewayLink *link = m_cloudLinks.value(deviceIDofqtt))
-        link->commandPublished(cmnd);
+    CloudGatewayLink *link = m_cloudLinks.value(deviceIDofqtt);
+    if (link && link->deferWhileBusy(cmnd, pageCloudCommandGuardMs))
+        return;
+    publishConfigCommand(cmnd, deviceIDofqtt);
+}
+
+void TcpBridge::publishConfigCommand(const QString &command, const QString &deviceId)
+{
+    emit configCommandandtopic(command, TopicScheme::configTopic(deviceId));
+    if (CloudGatewayLink *link = m_cloudLinks.value(deviceId))
+        link->commandPublished(command);
 }
 
 bool TcpBridge::sendTopicDeviceId(QString devid)
@@ -371,7 +385,7 @@ GatewayLink *TcpBridge::cloudLink(const QString &deviceId)
     if (!link) {
         link = new CloudGatewayLink(
             deviceId,
-            [this, deviceId](const QString &command) { sendConfigRequest(command, deviceId); },
+            [this, deviceId](const QString &command) { publishConfigCommand(command, deviceId); },
             this);
         link->sessionChanged(m_connectedmqtt);
     }

@@ -191,6 +191,13 @@ public:
     Q_INVOKABLE void subscribetoMqttTopics();
 
 private:
+    // How long a page's own command, held back behind a change's reply, may
+    // keep the commands after it waiting: the pages' own guards.
+    static constexpr int pageCommandGuardMs = 10'000;
+    static constexpr int pageCloudCommandGuardMs = 20'000;
+
+    void writeCommand(const QString &cmd);
+    void publishConfigCommand(const QString &command, const QString &deviceId);
     void handleLine(const QString &line);
     void logMonitorLine(const QString &line);
     void finishRead();

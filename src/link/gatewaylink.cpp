@@ -71,6 +71,15 @@ void GatewayLink::cancel(CommandReply *reply)
     end(reply, CommandReply::State::NoAnswer, reply->text());
 }
 
+bool GatewayLink::deferWhileBusy(const QString &command, int guardMs)
+{
+    if (!m_up || (!m_inFlight && m_queue.isEmpty()))
+        return false;
+    CommandReply *reply = send(command, guardMs);
+    connect(reply, &CommandReply::finished, reply, &QObject::deleteLater);
+    return true;
+}
+
 void GatewayLink::writeNext()
 {
     if (m_inFlight || m_queue.isEmpty())

@@ -26,6 +26,11 @@ public:
     CommandReply *send(const QString &command, int guardMs);
     // Gives up a reply that has not ended (NoAnswer); the queue moves on.
     void cancel(CommandReply *reply);
+    // A command nobody here waits on (a page's own read) for the same wire.
+    // While a reply is awaited it waits its turn, so that its answer is never
+    // taken for that reply, and returns true; on an idle link it returns
+    // false and the caller writes it at once.
+    bool deferWhileBusy(const QString &command, int guardMs);
     bool isUp() const { return m_up; }
 
 signals:
@@ -35,9 +40,8 @@ protected:
     // The transport's part: put one command on the wire.
     virtual void write(const QString &command) = 0;
     void takeLine(const QString &line);
-    // Someone else put a command on the same wire (a page's own read): the
-    // lines that follow answer that one, not the command in flight, which
-    // then ends on its guard.
+    // Someone else put a command on the same wire while the link was idle:
+    // the lines that follow answer that one.
     void takeWritten(const QString &command) { m_wire = command; }
     // A transport whose message is a whole reply says where one ended: a
     // read that got lines is answered then.

@@ -179,7 +179,7 @@ PageCase {
             tryCompare(confirm, "visible", false)
             compare([named("deleteTextField").text, changes()], ["", []])
         }
-        gateway.setReplyDelay(data.del ? 0 : 300)
+        gateway.setReplyDelay(300)
         if (data.del) {
             deleteRow(data.del)
         } else if (data.url === directList) {

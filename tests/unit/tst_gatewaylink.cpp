@@ -12,6 +12,7 @@ public:
     using GatewayLink::setUp;
     using GatewayLink::takeLine;
     using GatewayLink::takeMessageEnd;
+    using GatewayLink::takeWritten;
 
 protected:
     void write(const QString &command) override { trace << "w " + command; }
@@ -27,8 +28,9 @@ class TestGatewayLink : public QObject
 private slots:
     void endsEachReplyOnce_data()
     {
-        // Steps separated by '|': ">cmd" sends (">cmd@ms" with a guard), "<line"
-        // receives, "." ends a transport message, "!" drops the link, "+"
+        // Steps separated by '|': ">cmd" sends (">cmd@ms" with a guard), "^cmd"
+        // is a page's own command (written at once, "p cmd", on an idle link),
+        // "<line" receives, "." ends a transport message, "!" drops the link, "+"
         // brings it up, "~" waits past any guard.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("trace");
@@ -48,6 +50,13 @@ private slots:
                                                << "w rs485add 1, rs485add 1 NoAnswer busy, w SAVE";
         QTest::newRow("a read ends at the prompt") << ">GETALL|<a=1|<>"
                                                    << "w GETALL, GETALL Answered >";
+        QTest::newRow("a page's read waits for the awaited save")
+            << ">SAVE|^GET rs485list|<OK: saved to flash|<rs485DevCnt=0|<>|>SET a 1|<OK: a updated"
+            << "w SAVE, SAVE Answered OK: saved to flash, w GET rs485list, w SET a 1, SET a 1 "
+               "Answered OK: a updated";
+        QTest::newRow("or goes out at once on an idle link")
+            << "^GETALL|<a=1|>SAVE|<OK: saved to flash"
+            << "p GETALL, w SAVE, SAVE Answered OK: saved to flash";
         QTest::newRow("or with its message")
             << ">GET rs485list|<rs485DevCnt=0|."
             << "w GET rs485list, GET rs485list Answered rs485DevCnt=0";
@@ -68,6 +77,11 @@ private slots:
                         QMetaEnum::fromType<CommandReply::State>().valueToKey(int(reply->state()));
                     link.trace << (reply->command() + " " + state + " " + reply->text()).trimmed();
                 });
+            } else if (step.startsWith('^')) {
+                if (!link.deferWhileBusy(arg, 1000)) {
+                    link.trace << "p " + arg;
+                    link.takeWritten(arg);
+                }
             } else if (step.startsWith('<')) {
                 link.takeLine(arg);
             } else if (step == ".") {
