@@ -9,8 +9,8 @@ Item {
     property alias title: titleText.text
     default property alias content: cardBody.data
     // Items drawn over the card's content area at full opacity, placed in
-    // the same coordinates as the content. The card draws what it holds at
-    // 90 % opacity, and the software renderer draws translucent text a
+    // the same coordinates as the content. The card draws what it holds
+    // translucent, and the software renderer draws translucent text a
     // pixel at a time: a view redrawn a dozen times a second goes here, in
     // colours passed through Palette.throughCard so that it looks the same.
     property alias opaqueContent: opaqueBody.data
@@ -33,7 +33,7 @@ Item {
         }
         radius: 12
         color: Palette.card
-        opacity: 0.9
+        opacity: Palette.cardOpacity
         Item {
             id: cardBody
             anchors.fill: parent

@@ -14,13 +14,16 @@ var gradientBottom = "#4CAF93"
 var danger = "#c0392b"
 var success = "#1F8A70"
 var saving = "#3498db"
+// A page's card lets the page show through it a little.
+var cardOpacity = 0.9
 
-// How `color` ("#rrggbb") looks inside a page card, which is drawn at 90 %
-// opacity over the page: for what is drawn over the card, opaque.
+// How `color` ("#rrggbb") looks inside a page card, which is drawn at
+// `cardOpacity` over the page: for what is drawn over the card, opaque.
 function throughCard(color) {
     var seen = ""
     for (var i = 1; i < 7; i += 2) {
-        var mixed = Math.round(0.9 * parseInt(color.substr(i, 2), 16) + 0.1 * parseInt(page.substr(i, 2), 16))
+        var mixed = Math.round(cardOpacity * parseInt(color.substr(i, 2), 16)
+                               + (1 - cardOpacity) * parseInt(page.substr(i, 2), 16))
         seen += (mixed < 16 ? "0" : "") + mixed.toString(16)
     }
     return "#" + seen
